@@ -1,0 +1,17 @@
+// A runtime failure inside the parser: input that would reach outside a
+// table, a value that does not fit its type, an item past the end of a file.
+// It unwinds to the parser's failure handler, which records code 25; the
+// writes made before it stay.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace scenarioc {
+
+class RuntimeFailure : public std::runtime_error {
+ public:
+  explicit RuntimeFailure(const std::string& what) : std::runtime_error(what) {}
+};
+
+}  // namespace scenarioc

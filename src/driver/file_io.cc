@@ -1,0 +1,133 @@
+#include "driver/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#define getpid _getpid
+#endif
+
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+#ifndef O_CLOEXEC
+#define O_CLOEXEC 0
+#endif
+
+namespace scenarioc {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string errno_text(int err) { return std::strerror(err); }
+
+// A name next to `path` that no other writer, in this process or another,
+// is using: the process id and a counter, created with O_EXCL.
+int open_temp_beside(const fs::path& path, fs::path& temp) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::ostringstream name;
+    name << path.filename().string() << ".tmp-" << getpid() << "-"
+         << counter.fetch_add(1);
+    temp = path.parent_path() / name.str();
+    const int fd = ::open(temp.string().c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_BINARY | O_CLOEXEC,
+                          0644);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) throw FileError(path, errno_text(errno));
+  }
+  throw FileError(path, "no free temporary name in its directory");
+}
+
+}  // namespace
+
+FileError::FileError(const fs::path& path, const std::string& reason)
+    : std::runtime_error(path.string() + ": " + reason),
+      path_(path),
+      reason_(reason) {}
+
+AtomicFile::AtomicFile(fs::path path) : path_(std::move(path)) {
+  // A directory in the way would make the rename fail only at the end;
+  // say so before anything is written.
+  std::error_code ec;
+  if (fs::is_directory(path_, ec))
+    throw FileError(path_, "a directory of that name is in the way");
+  fd_ = open_temp_beside(path_, temp_);
+}
+
+AtomicFile::~AtomicFile() { discard(); }
+
+void AtomicFile::discard() noexcept {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+    ::unlink(temp_.string().c_str());
+  }
+}
+
+void AtomicFile::write(std::string_view bytes) {
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd_, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      discard();
+      throw FileError(path_, errno_text(err));
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+}
+
+void AtomicFile::commit() {
+  if (::close(fd_) != 0) {
+    const int err = errno;
+    fd_ = -1;
+    ::unlink(temp_.string().c_str());
+    throw FileError(path_, errno_text(err));
+  }
+  fd_ = -1;
+  std::error_code ec;
+  fs::rename(temp_, path_, ec);
+  if (ec) {
+    ::unlink(temp_.string().c_str());
+    throw FileError(path_, ec.message());
+  }
+}
+
+void replace_file(const fs::path& path, std::string_view bytes) {
+  AtomicFile f(path);
+  f.write(bytes);
+  f.commit();
+}
+
+std::string read_file(const fs::path& path) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) throw FileError(path, "is a directory");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw FileError(path, errno_text(errno));
+  std::ostringstream buf;
+  buf << in.rdbuf();
+  if (in.bad()) throw FileError(path, "read error");
+  return std::move(buf).str();
+}
+
+void delete_file(const fs::path& path) {
+  std::error_code ec;
+  fs::remove(path, ec);
+  if (ec && ec != std::errc::no_such_file_or_directory)
+    throw FileError(path, ec.message());
+}
+
+}  // namespace scenarioc

@@ -1,0 +1,47 @@
+// Small helpers shared by the tests: a scratch directory, file bytes, and a
+// run of the scenarioc executable with its output captured.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace scenarioc::testing {
+
+// A fresh directory, removed with everything in it at the end of the test.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const {
+    return path_ / name;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string slurp(const std::filesystem::path& p);
+void spit(const std::filesystem::path& p, const std::string& bytes);
+std::vector<std::string> list_dir(const std::filesystem::path& dir);
+
+struct RunResult {
+  int status = -1;  // exit status, or 128 + signal
+  std::string out;
+  std::string err;
+};
+
+// Runs the built scenarioc with `args` in `cwd`.
+RunResult run_scenarioc(const std::vector<std::string>& args,
+                        const std::filesystem::path& cwd);
+
+// Little-endian readers for checking byte images.
+int16_t le16(const std::string& b, size_t at);
+int32_t le32(const std::string& b, size_t at);
+double le_double(const std::string& b, size_t at);
+
+}  // namespace scenarioc::testing
