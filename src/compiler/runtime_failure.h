@@ -4,14 +4,23 @@
 // writes made before it stay.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
+
+#include "driver/scenario_tables.h"
 
 namespace scenarioc {
 
 class RuntimeFailure : public std::runtime_error {
  public:
   explicit RuntimeFailure(const std::string& what) : std::runtime_error(what) {}
+  RuntimeFailure(const std::string& what, SourceLocation where)
+      : std::runtime_error(what), where(std::move(where)) {}
+
+  // The item at fault, when the failure knows it; otherwise the parser names
+  // the line it was working on.
+  std::optional<SourceLocation> where;
 };
 
 }  // namespace scenarioc

@@ -5,9 +5,29 @@
 
 namespace scenarioc {
 
+std::string kind_name(uint8_t kind) {
+  switch (kind) {
+    case kEmpty: return "nothing";
+    case kSignal: return "a signal";
+    case kSlowDownEnd: return "the end of a slow-down";
+    case kSlowDownStart: return "the start of a slow-down";
+    case kWarningBoard: return "a slow-down warning board";
+    case kApproach: return "an approach cell of a slow-down warning board";
+    case kSpeedBoard: return "a speed board";
+    case kStationStop: return "a station stop";
+    case kMountainMarker: return "a mountain marker";
+    case kPointWithValue:
+    case kPointWithoutValue: return "a braking point";
+    case kSign: return "a sign";
+  }
+  return "an occupant of kind " + std::to_string(kind);
+}
+
 std::string format_failure(const Failure& f) {
   std::string out;
-  if (f.where) {
+  if (f.where && f.where->line == 0) {
+    out += f.where->file + ": ";  // the file as a whole
+  } else if (f.where) {
     const SourceLocation& w = *f.where;
     out += w.file + ":" + std::to_string(w.line) + ":" +
            std::to_string(w.column) + ": ";
@@ -15,7 +35,7 @@ std::string format_failure(const Failure& f) {
     out += "scenarioc: ";
   }
   out += "error " + std::to_string(f.code) + ": " + f.message + "\n";
-  if (f.where && !f.where->text.empty()) {
+  if (f.where && f.where->line > 0 && !f.where->text.empty()) {
     const SourceLocation& w = *f.where;
     out += w.text + "\n";
     // Keep the tabs of the line, so that the caret lines up in a terminal.

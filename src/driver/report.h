@@ -17,6 +17,9 @@ namespace scenarioc {
 constexpr int kRepeatsShown = 20;
 
 std::string format_failure(const Failure& f);
+
+// What occupies a cell of that kind, in words ("a signal", "a speed board").
+std::string kind_name(uint8_t kind);
 void report_failures(const Scenario& s, std::ostream& err);
 
 // The one-line form of a fatal end: "scenarioc: error: <message>".

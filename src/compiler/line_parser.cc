@@ -1,0 +1,309 @@
+// The line file: general data, then gradients, curves, mountain stretches,
+// speed boards and signs into the route and the track plan.
+#include <string>
+
+#include "compiler/cell_writers.h"
+#include "compiler/parser.h"
+#include "compiler/progressive_ordina.h"
+#include "compiler/runtime_failure.h"
+#include "driver/report.h"
+#include "driver/rounding.h"
+
+namespace scenarioc {
+namespace {
+
+constexpr int32_t kLongestRoute = 1000000;   // m
+constexpr int32_t kRouteTail = 7000;         // m of route past the line's end
+constexpr int32_t kPlanLimit = 1000000;      // the plan cursor may not pass it
+
+std::string metres(int64_t p) { return std::to_string(p) + " m"; }
+
+bool multiple_of(int64_t v, int64_t m) { return v % m == 0; }
+
+// The first non-blank character of a section header is not a dash: a line
+// such as "-- [curve] --" is a comment, not the end of the general data.
+bool ends_general_section(std::string_view item) {
+  return contains(item, "[") && contains(item, "]") && !item.empty() &&
+         item.front() != '-';
+}
+
+void create_route(Parser& p, int32_t length) {
+  Scenario& s = p.s;
+  s.route_length_ext = length + kRouteTail;
+  s.cell_count = static_cast<int32_t>(round_half_even(s.route_length_ext / 50.0));
+  s.create_route(s.cell_count);
+  if (s.write_line_file != 0) s.track_plan.create(s.route_length_ext);
+}
+
+void route_length(Parser& p) {
+  Scenario& s = p.s;
+  const int32_t length = p.reader->read_long();
+  s.scenario_table[kTrainDataRow].stop_pos = length;
+  if (length > kLongestRoute)
+    p.error_exit(1, std::nullopt,
+                 "route length " + metres(length) + " is longer than the longest route of " +
+                     metres(kLongestRoute),
+                 p.value_location());
+  if (length < 0)
+    throw RuntimeFailure("route length " + metres(length) + " is negative",
+                         p.value_location());
+  create_route(p, length);
+}
+
+void progressive(Parser& p, int row) {
+  ScenarioRecord& r = p.s.scenario_table[static_cast<size_t>(row)];
+  r.start_pos = p.reader->read_long();
+  r.stop_pos = p.reader->read_long();
+  r.position = p.reader->read_long();
+}
+
+void signal_repetition(Parser& p, std::string_view key) {
+  ScenarioRecord& r = p.s.scenario_table[kTrainRow];
+  r.start_pos = p.reader->read_long();
+  const SourceLocation from_at = p.value_location();
+  r.stop_pos = p.reader->read_long();
+  const SourceLocation to_at = p.value_location();
+  if (!multiple_of(r.start_pos, 50))
+    p.error_exit(3, std::nullopt,
+                 "signal repetition starts at " + metres(r.start_pos) +
+                     ", which is not a multiple of 50 m",
+                 from_at);
+  if (!multiple_of(r.stop_pos, 50))
+    p.error_exit(4, std::nullopt,
+                 "signal repetition ends at " + metres(r.stop_pos) +
+                     ", which is not a multiple of 50 m",
+                 to_at);
+  if (contains(key, "4")) r.position = 4;
+  else if (contains(key, "9")) r.position = 9;
+  else
+    p.error_exit(5, std::nullopt,
+                 "the signal repetition key names no number of codes: it must contain "
+                 "4 or 9, as in 'ripetizione segnali 9 codici'");
+  if (r.stop_pos == 0) r.position = 0;
+}
+
+// Applies the general keywords, in their order, to one key.
+void general_keywords(Parser& p, std::string_view key) {
+  if (contains_ci(key, "lunghezza") && contains_ci(key, "percorso")) route_length(p);
+  if (contains(key, "progressiva") && contains(key, "tre")) progressive(p, 81);
+  if (contains(key, "progressiva") && contains(key, "due")) progressive(p, 82);
+  if (contains(key, "progressiva") && contains(key, "uno")) progressive(p, 83);
+  ScenarioRecord& line_row = p.s.scenario_table[kLineRow];
+  if (contains(key, "sfondo") && contains(key, "uno")) line_row.start_pos = p.reader->read_long();
+  if (contains(key, "sfondo") && contains(key, "due")) line_row.position = p.reader->read_long();
+  if (contains(key, "sfondo") && contains(key, "tre")) line_row.stop_pos = p.reader->read_long();
+  if (contains(key, "segnali") && contains(key, "ripetizione")) signal_repetition(p, key);
+}
+
+Flow gradient(Parser& p) {
+  const int32_t pos = p.reader->read_long();
+  const SourceLocation pos_at = p.value_location();
+  const int32_t g = p.reader->read_long();
+  if (p.range_test(pos, "gradient", pos_at) == Flow::kEndPass) return Flow::kEndPass;
+  const int64_t n = cell_of(pos);
+  if (n > 0) {
+    do {
+      p.cell(p.gradient_cursor, "the gradient").gradient =
+          static_cast<uint8_t>(p.previous_gradient + 100);
+      ++p.gradient_cursor;
+    } while (p.gradient_cursor < n);
+  }
+  p.previous_gradient = g;
+  return Flow::kGoOn;
+}
+
+// The curvature of a curve key: its class is the first of the digits 1 to 6
+// it contains; an "s" bends the other way.
+std::optional<double> curvature(std::string_view key) {
+  static constexpr double kClass[] = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
+  for (int d = 0; d < 6; ++d) {
+    if (contains(key, std::string(1, static_cast<char>('1' + d)))) {
+      const double k = kClass[d];
+      return contains_ci(key, "s") ? -k : k;
+    }
+  }
+  return std::nullopt;
+}
+
+// One metre of plan: the last step turned by k (0 for straight track).
+void plan_step(Parser& p, double k, bool limited) {
+  TrackPlan& plan = p.s.track_plan;
+  const int32_t m = plan.cursor();
+  if (m > plan.last_metre())
+    throw RuntimeFailure("the track plan runs past its last metre " +
+                         std::to_string(plan.last_metre()) +
+                         ": the curve ends beyond the route");
+  const double dx = plan.x(m - 1) - plan.x(m - 2);
+  const double dy = plan.y(m - 1) - plan.y(m - 2);
+  if (k == 0) {
+    plan.append(plan.x(m - 1) + dx, plan.y(m - 1) + dy);
+  } else {
+    plan.append(plan.x(m - 1) + (dx + k * dy), plan.y(m - 1) + (dy - k * dx));
+  }
+  if (limited && plan.cursor() > kPlanLimit)
+    p.error_exit(103, std::nullopt,
+                 "the track plan passes " + metres(kPlanLimit) + ", its longest");
+}
+
+Flow curve(Parser& p, std::string_view key) {
+  const int32_t start = p.reader->read_long();
+  const SourceLocation start_at = p.value_location();
+  const int32_t length = p.reader->read_long();
+  if (p.range_test(start, "curve", start_at) == Flow::kEndPass) return Flow::kEndPass;
+  const std::optional<double> k = curvature(key);
+  if (!k)
+    p.error_exit(103, std::nullopt,
+                 "the curve key names no class: it must contain a digit from 1 to 6, "
+                 "as in 'curvad1' or 'curvas3'");
+  if (!p.s.track_plan.created() || !p.s.track_plan.seeded())
+    throw RuntimeFailure("a curve needs the route, but no route length was given before it");
+  TrackPlan& plan = p.s.track_plan;
+  while (plan.cursor() <= start) plan_step(p, 0, true);
+  const int64_t end = int64_t{start} + length;
+  while (plan.cursor() <= end) plan_step(p, *k, true);
+  return Flow::kGoOn;
+}
+
+Flow mountain(Parser& p) {
+  const int32_t inizio = p.reader->read_long();
+  const SourceLocation at = p.value_location();
+  const int32_t fine = p.reader->read_long();
+  int32_t tipo = p.reader->read_long();
+  if (p.range_test(inizio, "mountain stretch", at) == Flow::kEndPass) return Flow::kEndPass;
+  if (!p.s.route_created)
+    throw RuntimeFailure("a mountain stretch needs the route, but no route length was given before it");
+  memo_montagna(p.s, inizio, fine, tipo);
+  return Flow::kGoOn;
+}
+
+Flow speed_board(Parser& p) {
+  int32_t v[9];
+  v[0] = p.reader->read_long();
+  const SourceLocation at = p.value_location();
+  for (int i = 1; i < 9; ++i) v[i] = p.reader->read_long();
+  if (p.range_test(v[0], "speed board", at) == Flow::kEndPass) return Flow::kEndPass;
+  const int64_t c = cell_of(v[0], 1);
+  const uint8_t was = p.cell(c, "the speed board").kind;
+  if (memo_indicatori_v_max(p.s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]) != 0)
+    p.error_exit(21, v[0],
+                 "speed board at " + metres(v[0]) + ": cell " + std::to_string(c) +
+                     " is already taken by " + kind_name(was) +
+                     "; a board needs a cell of its own",
+                 at);
+  return Flow::kGoOn;
+}
+
+Flow sign(Parser& p) {
+  const int32_t pos = p.reader->read_long();
+  const SourceLocation at = p.value_location();
+  const std::string_view text = p.reader->read_text();
+  p.s.current_line.assign(text);
+  if (p.range_test(pos, "sign", at) == Flow::kEndPass) return Flow::kEndPass;
+  const int64_t c = cell_of(pos, 1);
+  RouteCell& cell = p.cell(c, "the sign");
+  if (!is_free(cell))
+    p.error_exit(6, pos,
+                 "sign at " + metres(pos) + ": cell " + std::to_string(c) +
+                     " is already taken by " + kind_name(cell.kind) +
+                     "; a sign needs a cell of its own",
+                 at);
+  cell.kind = kSign;
+  cell.code1 = static_cast<int16_t>(p.sign_slot);
+  if (p.sign_slot < 1)
+    throw RuntimeFailure("too many signs: the timetable holds at most 80 sign texts", at);
+  p.s.scenario_table[static_cast<size_t>(p.sign_slot)].text.assign(text);
+  --p.sign_slot;
+  return Flow::kGoOn;
+}
+
+// Applies the data keywords, in their order, to one key; several may act.
+Flow data_keywords(Parser& p, std::string_view key) {
+  if (contains_ci(key, "pendenza") && gradient(p) == Flow::kEndPass) return Flow::kEndPass;
+  if (contains_ci(key, "curva") && p.s.write_line_file != 0 &&
+      curve(p, key) == Flow::kEndPass)
+    return Flow::kEndPass;
+  if (contains_ci(key, "montagna") && mountain(p) == Flow::kEndPass) return Flow::kEndPass;
+  if (contains_ci(key, "indicatori_v") && speed_board(p) == Flow::kEndPass)
+    return Flow::kEndPass;
+  if (contains_ci(key, "cartello") && contains_ci(key, "indicat") &&
+      sign(p) == Flow::kEndPass)
+    return Flow::kEndPass;
+  return Flow::kGoOn;
+}
+
+void closing_steps(Parser& p) {
+  Scenario& s = p.s;
+  // The file is read whole already; only its deletion is left.
+  p.consume(*p.reading);
+
+  do {
+    p.cell(p.gradient_cursor, "the gradient").gradient =
+        static_cast<uint8_t>(p.previous_gradient + 100);
+    ++p.gradient_cursor;
+  } while (p.gradient_cursor < int64_t{s.cell_count} - 2);
+
+  if (s.write_line_file != 0) {
+    if (!s.track_plan.seeded())
+      throw RuntimeFailure("the track plan needs the route, but no route length was given");
+    while (s.track_plan.cursor() <= int64_t{s.route_length_ext} - 2) plan_step(p, 0, false);
+  }
+}
+
+}  // namespace
+
+void parse_line_file(Parser& p) {
+  Scenario& s = p.s;
+  p.open(p.line);
+  ItemReader& r = *p.reader;
+
+  for (;;) {
+    if (r.at_end())
+      p.error_exit(102, std::nullopt,
+                   "no '[generale]' header: the general data of a line file start with "
+                   "a line '[generale]'");
+    const std::string_view item = p.next_key();
+    if (r.at_end())
+      p.error_exit(102, std::nullopt,
+                   "the file ends at its '[generale]' header: no line data follow it");
+    if (contains_ci(item, "[generale]")) break;
+  }
+
+  // General section; comments are items holding a dash, up to ten in a row.
+  while (!r.at_end()) {
+    std::string_view key = p.next_key();
+    if (r.at_end()) break;  // the last item is never interpreted
+    for (int i = 0; i < 10; ++i)
+      if (contains(key, "-")) key = p.next_key();
+    general_keywords(p, key);
+    if (ends_general_section(key)) break;
+  }
+
+  progressive_ordina(s);
+  s.mountain_count = 0;
+  p.sign_slot = kFirstSignRow;
+  p.gradient_cursor = 0;
+  p.previous_gradient = 0;
+  if (s.write_line_file != 0) {
+    if (!s.track_plan.created())
+      throw RuntimeFailure("the line file gives no route length before its line data");
+    s.track_plan.seed();
+  }
+
+  // Data section; up to two comment items in a row.
+  while (!r.at_end()) {
+    std::string_view key = p.next_key();
+    if (r.at_end()) break;
+    bool ended = false;
+    for (int i = 0; i < 2 && contains(key, "-"); ++i) {
+      key = p.next_key();
+      if (r.at_end()) ended = true;
+      if (ended) break;
+    }
+    if (ended) break;
+    if (data_keywords(p, key) == Flow::kEndPass) break;
+  }
+
+  closing_steps(p);
+}
+
+}  // namespace scenarioc

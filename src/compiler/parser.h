@@ -1,0 +1,89 @@
+// The state the line and train parsers share while one compilation reads its
+// two sources, and the ways a parser stops.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "compiler/item_reader.h"
+#include "compiler/source.h"
+#include "driver/scenario_tables.h"
+
+namespace scenarioc {
+
+// Thrown once a stopping failure is recorded: the file being read is closed
+// and deleted and the parser returns.
+struct ErrorExit {};
+
+// What a handler tells the pass after it has acted on an item.
+enum class Flow { kGoOn, kEndPass };
+
+// Substring tests on a key: case-sensitive, and ignoring ASCII letter case.
+bool contains(std::string_view item, std::string_view word);
+bool contains_ci(std::string_view item, std::string_view word);
+
+struct Parser {
+  Parser(Scenario& s, Source& line, Source& train) : s(s), line(line), train(train) {}
+
+  Scenario& s;
+  Source& line;
+  Source& train;
+  // The source being read, its text and its reader. They outlive the
+  // parse functions so that the failure handler can still name the line.
+  Source* reading = nullptr;
+  std::string data;
+  std::unique_ptr<ItemReader> reader;
+
+  // Starts reading `src`; a source that cannot be read is a runtime failure.
+  void open(Source& src);
+
+  // Where the key of the line being handled starts.
+  size_t key_offset = 0;
+  int key_line = 0;
+
+  // Carried from the line file into the train file.
+  int32_t sign_slot = kFirstSignRow;
+  // Line file.
+  int64_t gradient_cursor = 0;
+  int32_t previous_gradient = 0;
+  // Train file.
+  int64_t speed_cursor = 0;
+  int32_t previous_speed = 0;
+  int64_t adhesion_cursor = 0;
+  int32_t previous_adhesion = 0;
+  int32_t station_row = 1;
+
+  // Reads the next text item into current_line.
+  std::string_view next_key();
+
+  SourceLocation key_location() const;
+  SourceLocation value_location() const { return reader->last_location(); }
+
+  // Records a failure at `where` (the key when not given) and goes on.
+  void record(int32_t code, std::optional<int32_t> position, std::string message,
+              std::optional<SourceLocation> where = std::nullopt);
+  // Records a failure and takes the error exit.
+  [[noreturn]] void error_exit(int32_t code, std::optional<int32_t> position,
+                               std::string message,
+                               std::optional<SourceLocation> where = std::nullopt);
+
+  // The range test on a position read at `at`; records code 15 when it
+  // fails, which ends the pass.
+  Flow range_test(int32_t p, const char* what, const SourceLocation& at,
+                  int reach = 100);
+
+  // Deletes a source once read, when the run owns it.
+  void consume(const Source& src);
+
+  // A route cell that must exist; throws RuntimeFailure otherwise.
+  RouteCell& cell(int64_t c, const char* what);
+};
+
+// The two halves of the parser.
+void parse_line_file(Parser& p);   // up to and including its closing steps
+void parse_train_file(Parser& p);  // up to and including its closing steps
+
+}  // namespace scenarioc

@@ -1,0 +1,334 @@
+// The train file: general train data, speed limits and adhesion along the
+// line, stations, signals, slow-downs and braking points.
+#include <string>
+
+#include "compiler/cell_writers.h"
+#include "compiler/parser.h"
+#include "compiler/runtime_failure.h"
+#include "driver/report.h"
+#include "driver/rounding.h"
+
+namespace scenarioc {
+namespace {
+
+std::string metres(int64_t p) { return std::to_string(p) + " m"; }
+bool multiple_of(int64_t v, int64_t m) { return v % m == 0; }
+
+// A Long field must hold the result of the arithmetic that fills it.
+int32_t to_long(int64_t v, const std::string& what) {
+  if (v < INT32_MIN || v > INT32_MAX)
+    throw RuntimeFailure(what + " " + std::to_string(v) +
+                         " does not fit a 32-bit whole number");
+  return static_cast<int32_t>(v);
+}
+
+// The speed limit of a cell is stored in fifths of km/h, in one byte.
+uint8_t speed_byte(int32_t speed) {
+  const int64_t fifth = round_half_even(speed / 5.0);
+  if (fifth < 0 || fifth > 255)
+    throw RuntimeFailure("speed limit " + std::to_string(speed) +
+                         " km/h is out of range: it must lie between 0 and 1277 km/h");
+  return static_cast<uint8_t>(fifth);
+}
+
+Flow speed(Parser& p) {
+  const int32_t pos = p.reader->read_long();
+  const SourceLocation at = p.value_location();
+  const int32_t v = p.reader->read_long();
+  if (p.range_test(pos, "speed limit", at) == Flow::kEndPass) return Flow::kEndPass;
+  const int64_t n = cell_of(pos);
+  if (n > 0) {
+    do {
+      if (p.speed_cursor >= p.s.cell_count) break;
+      p.cell(p.speed_cursor, "the speed limit").speed_limit = speed_byte(p.previous_speed);
+      ++p.speed_cursor;
+    } while (p.speed_cursor < n);
+  }
+  p.previous_speed = v;
+  return Flow::kGoOn;
+}
+
+Flow adhesion(Parser& p) {
+  const int32_t pos = p.reader->read_long();
+  const SourceLocation at = p.value_location();
+  const int32_t a = p.reader->read_long();
+  if (p.range_test(pos, "adhesion", at) == Flow::kEndPass) return Flow::kEndPass;
+  const int64_t n = cell_of(pos);
+  if (n > 0) {
+    do {
+      p.cell(p.adhesion_cursor, "the adhesion").adhesion =
+          static_cast<uint8_t>(p.previous_adhesion);
+      ++p.adhesion_cursor;
+    } while (p.adhesion_cursor < n);
+  }
+  p.previous_adhesion = a;
+  return Flow::kGoOn;
+}
+
+Flow signal(Parser& p) {
+  int32_t v[11];
+  v[0] = p.reader->read_long();
+  const SourceLocation at = p.value_location();
+  for (int i = 1; i < 11; ++i) v[i] = p.reader->read_long();
+  if (p.range_test(v[0], "signal", at) == Flow::kEndPass) return Flow::kEndPass;
+  const int64_t c = cell_of(v[0], 1);
+  const uint8_t was = p.cell(c, "the signal").kind;
+  if (memo_segnale(p.s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
+                   v[10]) != 0)
+    p.error_exit(16, v[0],
+                 "signal at " + metres(v[0]) + ": cell " + std::to_string(c) +
+                     " is already taken by " + kind_name(was) +
+                     "; a signal needs a cell of its own",
+                 at);
+  return Flow::kGoOn;
+}
+
+std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t l) {
+  auto taken = [&p](int64_t c) {
+    return "cell " + std::to_string(c) + " is already taken by " +
+           (p.s.has_cell(c) ? kind_name(p.s.route[static_cast<size_t>(c)].kind)
+                            : std::string("nothing"));
+  };
+  const std::string head = "slow-down at " + metres(x) + ": ";
+  switch (code) {
+    case 17:
+      return head + "its warning board 1200 m before the start needs a free cell, but " +
+             taken(cell_of(int64_t{x} - 1200, 1));
+    case 18:
+      return head + "its start needs a free cell, but " + taken(cell_of(x, 1));
+    case 19:
+      return head + "its end at " + metres(int64_t{x} + l) + " needs a free cell, but " +
+             taken(cell_of(int64_t{x} + l, 1));
+    default: {
+      const int64_t k = cell_of(int64_t{x} - 1200);
+      return head + "the four approach cells " + std::to_string(k - 3) + " to " +
+             std::to_string(k) + " in front of its warning board must be free, but one "
+             "is taken";
+    }
+  }
+}
+
+Flow slow_down(Parser& p) {
+  int32_t v[6];
+  v[0] = p.reader->read_long();
+  const SourceLocation at = p.value_location();
+  for (int i = 1; i < 6; ++i) v[i] = p.reader->read_long();
+  if (p.range_test(v[0], "slow-down", at) == Flow::kEndPass) return Flow::kEndPass;
+  if (!p.s.route_created)
+    throw RuntimeFailure("a slow-down needs the route, but the line file gives no route length");
+  if (const int32_t code = memo_rallentamento(p.s, v[0], v[1], v[2], v[3], v[4], v[5]))
+    p.error_exit(code, v[0], slow_down_message(p, code, v[0], v[2]), at);
+  return Flow::kGoOn;
+}
+
+Flow braking_point(Parser& p) {
+  const int32_t pos = p.reader->read_long();
+  const SourceLocation at = p.value_location();
+  const int32_t value = p.reader->read_long();
+  if (p.range_test(pos, "braking point", at) == Flow::kEndPass) return Flow::kEndPass;
+  const int64_t c = cell_of(pos);
+  RouteCell& cell = p.cell(c, "the braking point");
+  if (!is_free(cell))
+    p.error_exit(7, pos,
+                 "braking point at " + metres(pos) + ": cell " + std::to_string(c) +
+                     " is already taken by " + kind_name(cell.kind) +
+                     "; a point needs a free cell",
+                 at);
+  if (value > 0) {
+    cell.kind = kPointWithValue;
+    cell.code1 = static_cast<int16_t>(value);
+  } else {
+    cell.kind = kPointWithoutValue;
+  }
+  return Flow::kGoOn;
+}
+
+// A station line: its fields are read and stored one by one, so that an
+// error exit leaves in the row what was read before it.
+Flow station(Parser& p) {
+  Scenario& s = p.s;
+  ItemReader& r = *p.reader;
+  const int32_t row_index = p.station_row;
+  if (row_index < 1 || row_index >= kScenarioRows)
+    throw RuntimeFailure("station row " + std::to_string(row_index) +
+                         " lies outside the timetable");
+  ScenarioRecord& row = s.scenario_table[static_cast<size_t>(row_index)];
+
+  row.position = r.read_long();
+  const SourceLocation at = p.value_location();
+  const int32_t pos = row.position;
+  if (p.range_test(pos, "station", at, 800) == Flow::kEndPass) return Flow::kEndPass;
+  if (!multiple_of(pos, 50))
+    p.error_exit(8, pos, "station position " + metres(pos) + " is not a multiple of 50 m",
+                 at);
+  row.type = r.read_byte();
+  const int32_t length = r.read_long();
+  const SourceLocation length_at = p.value_location();
+  if (!multiple_of(length, 100))
+    p.error_exit(9, pos,
+                 "station at " + metres(pos) + ": its length " + metres(length) +
+                     " is not a multiple of 100 m",
+                 length_at);
+  row.byte_a = r.read_byte();
+  row.byte_d = r.read_byte();
+  row.byte_c = r.read_byte();
+  row.int_a = r.read_integer();
+  row.int_b = r.read_integer();
+  row.byte_e = r.read_byte();
+  row.int_c = r.read_integer();
+  row.int_d = r.read_integer();
+  row.int_e = r.read_integer();
+  row.byte_f = r.read_byte();
+  const int64_t hours = r.read_long();
+  const int64_t minutes = r.read_long();
+  const int64_t seconds = r.read_long();
+  row.time_s = to_long((hours * 60 + minutes) * 60 + seconds, "the station's time");
+  const std::string_view name = r.read_text();
+  s.current_line.assign(name);
+  row.text.assign(name);
+
+  // The station area: from where the train enters it to where it stops.
+  if (row.type == 5 || row.type == 6) {
+    row.stop_pos = to_long(int64_t{pos} + 150, "the station's stop");
+    row.start_pos = to_long(int64_t{pos} - length, "the station's start");
+    row.byte_c = 0;
+  } else if (row.type == 7 || row.type == 8) {
+    row.start_pos = to_long(int64_t{pos} - length, "the station's start");
+    row.stop_pos = to_long(int64_t{pos} + length, "the station's stop");
+    row.byte_c = 0;
+  } else {
+    row.start_pos = to_long(round_half_even(pos - length / 2.0), "the station's start");
+    row.stop_pos = to_long(round_half_even(pos + length / 2.0 + (row.byte_c != 0 ? 50 : 0)),
+                           "the station's stop");
+  }
+  if (length < 600) row.byte_d = 0;
+  if (row_index == 1) {
+    row.byte_c = 0;
+    row.byte_d = 0;
+  }
+
+  if (row.type < 25 && row.type != 5 && row.type != 6) {
+    for (int k = 1; k <= 4; ++k) {
+      const double q = row.stop_pos / 50.0 - k - 1;
+      if (q > 1)
+        p.cell(round_half_even(q), "the station's approach mark").repeat_code =
+            static_cast<uint8_t>(80 + k);
+    }
+  }
+  if (row.type < 25) {
+    const double q = row.stop_pos / 50.0 - 1;
+    if (q <= 1)
+      p.error_exit(24, std::nullopt,
+                   "station at " + metres(pos) + " stops at " + metres(row.stop_pos) +
+                       ", too near the start of the route: its stop must lie beyond 100 m",
+                   at);
+    RouteCell& stop = p.cell(round_half_even(q), "the station's stop");
+    stop.kind = kStationStop;
+    stop.code1 = static_cast<int16_t>(row_index);
+  }
+
+  if (row_index > 1) {
+    const int32_t previous_stop = s.scenario_table[static_cast<size_t>(row_index - 1)].stop_pos;
+    if (int64_t{row.start_pos} - 350 < previous_stop)
+      p.error_exit(22, pos,
+                   "station at " + metres(pos) + " starts at " + metres(row.start_pos) +
+                       ", less than 350 m after the previous station's stop at " +
+                       metres(previous_stop),
+                   at);
+  }
+  ++p.station_row;
+  if (p.station_row >= p.sign_slot)
+    p.error_exit(10, std::nullopt,
+                 "too many stations: the timetable rows of the stations have reached "
+                 "those of the signs (row " + std::to_string(p.sign_slot) +
+                     "); at most 79 stations fit, one less for each sign",
+                 at);
+  return Flow::kGoOn;
+}
+
+// Applies the train keywords, in their order, to one key; several may act.
+Flow train_keywords(Parser& p, std::string_view key) {
+  Scenario& s = p.s;
+  ItemReader& r = *p.reader;
+  if (contains_ci(key, "frenata") && contains_ci(key, "massa"))
+    s.scenario_table[kTrainDataRow].start_pos = r.read_long();
+  if (contains_ci(key, "vetture")) s.scenario_table[kTrainDataRow].position = r.read_long();
+  if (contains_ci(key, "velocit") && speed(p) == Flow::kEndPass) return Flow::kEndPass;
+  if (contains_ci(key, "aderenza") && adhesion(p) == Flow::kEndPass) return Flow::kEndPass;
+  if (contains_ci(key, "orologio")) {
+    ScenarioRecord& row = s.scenario_table[kTrainRow];
+    row.int_c = r.read_integer();
+    row.int_d = r.read_integer();
+    row.int_e = r.read_integer();
+  }
+  if (contains_ci(key, "sabbia")) s.scenario_table[kTrainRow].int_a = r.read_integer();
+  if (contains_ci(key, "segnale") && signal(p) == Flow::kEndPass) return Flow::kEndPass;
+  if (contains_ci(key, "rallentamento") && slow_down(p) == Flow::kEndPass)
+    return Flow::kEndPass;
+  if (contains_ci(key, "abbattimento") && braking_point(p) == Flow::kEndPass)
+    return Flow::kEndPass;
+  if (contains_ci(key, "stazione") && station(p) == Flow::kEndPass) return Flow::kEndPass;
+  return Flow::kGoOn;
+}
+
+void closing_steps(Parser& p) {
+  Scenario& s = p.s;
+  p.consume(*p.reading);
+  do {
+    p.cell(p.speed_cursor, "the speed limit").speed_limit = speed_byte(p.previous_speed);
+    ++p.speed_cursor;
+  } while (p.speed_cursor < int64_t{s.cell_count} - 2);
+  do {
+    p.cell(p.adhesion_cursor, "the adhesion").adhesion =
+        static_cast<uint8_t>(p.previous_adhesion);
+    ++p.adhesion_cursor;
+  } while (p.adhesion_cursor < int64_t{s.cell_count} - 2);
+
+  for (int row = 81; row <= 83; ++row) {
+    const ScenarioRecord& r = s.scenario_table[static_cast<size_t>(row)];
+    // The progressives come from the line file; the failure names that file.
+    if (!multiple_of(r.start_pos, 50) || !multiple_of(r.stop_pos, 50)) {
+      s.record(Failure{2, std::nullopt,
+                       "kilometric progressive in timetable row " + std::to_string(row) +
+                           " (" + std::to_string(r.start_pos) + ", " +
+                           std::to_string(r.stop_pos) +
+                           " m after ordering): both values must be multiples of 50 m",
+                       SourceLocation{p.line.label, 0, 0, ""}});
+      break;
+    }
+  }
+}
+
+}  // namespace
+
+void parse_train_file(Parser& p) {
+  p.open(p.train);
+  ItemReader& r = *p.reader;
+
+  bool header = false;
+  while (!r.at_end())
+    if (contains_ci(p.next_key(), "[generale]")) {
+      header = true;
+      break;
+    }
+  p.speed_cursor = 0;
+  p.adhesion_cursor = 0;
+  p.station_row = 1;
+
+  while (header && !r.at_end()) {
+    std::string_view key = p.next_key();
+    if (r.at_end()) break;
+    bool ended = false;
+    for (int i = 0; i < 2 && contains(key, "-"); ++i) {
+      key = p.next_key();
+      if (r.at_end()) ended = true;
+      if (ended) break;
+    }
+    if (ended) break;
+    if (train_keywords(p, key) == Flow::kEndPass) break;
+  }
+
+  closing_steps(p);
+}
+
+}  // namespace scenarioc
