@@ -1,0 +1,33 @@
+// Compiles a line file and a train file held in memory, for parser tests.
+#pragma once
+
+#include <string>
+
+#include "compiler/memorizza_dati.h"
+
+namespace scenarioc::testing {
+
+// A line file of `length` metres with `data` lines after its general data.
+inline std::string line_file(const std::string& data, int length = 10000) {
+  return "[generale]\r\nlunghezza percorso,    " + std::to_string(length) +
+         "\r\n[curve]\r\n" + data + "[fine]\r\n";
+}
+
+inline std::string train_file(const std::string& data) {
+  return "[generale]\r\n" + data + "[fine]\r\n";
+}
+
+inline Scenario compile_text(const std::string& line, const std::string& train,
+                             int32_t j = 1) {
+  Scenario s;
+  s.line_name = "Prova";
+  s.train_number = "9";
+  s.write_line_file = j;
+  s.clear_scenario_table();
+  Source l{"Prova_linea.txt", {}, line, false};
+  Source t{"Prova_9-.txt", {}, train, false};
+  memorizza_dati(s, l, t);
+  return s;
+}
+
+}  // namespace scenarioc::testing
