@@ -1,9 +1,205 @@
 #include "finishing/route_finishing.h"
 
+#include <string>
+
+#include "finishing/scenario_codes.h"
+
 namespace scenarioc {
+namespace {
+
+constexpr int16_t kPointValue = 180;      // a point placed or lowered here
+constexpr int16_t kNoInnerPoints = 110;   // slow-downs this fast get no inner points
+constexpr int kBoardReach = 20;           // cells behind a warning board
+constexpr int kLowestSignal = 3;          // leaves two cells in front of the signal
+constexpr int kInnerSpacing = 8;          // cells between points inside a slow-down
+constexpr int kSignalSearch = 12;         // cells searched after a slow-down's end
+constexpr int kFrontGroups[] = {5, 11, 18};  // nearest cell of each group in front
+
+constexpr int16_t kLineMarker = 610;      // row 85 int_a
+constexpr int16_t kRouteMarker = 5121;    // cell 1 code1
+
+// Cells outside the route are never free and never hold an occupant.
+bool exists(const Scenario& s, int64_t c) {
+  return s.has_cell(c) && c < static_cast<int64_t>(s.route.size());
+}
+
+bool is_kind(const Scenario& s, int64_t c, uint8_t kind) {
+  return exists(s, c) && s.route[static_cast<size_t>(c)].kind == kind;
+}
+
+bool free_cell(const Scenario& s, int64_t c) {
+  return exists(s, c) && is_free(s.route[static_cast<size_t>(c)]);
+}
+
+RouteCell& cell(Scenario& s, int64_t c) { return s.route[static_cast<size_t>(c)]; }
+
+// A mountain marker chosen for a point stops being one but keeps its
+// mountain byte: only kind and value change.
+void place_point(Scenario& s, int64_t c) {
+  cell(s, c).kind = kPointWithValue;
+  cell(s, c).code1 = kPointValue;
+}
+
+int32_t metres(int64_t c) { return static_cast<int32_t>(c * 50); }
+
+std::string at(int64_t c) {
+  return std::to_string(metres(c)) + " m (cell " + std::to_string(c) + ")";
+}
+
+void record(Scenario& s, int32_t code, int64_t c, std::string message) {
+  s.record(Failure{code, metres(c), std::move(message), std::nullopt});
+}
+
+// Every signal up to 20 cells behind the board needs a point in one of the
+// two cells in front of it; an existing point there is lowered to 180.
+void points_behind_board(Scenario& s, int64_t board) {
+  for (int k = 1; k <= kBoardReach; ++k) {
+    const int64_t d = board - k;
+    if (d < kLowestSignal) return;
+    if (!is_kind(s, d, kSignal)) continue;
+    if (free_cell(s, d - 1)) {
+      place_point(s, d - 1);
+    } else if (free_cell(s, d - 2)) {
+      place_point(s, d - 2);
+    } else if (is_kind(s, d - 1, kPointWithValue)) {
+      cell(s, d - 1).code1 = static_cast<int16_t>(minimo(kPointValue, cell(s, d - 1).code1));
+    } else if (is_kind(s, d - 2, kPointWithValue)) {
+      cell(s, d - 2).code1 = static_cast<int16_t>(minimo(kPointValue, cell(s, d - 2).code1));
+    } else {
+      record(s, 11, d,
+             "no free cell for the braking point in front of the signal at " + at(d) +
+                 " behind the slow-down warning board at " + at(board) + ": cells " +
+                 std::to_string(d - 1) + " and " + std::to_string(d - 2) +
+                 " are taken and neither is a braking point");
+    }
+  }
+}
+
+// One point 5 to 7, one 11 to 13 and one 18 to 20 cells in front of the
+// start; only a free cell satisfies a group.
+void points_before_start(Scenario& s, int64_t start) {
+  for (const int nearest : kFrontGroups) {
+    const int64_t farthest = nearest + 2;
+    if (start <= farthest) continue;
+    bool placed = false;
+    for (int64_t b = nearest; b <= farthest && !placed; ++b) {
+      if (free_cell(s, start - b)) {
+        place_point(s, start - b);
+        placed = true;
+      }
+    }
+    if (!placed) {
+      record(s, 12, start,
+             "no free cell for the braking point " + std::to_string(metres(nearest)) +
+                 " to " + std::to_string(metres(farthest)) +
+                 " m in front of the slow-down start at " + at(start) + ": cells " +
+                 std::to_string(start - nearest) + ", " +
+                 std::to_string(start - nearest - 1) + " and " +
+                 std::to_string(start - farthest) + " are taken");
+    }
+  }
+}
+
+// Walks from the start to its end cell placing a point every 8 cells, each
+// counted from the cell that actually took the previous one. Returns the
+// cell where the walk stopped: the end cell, or the last cell of the route.
+int64_t points_inside(Scenario& s, int64_t start) {
+  int64_t n = 0;
+  int64_t w = start;
+  for (;;) {
+    ++w;
+    ++n;
+    if (n == kInnerSpacing) {
+      if (free_cell(s, w)) {
+        place_point(s, w);
+        n = 0;
+      } else if (free_cell(s, w - 1)) {
+        place_point(s, w - 1);
+        n = 1;
+      } else if (free_cell(s, w + 1)) {
+        place_point(s, w + 1);
+        n = -1;
+      } else {
+        // n goes on counting past 8, so no further point is due.
+        record(s, 13, w,
+               "no free cell for the braking point inside the slow-down starting at " +
+                   at(start) + ", due at " + at(w) + ": cells " + std::to_string(w - 1) +
+                   ", " + std::to_string(w) + " and " + std::to_string(w + 1) +
+                   " are taken; no further point is placed inside this slow-down");
+      }
+    }
+    if (is_kind(s, w, kSlowDownEnd) || w >= s.cell_count) return w;
+  }
+}
+
+// The end cell of a slow-down too fast for inner points, or -1 if none.
+int64_t end_after(const Scenario& s, int64_t start) {
+  for (int64_t c = start + 1; c <= s.cell_count; ++c)
+    if (is_kind(s, c, kSlowDownEnd)) return c;
+  return -1;
+}
+
+// The first signal within 12 cells from the end needs a point in one of the
+// two cells in front of it.
+void point_before_next_signal(Scenario& s, int64_t end) {
+  for (int64_t sig = end; sig <= end + kSignalSearch && sig <= s.cell_count; ++sig) {
+    if (!is_kind(s, sig, kSignal)) continue;
+    if (sig - 1 <= 0) return;
+    if (free_cell(s, sig - 1)) {
+      place_point(s, sig - 1);
+    } else if (free_cell(s, sig - 2)) {
+      place_point(s, sig - 2);
+    } else {
+      record(s, 13, end,
+             "no free cell for the braking point in front of the signal at " + at(sig) +
+                 ", the first after the slow-down ending at " + at(end) + ": cells " +
+                 std::to_string(sig - 1) + " and " + std::to_string(sig - 2) +
+                 " are taken");
+    }
+    return;
+  }
+}
+
+void finish_slow_down(Scenario& s, int64_t start) {
+  points_before_start(s, start);
+  int64_t end;
+  if (cell(s, start).code1 < kNoInnerPoints) {
+    end = points_inside(s, start);
+  } else {
+    end = end_after(s, start);
+    if (end < 0) return;
+  }
+  point_before_next_signal(s, end);
+}
+
+}  // namespace
 
 int32_t minimo(int32_t x, int32_t y) { return x > y ? y : x; }
-void finish_route(Scenario&) {}
-int32_t closing_checks(Scenario&) { return 0; }
+
+void finish_route(Scenario& s) {
+  if (!s.route_created) return;
+  const int64_t last = static_cast<int64_t>(s.cell_count) - 2;
+  for (int64_t c = 1; c <= last && exists(s, c); ++c) {
+    if (is_kind(s, c, kWarningBoard)) {
+      points_behind_board(s, c);
+    } else if (is_kind(s, c, kSlowDownStart)) {
+      finish_slow_down(s, c);
+    }
+  }
+}
+
+int32_t closing_checks(Scenario& s) {
+  ScenarioRecord& line = s.scenario_table[kLineRow];
+  // A route without cell 1 cannot carry the markers: end the run as if used.
+  if (!exists(s, 1)) return 1250;
+  RouteCell& first = cell(s, 1);
+  if (line.int_a != 0 || first.code1 != 0) return 1250;
+  line.int_a = kLineMarker;
+  first.code1 = kRouteMarker;
+  if (line.time_s != 0 || first.code2 != 0) return 1251;
+  line.time_s = codice_gara_st(s);
+  first.code2 = codice_gara_og(s);
+  return 0;
+}
 
 }  // namespace scenarioc

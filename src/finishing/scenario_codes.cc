@@ -1,8 +1,54 @@
 #include "finishing/scenario_codes.h"
 
-namespace scenarioc {
+#include <string>
 
-int32_t codice_gara_st(Scenario&) { return 0; }
-int16_t codice_gara_og(Scenario&) { return 0; }
+namespace scenarioc {
+namespace {
+
+// Makes the text long enough that 25 characters always exist.
+constexpr char kFillText[] = "ppqqrrssttuuvvzzyyxxwwhhgg";
+constexpr size_t kCountedChars = 25;
+
+// Windows-1252 lower case: A..Z, Š Œ Ž Ÿ and À..Þ except the sign × (0xD7).
+unsigned char lower_1252(unsigned char b) {
+  if (b >= 'A' && b <= 'Z') return static_cast<unsigned char>(b + 0x20);
+  if (b == 0x8A || b == 0x8C || b == 0x8E) return static_cast<unsigned char>(b + 0x10);
+  if (b == 0x9F) return 0xFF;
+  if (b >= 0xC0 && b <= 0xDE && b != 0xD7) return static_cast<unsigned char>(b + 0x20);
+  return b;
+}
+
+// Train number, then line name, in lower case, then the fill text. Kept in
+// current_line, as the last text handled.
+const std::string& working_text(Scenario& s) {
+  std::string w = s.scenario_table[kTrainRow].text + s.scenario_table[kLineRow].text;
+  for (char& ch : w) ch = static_cast<char>(lower_1252(static_cast<unsigned char>(ch)));
+  w += kFillText;
+  s.current_line = std::move(w);
+  return s.current_line;
+}
+
+// The simulator's code page has one byte a character: its value is the byte.
+int32_t char_value(const std::string& w, size_t i) {
+  return static_cast<unsigned char>(w[i]);
+}
+
+}  // namespace
+
+int32_t codice_gara_st(Scenario& s) {
+  const std::string& w = working_text(s);
+  int32_t sum = 0;
+  for (size_t i = 0; i < kCountedChars; ++i)
+    sum += static_cast<int32_t>(i + 1) * char_value(w, i);
+  return sum;
+}
+
+int16_t codice_gara_og(Scenario& s) {
+  const std::string& w = working_text(s);
+  int16_t sum = 0;  // at most 25 x 255 = 6375
+  for (size_t i = 0; i < kCountedChars; ++i)
+    sum = static_cast<int16_t>(sum + char_value(w, i));
+  return sum;
+}
 
 }  // namespace scenarioc
