@@ -1,0 +1,131 @@
+// What the fuzz targets do with one input, shared with the regression test
+// that replays every saved finding through the same code.
+#pragma once
+
+#include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "compiler/item_reader.h"
+#include "compiler/memorizza_dati.h"
+#include "compiler/runtime_failure.h"
+#include "driver/compiled_files.h"
+#include "finishing/route_finishing.h"
+
+namespace scenarioc::fuzz {
+
+// A compile input is the line file, this separator, then the train file.
+// Without the separator the whole input is the line file and the train file
+// is empty.
+inline constexpr std::string_view kSeparator = "\n#####train#####\n";
+
+inline std::pair<std::string, std::string> split_input(std::string_view input) {
+  const size_t at = input.find(kSeparator);
+  if (at == std::string_view::npos) return {std::string(input), std::string()};
+  return {std::string(input.substr(0, at)),
+          std::string(input.substr(at + kSeparator.size()))};
+}
+
+// Compiles both files in memory with the track plan (j = 1), finishes the
+// route when it exists and encodes the three compiled files. Returns the
+// number of bytes the files would hold, so that nothing is optimised away.
+inline uint64_t compile_input(std::string_view input) {
+  auto [line_text, train_text] = split_input(input);
+  Scenario s;
+  s.line_name = "Fuzz";
+  s.train_number = "1";
+  s.write_line_file = 1;
+  s.clear_scenario_table();
+  Source line{"Fuzz_linea.txt", {}, std::move(line_text), false};
+  Source train{"Fuzz_1-.txt", {}, std::move(train_text), false};
+  memorizza_dati(s, line, train);
+  if (!s.route_created) return 0;
+  finish_route(s);
+  if (closing_checks(s) != 0) return 0;
+  uint64_t bytes = 0;
+  encode_line_plan(s.track_plan, [&bytes](std::string_view piece) { bytes += piece.size(); });
+  bytes += encode_timetable(s).size();
+  bytes += encode_route(s).size();
+  return bytes;
+}
+
+// The line of the byte at `offset`: CR LF, a lone CR and a lone LF each end one.
+inline int line_at(std::string_view data, size_t offset) {
+  int line = 1;
+  for (size_t i = 0; i < offset && i < data.size(); ++i)
+    if (data[i] == '\r' || (data[i] == '\n' && (i == 0 || data[i - 1] != '\r'))) ++line;
+  return line;
+}
+
+// A number the reader returned must be what its item says: an empty item
+// (a comma) is 0, any other is read again here on its own.
+inline void check_number(std::string_view data, size_t offset, int64_t value) {
+  if (offset >= data.size()) __builtin_trap();
+  if (data[offset] == ',') {
+    if (value != 0) __builtin_trap();
+    return;
+  }
+  size_t end = offset;
+  while (end < data.size() && data[end] != ',' && data[end] != ' ' && data[end] != '\t' &&
+         data[end] != '\r' && data[end] != '\n')
+    ++end;
+  int64_t expected = 0;
+  const auto [ptr, ec] = std::from_chars(data.data() + offset, data.data() + end, expected);
+  if (ec != std::errc() || ptr != data.data() + end || expected != value) __builtin_trap();
+}
+
+// An item-reader input: its first byte gives how many of the following bytes
+// (1 to 16) are read kinds; the rest is the text. The kinds are used in turn,
+// over and over, until the text ends or a read fails. Every value read is
+// checked against the text it came from.
+inline void read_items(std::string_view input) {
+  if (input.empty()) return;
+  const size_t kinds = 1 + static_cast<uint8_t>(input[0]) % 16;
+  if (input.size() < 1 + kinds) return;
+  const std::string_view kind = input.substr(1, kinds);
+  const std::string_view data = input.substr(1 + kinds);
+  ItemReader r(data, "fuzz.txt");
+  // Every read consumes at least one byte, so more reads than bytes is a hang.
+  for (size_t n = 0; !r.at_end(); ++n) {
+    if (n > data.size()) __builtin_trap();
+    try {
+      switch (static_cast<uint8_t>(kind[n % kinds]) % 4) {
+        case 0: {
+          const std::string_view t = r.read_text();
+          // The item is a view into the text, at the place the reader names.
+          if (t.data() != data.data() + r.last_offset()) __builtin_trap();
+          if (t.find_first_of(",\r\n") != std::string_view::npos) __builtin_trap();
+          if (!t.empty() && (t.back() == ' ' || t.back() == '\t')) __builtin_trap();
+          break;
+        }
+        case 1: {
+          const int64_t v = r.read_long();
+          check_number(data, r.last_offset(), v);
+          break;
+        }
+        case 2: {
+          const int64_t v = r.read_integer();
+          check_number(data, r.last_offset(), v);
+          break;
+        }
+        default: {
+          const int64_t v = r.read_byte();
+          check_number(data, r.last_offset(), v);
+          break;
+        }
+      }
+    } catch (const RuntimeFailure& f) {
+      // A failure names the item's line, which holds the item's first byte.
+      if (!f.where || f.where->line < 1 || f.where->column < 1) __builtin_trap();
+      return;
+    }
+    if (r.last_line() != line_at(data, r.last_offset())) __builtin_trap();
+    const SourceLocation at = r.last_location();
+    if (at.line < 1 || at.column < 1) __builtin_trap();
+  }
+}
+
+}  // namespace scenarioc::fuzz
