@@ -95,6 +95,13 @@ void general_keywords(Parser& p, std::string_view key) {
   if (contains(key, "segnali") && contains(key, "ripetizione")) signal_repetition(p, key);
 }
 
+// The previous gradient goes into the cell at the cursor, as 100 + per mille.
+void gradient_step(Parser& p) {
+  p.cell(p.gradient_cursor, "the gradient").gradient =
+      static_cast<uint8_t>(static_cast<uint32_t>(p.previous_gradient) + 100u);
+  ++p.gradient_cursor;
+}
+
 Flow gradient(Parser& p) {
   const int32_t pos = p.reader->read_long();
   const SourceLocation pos_at = p.value_location();
@@ -102,11 +109,8 @@ Flow gradient(Parser& p) {
   if (p.range_test(pos, "gradient", pos_at) == Flow::kEndPass) return Flow::kEndPass;
   const int64_t n = cell_of(pos);
   if (n > 0) {
-    do {
-      p.cell(p.gradient_cursor, "the gradient").gradient =
-          static_cast<uint8_t>(p.previous_gradient + 100);
-      ++p.gradient_cursor;
-    } while (p.gradient_cursor < n);
+    do gradient_step(p);
+    while (p.gradient_cursor < n);
   }
   p.previous_gradient = g;
   return Flow::kGoOn;
@@ -236,11 +240,8 @@ void closing_steps(Parser& p) {
   // The file is read whole already; only its deletion is left.
   p.consume(*p.reading);
 
-  do {
-    p.cell(p.gradient_cursor, "the gradient").gradient =
-        static_cast<uint8_t>(p.previous_gradient + 100);
-    ++p.gradient_cursor;
-  } while (p.gradient_cursor < int64_t{s.cell_count} - 2);
+  do gradient_step(p);
+  while (p.gradient_cursor < int64_t{s.cell_count} - 2);
 
   if (s.write_line_file != 0) {
     if (!s.track_plan.seeded())

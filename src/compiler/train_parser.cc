@@ -31,6 +31,18 @@ uint8_t speed_byte(int32_t speed) {
   return static_cast<uint8_t>(fifth);
 }
 
+// The previous value goes into the cell at the cursor, which advances.
+void speed_step(Parser& p) {
+  p.cell(p.speed_cursor, "the speed limit").speed_limit = speed_byte(p.previous_speed);
+  ++p.speed_cursor;
+}
+
+void adhesion_step(Parser& p) {
+  p.cell(p.adhesion_cursor, "the adhesion").adhesion =
+      static_cast<uint8_t>(p.previous_adhesion);
+  ++p.adhesion_cursor;
+}
+
 Flow speed(Parser& p) {
   const int32_t pos = p.reader->read_long();
   const SourceLocation at = p.value_location();
@@ -40,8 +52,7 @@ Flow speed(Parser& p) {
   if (n > 0) {
     do {
       if (p.speed_cursor >= p.s.cell_count) break;
-      p.cell(p.speed_cursor, "the speed limit").speed_limit = speed_byte(p.previous_speed);
-      ++p.speed_cursor;
+      speed_step(p);
     } while (p.speed_cursor < n);
   }
   p.previous_speed = v;
@@ -55,11 +66,8 @@ Flow adhesion(Parser& p) {
   if (p.range_test(pos, "adhesion", at) == Flow::kEndPass) return Flow::kEndPass;
   const int64_t n = cell_of(pos);
   if (n > 0) {
-    do {
-      p.cell(p.adhesion_cursor, "the adhesion").adhesion =
-          static_cast<uint8_t>(p.previous_adhesion);
-      ++p.adhesion_cursor;
-    } while (p.adhesion_cursor < n);
+    do adhesion_step(p);
+    while (p.adhesion_cursor < n);
   }
   p.previous_adhesion = a;
   return Flow::kGoOn;
@@ -274,15 +282,10 @@ Flow train_keywords(Parser& p, std::string_view key) {
 void closing_steps(Parser& p) {
   Scenario& s = p.s;
   p.consume(*p.reading);
-  do {
-    p.cell(p.speed_cursor, "the speed limit").speed_limit = speed_byte(p.previous_speed);
-    ++p.speed_cursor;
-  } while (p.speed_cursor < int64_t{s.cell_count} - 2);
-  do {
-    p.cell(p.adhesion_cursor, "the adhesion").adhesion =
-        static_cast<uint8_t>(p.previous_adhesion);
-    ++p.adhesion_cursor;
-  } while (p.adhesion_cursor < int64_t{s.cell_count} - 2);
+  do speed_step(p);
+  while (p.speed_cursor < int64_t{s.cell_count} - 2);
+  do adhesion_step(p);
+  while (p.adhesion_cursor < int64_t{s.cell_count} - 2);
 
   for (int row = 81; row <= 83; ++row) {
     const ScenarioRecord& r = s.scenario_table[static_cast<size_t>(row)];
