@@ -1,8 +1,5 @@
 #include "test_util.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -10,13 +7,36 @@
 #include <sstream>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <random>
+
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace scenarioc::testing {
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
+#ifdef _WIN32
+  // No mkdtemp: try random names until one is new.
+  static std::mt19937 pick{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path p = fs::temp_directory_path() /
+                       ("scenarioc-test-" + std::to_string(pick() % 1000000000u));
+    if (fs::create_directory(p)) {
+      path_ = p;
+      return;
+    }
+  }
+  throw std::runtime_error("no free name for a scratch directory");
+#else
   std::string tmpl = (fs::temp_directory_path() / "scenarioc-test-XXXXXX").string();
   if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
   path_ = tmpl;
+#endif
 }
 
 TempDir::~TempDir() {
@@ -47,9 +67,93 @@ std::vector<std::string> list_dir(const fs::path& dir) {
   return names;
 }
 
+// The program under test always gets the console form of its window
+// (SCENARIOC_WINDOW=console), so that its label and reports land in the
+// captured output and no run waits on a message box, display or not.
+#ifdef _WIN32
+namespace {
+
+// Command-line quoting as the C runtime of the child parses it back.
+std::wstring quoted(const std::wstring& arg) {
+  std::wstring q = L"\"";
+  size_t slashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++slashes;
+    } else {
+      // Backslashes before a quote are doubled, and the quote escaped.
+      if (c == L'"') q.append(slashes + 1, L'\\');
+      slashes = 0;
+    }
+    q += c;
+  }
+  q.append(slashes, L'\\');  // doubled before the closing quote
+  return q + L"\"";
+}
+
+HANDLE inheritable(const fs::path& p, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  return CreateFileW(p.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::string without_cr(std::string s) {
+  size_t w = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')) s[w++] = s[i];
+  }
+  s.resize(w);
+  return s;
+}
+
+}  // namespace
+
+RunResult run_scenarioc(const std::vector<std::string>& args, const fs::path& cwd) {
+  // The program is built beside the tests; the build's own path is a Unix one.
+  wchar_t self[32768];
+  const DWORD n = GetModuleFileNameW(nullptr, self, 32768);
+  const fs::path exe = fs::path(std::wstring(self, n)).parent_path() / "scenarioc.exe";
+  std::wstring cmd = quoted(exe.wstring());
+  for (const std::string& a : args) cmd += L" " + quoted(fs::path(a).wstring());
+
+  TempDir capture;
+  HANDLE out = inheritable(capture / "out", GENERIC_WRITE, CREATE_ALWAYS);
+  HANDLE err = inheritable(capture / "err", GENERIC_WRITE, CREATE_ALWAYS);
+  HANDLE in = inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = in;
+  si.hStdOutput = out;
+  si.hStdError = err;
+  PROCESS_INFORMATION pi{};
+  SetEnvironmentVariableW(L"SCENARIOC_WINDOW", L"console");
+  const BOOL started = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0,
+                                      nullptr, cwd.c_str(), &si, &pi);
+  SetEnvironmentVariableW(L"SCENARIOC_WINDOW", nullptr);
+  RunResult r;
+  if (started) {
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    r.status = static_cast<int>(code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  CloseHandle(in);
+  CloseHandle(out);
+  CloseHandle(err);
+  if (!started) throw std::runtime_error("cannot start " + exe.string());
+  // Standard output and error are text streams here and end lines with
+  // CR LF; the tests compare lines.
+  r.out = without_cr(slurp(capture / "out"));
+  r.err = without_cr(slurp(capture / "err"));
+  return r;
+}
+#else
 RunResult run_scenarioc(const std::vector<std::string>& args, const fs::path& cwd) {
   TempDir capture;
-  std::string cmd = "cd '" + cwd.string() + "' && '" SCENARIOC_EXE "'";
+  std::string cmd = "cd '" + cwd.string() + "' && SCENARIOC_WINDOW=console '" SCENARIOC_EXE "'";
   for (const std::string& a : args) cmd += " '" + a + "'";
   cmd += " >'" + (capture / "out").string() + "' 2>'" +
          (capture / "err").string() + "' </dev/null";
@@ -61,6 +165,7 @@ RunResult run_scenarioc(const std::vector<std::string>& args, const fs::path& cw
   r.err = slurp(capture / "err");
   return r;
 }
+#endif
 
 int16_t le16(const std::string& b, size_t at) {
   return static_cast<int16_t>(static_cast<uint8_t>(b.at(at)) |

@@ -30,6 +30,25 @@ namespace {
 
 std::string errno_text(int err) { return std::strerror(err); }
 
+// Paths go to the system as they are: on Windows as UTF-16, so that a folder
+// with letters outside the code page still works.
+int open_new(const fs::path& p) {
+#ifdef _WIN32
+  return ::_wopen(p.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                  _S_IREAD | _S_IWRITE);
+#else
+  return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY | O_CLOEXEC, 0644);
+#endif
+}
+
+void unlink_path(const fs::path& p) {
+#ifdef _WIN32
+  ::_wunlink(p.c_str());
+#else
+  ::unlink(p.c_str());
+#endif
+}
+
 // A name next to `path` that no other writer, in this process or another,
 // is using: the process id and a counter, created with O_EXCL.
 int open_temp_beside(const fs::path& path, fs::path& temp) {
@@ -39,9 +58,7 @@ int open_temp_beside(const fs::path& path, fs::path& temp) {
     name << path.filename().string() << ".tmp-" << getpid() << "-"
          << counter.fetch_add(1);
     temp = path.parent_path() / name.str();
-    const int fd = ::open(temp.string().c_str(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_BINARY | O_CLOEXEC,
-                          0644);
+    const int fd = open_new(temp);
     if (fd >= 0) return fd;
     if (errno != EEXIST) throw FileError(path, errno_text(errno));
   }
@@ -70,7 +87,7 @@ void AtomicFile::discard() noexcept {
   if (fd_ >= 0) {
     ::close(fd_);
     fd_ = -1;
-    ::unlink(temp_.string().c_str());
+    unlink_path(temp_);
   }
 }
 
@@ -94,14 +111,14 @@ void AtomicFile::commit() {
   if (::close(fd_) != 0) {
     const int err = errno;
     fd_ = -1;
-    ::unlink(temp_.string().c_str());
+    unlink_path(temp_);
     throw FileError(path_, errno_text(err));
   }
   fd_ = -1;
   std::error_code ec;
   fs::rename(temp_, path_, ec);
   if (ec) {
-    ::unlink(temp_.string().c_str());
+    unlink_path(temp_);
     throw FileError(path_, ec.message());
   }
 }

@@ -1,7 +1,10 @@
 #include "driver/file_io.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include "test_util.h"
 
@@ -46,11 +49,15 @@ TEST(AtomicFile, ADirectoryInTheWayIsAFileErrorNamingThePath) {
 }
 
 TEST(AtomicFile, AnUnwritableDirectoryIsAFileError) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a read-only folder on Windows still takes new files";
+#else
   if (geteuid() == 0) GTEST_SKIP() << "root writes anywhere";
   TempDir dir;
   std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
                                                std::filesystem::perms::owner_exec);
   EXPECT_THROW(replace_file(dir / "a.dat", "x"), FileError);
+#endif
 }
 
 TEST(ReadFile, MissingFileAndDirectoryAreFileErrors) {
