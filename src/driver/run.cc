@@ -1,6 +1,7 @@
 #include "driver/run.h"
 
 #include <algorithm>
+#include <optional>
 #include <ostream>
 
 #include "compiler/memorizza_dati.h"
@@ -25,17 +26,24 @@ bool recorded(const Scenario& s, int32_t code) {
                      [code](const Failure& f) { return f.code == code; });
 }
 
+// The three files are written whole to their temporaries before any takes
+// its place, so a full disk or a name in the way leaves every old file as it
+// was, not a new line plan beside an old timetable and route.
 void write_compiled_files(const Scenario& s, const CompileJob& job) {
   const fs::path& dir = job.out_dir;
+  std::optional<AtomicFile> plan;
   if (s.write_line_file != 0) {
-    AtomicFile plan(dir / line_plan_name(s.line_name));
+    plan.emplace(dir / line_plan_name(s.line_name));
     encode_line_plan(s.track_plan,
-                     [&plan](std::string_view piece) { plan.write(piece); });
-    plan.commit();
+                     [&plan](std::string_view piece) { plan->write(piece); });
   }
-  replace_file(dir / timetable_name(s.line_name, s.train_number),
-               encode_timetable(s));
-  replace_file(dir / route_name(s.line_name, s.train_number), encode_route(s));
+  AtomicFile timetable(dir / timetable_name(s.line_name, s.train_number));
+  timetable.write(encode_timetable(s));
+  AtomicFile route(dir / route_name(s.line_name, s.train_number));
+  route.write(encode_route(s));
+  if (plan) plan->commit();
+  timetable.commit();
+  route.commit();
 }
 
 }  // namespace
