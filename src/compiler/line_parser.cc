@@ -263,10 +263,13 @@ void parse_line_file(Parser& p) {
                    "no '[generale]' header: the general data of a line file start with "
                    "a line '[generale]'");
     const std::string_view item = p.next_key();
+    const bool header = contains_ci(item, "[generale]");
     if (r.at_end())
       p.error_exit(102, std::nullopt,
-                   "the file ends at its '[generale]' header: no line data follow it");
-    if (contains_ci(item, "[generale]")) break;
+                   header ? "the file ends at its '[generale]' header: no line data follow it"
+                          : "no '[generale]' header: the general data of a line file start "
+                            "with a line '[generale]'");
+    if (header) break;
   }
 
   // General section; comments are items holding a dash, up to ten in a row.
