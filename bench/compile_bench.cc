@@ -1,0 +1,181 @@
+// Benchmarks of the compiler: the item reader, whole compiles in memory and
+// the encoding of the compiled files. Run them with bench/run.sh.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "compiler/item_reader.h"
+#include "compiler/memorizza_dati.h"
+#include "driver/compiled_files.h"
+#include "driver/report.h"
+#include "finishing/route_finishing.h"
+#include "largest_scenario.h"
+#include "sources/builtin_sources.h"
+#include "sources/text_file.h"
+
+namespace scenarioc::bench {
+namespace {
+
+struct Texts {
+  std::string line_name, train_number, line, train;
+};
+
+const Texts& builtin_texts() {
+  static const Texts t{"Valdena", "704", text_file_bytes(line_source_table()),
+                       text_file_bytes(train_source_table())};
+  return t;
+}
+
+const Texts& largest_texts() {
+  static const Texts t{kLargestLine, kLargestTrain, largest_line_source(),
+                       largest_train_source()};
+  return t;
+}
+
+// The three compiled files in memory; the buffers keep their capacity from
+// one iteration to the next, as a file's page cache would.
+struct Output {
+  std::string plan, timetable, route;
+  size_t bytes() const { return plan.size() + timetable.size() + route.size(); }
+};
+
+void encode(const Scenario& s, Output& out) {
+  out.plan.clear();
+  encode_line_plan(s.track_plan, [&out](std::string_view piece) { out.plan.append(piece); });
+  out.timetable = encode_timetable(s);
+  out.route = encode_route(s);
+}
+
+// Parses, finishes and checks the route, as the command line does before
+// writing. Returns the closing check's code.
+int32_t compile(const Texts& t, Scenario& s) {
+  s.line_name = t.line_name;
+  s.train_number = t.train_number;
+  s.write_line_file = 1;
+  s.error_code = 0;
+  s.clear_scenario_table();
+  Source line{t.line_name + "_linea.txt", {}, t.line, false};
+  Source train{t.line_name + "_" + t.train_number + "-.txt", {}, t.train, false};
+  memorizza_dati(s, line, train);
+  finish_route(s);
+  return closing_checks(s);
+}
+
+// A benchmark of a scenario that does not compile cleanly measures the
+// wrong thing: stop with its report.
+void require_clean(const Texts& t) {
+  Scenario s;
+  const int32_t code = compile(t, s);
+  if (code == 0 && s.failures.empty()) return;
+  for (const Failure& f : s.failures) std::fputs(format_failure(f).c_str(), stderr);
+  std::fprintf(stderr, "bench: the %s scenario compiles with failures (closing check %d)\n",
+               t.line_name.c_str(), code);
+  std::abort();
+}
+
+void whole_compile(benchmark::State& state, const Texts& t) {
+  require_clean(t);
+  Output out;
+  for (auto _ : state) {
+    Scenario s;
+    compile(t, s);
+    encode(s, out);
+    benchmark::DoNotOptimize(out.plan.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * out.bytes()));
+  state.counters["file_bytes"] = static_cast<double>(out.bytes());
+}
+
+void BM_CompileBuiltin(benchmark::State& state) { whole_compile(state, builtin_texts()); }
+BENCHMARK(BM_CompileBuiltin)->Unit(benchmark::kMillisecond);
+
+void BM_CompileLargest(benchmark::State& state) { whole_compile(state, largest_texts()); }
+BENCHMARK(BM_CompileLargest)->Unit(benchmark::kMillisecond);
+
+// The compile of the largest scenario without the encoding.
+void BM_ParseAndFinishLargest(benchmark::State& state) {
+  const Texts& t = largest_texts();
+  require_clean(t);
+  for (auto _ : state) {
+    Scenario s;
+    benchmark::DoNotOptimize(compile(t, s));
+  }
+  state.SetBytesProcessed(
+      static_cast<int64_t>(state.iterations() * (t.line.size() + t.train.size())));
+}
+BENCHMARK(BM_ParseAndFinishLargest)->Unit(benchmark::kMillisecond);
+
+// Encoding the three files of the largest scenario, compiled once.
+void BM_EncodeLargest(benchmark::State& state) {
+  const Texts& t = largest_texts();
+  require_clean(t);
+  Scenario s;
+  compile(t, s);
+  Output out;
+  for (auto _ : state) {
+    encode(s, out);
+    benchmark::DoNotOptimize(out.plan.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * out.bytes()));
+}
+BENCHMARK(BM_EncodeLargest)->Unit(benchmark::kMillisecond);
+
+// The floor for the encoding: copying as many bytes as the three files hold.
+void BM_CopyLargestBytes(benchmark::State& state) {
+  const Texts& t = largest_texts();
+  Scenario s;
+  compile(t, s);
+  Output enc;
+  encode(s, enc);
+  const std::string from = enc.plan + enc.timetable + enc.route;
+  std::string to(from.size(), '\0');
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), from.size());
+    benchmark::DoNotOptimize(to.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * from.size()));
+}
+BENCHMARK(BM_CopyLargestBytes)->Unit(benchmark::kMillisecond);
+
+// The reader alone on the largest line file: every item as a text item,
+// then the gradient list as keys and numbers.
+void BM_ItemReaderText(benchmark::State& state) {
+  const std::string& data = largest_texts().line;
+  for (auto _ : state) {
+    ItemReader r(data, "Lungavia_linea.txt");
+    size_t items = 0;
+    while (!r.at_end()) {
+      benchmark::DoNotOptimize(r.read_text().data());
+      ++items;
+    }
+    benchmark::DoNotOptimize(items);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.size()));
+}
+BENCHMARK(BM_ItemReaderText);
+
+void BM_ItemReaderNumbers(benchmark::State& state) {
+  std::string data;
+  for (int p = 0; p <= 1000000; p += 100)
+    data += "pendenza,  " + std::to_string(p) + ",   " + std::to_string(p % 25 - 12) + "\r\n";
+  for (auto _ : state) {
+    ItemReader r(data, "pendenze.txt");
+    int64_t sum = 0;
+    while (!r.at_end()) {
+      benchmark::DoNotOptimize(r.read_text().data());
+      sum += r.read_long();
+      sum += r.read_long();
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.size()));
+}
+BENCHMARK(BM_ItemReaderNumbers);
+
+}  // namespace
+}  // namespace scenarioc::bench
+
+BENCHMARK_MAIN();
