@@ -10,12 +10,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "driver/run.h"
 #include "driver/window_layout.h"
+#include "test_util.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -271,6 +273,61 @@ TEST_P(MessageBoxTest, ErroreShowsTheBoxAndReturnsOnceItIsClosed) {
   run.join();
   XSync(probe_, False);
   EXPECT_EQ(find(kMessageBoxTitle), 0u) << "the box is still on the screen";
+}
+
+// The closing check of a route whose cell 1 already holds a point: the box
+// comes up, the run waits for it, and ends without a compiled file once the
+// user has closed it.
+TEST_F(X11WindowTest, A1250CaseWaitsForTheBoxAndEndsTheRunWithoutFiles) {
+  testing::TempDir dir;
+  CompileJob job;
+  job.line_name = "Prova";
+  job.train_number = "1";
+  job.line = Source{"Prova_linea.txt", dir / "Prova_linea.txt",
+                    "[generale]\r\nlunghezza percorso, 10000\r\n[d]\r\n[fine]\r\n", false};
+  job.train = Source{"Prova_1-.txt", dir / "Prova_1-.txt",
+                     "[generale]\r\nabbattimento,  50,  90\r\n[fine]\r\n", false};
+  job.out_dir = dir.path();
+  auto window = open_x11_window();
+  ASSERT_NE(window, nullptr);
+  window->show_label("Attendere");
+
+  std::atomic<bool> returned{false};
+  ExitStatus status = kExitSuccess;
+  std::ostringstream err;
+  std::thread run([&] {
+    Scenario s;
+    status = memorizza_percorso(s, job, *window, err);
+    returned = true;
+  });
+  const ::Window box = wait_for(kMessageBoxTitle);
+  if (box == 0) {
+    run.detach();
+    (void)window.release();
+    FAIL() << "no message box appeared";
+  }
+  std::this_thread::sleep_for(milliseconds(200));
+  EXPECT_FALSE(returned) << "the run went on with the box up";
+  EXPECT_EQ(testing::list_dir(dir.path()), std::vector<std::string>{});
+  press_key(probe_, box, XK_Return);
+  for (int i = 0; i < 100 && !returned; ++i) std::this_thread::sleep_for(milliseconds(50));
+  EXPECT_TRUE(returned) << "Return did not close the box";
+  if (!returned) ask_to_close(probe_, box);
+  run.join();
+  EXPECT_EQ(status, kExitEndedEarly);
+  EXPECT_EQ(testing::list_dir(dir.path()), std::vector<std::string>{});
+}
+
+// The built-in run asked for the desktop form: the label goes to the window,
+// not to standard output, no note of a fallback, and the run ends by itself.
+TEST_F(X11WindowTest, TheBuiltInRunOnTheDesktopEndsByItself) {
+  testing::TempDir dir;
+  const auto r = testing::run_scenarioc({"--dir", dir.path().string(), "--window"},
+                                        dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(std::filesystem::exists(dir / "Valdena_704.dat"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Closers, MessageBoxTest,
