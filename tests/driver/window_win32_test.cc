@@ -13,6 +13,7 @@
 
 #include "driver/run.h"
 #include "driver/window_layout.h"
+#include "test_util.h"
 
 #include <windows.h>
 
@@ -111,6 +112,19 @@ TEST_P(Win32MessageBox, ErroreShowsTheBoxAndReturnsOnceItIsClosed) {
   EXPECT_NE(seen.find("OK|"), std::string::npos) << seen;
   EXPECT_EQ(seen.find("returned"), std::string::npos);
   EXPECT_EQ(find_box(), nullptr);
+}
+
+// The built-in run asked for the desktop form: the label goes to the window,
+// not to standard output, and the run ends by itself.
+TEST(Win32Window, TheBuiltInRunOnTheDesktopEndsByItself) {
+  if (!open_win32_window()) GTEST_SKIP() << "no desktop to make a window on";
+  testing::TempDir dir;
+  const auto r = testing::run_scenarioc({"--dir", dir.path().string(), "--window"},
+                                        dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(std::filesystem::exists(dir / "Valdena_704.dat"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Closers, Win32MessageBox,
