@@ -29,7 +29,7 @@ inline std::pair<std::string, std::string> split_input(std::string_view input) {
           std::string(input.substr(at + kSeparator.size()))};
 }
 
-inline constexpr int32_t kLongestEncodedPlan = 50000;  // metres
+inline constexpr int32_t kLongestEncodedPlan = 20000;  // metres
 
 // Compiles both files in memory with the track plan (j = 1), finishes the
 // route when it exists and encodes the three compiled files. Returns the
@@ -48,7 +48,7 @@ inline uint64_t compile_input(std::string_view input) {
   finish_route(s);
   if (closing_checks(s) != 0) return 0;
   // Encoding a plan costs about 1 ms a kilometre under the sanitizers and
-  // longer plans reach no new code: above 50 km only its size is taken.
+  // longer plans reach no new code: above 20 km only its size is taken.
   uint64_t bytes = 0;
   if (s.track_plan.last_metre() <= kLongestEncodedPlan)
     encode_line_plan(s.track_plan, [&bytes](std::string_view piece) { bytes += piece.size(); });
