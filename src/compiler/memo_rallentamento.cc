@@ -1,0 +1,72 @@
+#include "compiler/cell_writers.h"
+#include "compiler/route_cell.h"
+
+namespace scenarioc {
+
+int32_t memo_rallentamento(Scenario& s, int32_t x, int32_t v, int32_t l,
+                           int32_t f_tt, int32_t f_ta, int32_t d_v) {
+  auto slow_down = [&] { return "the slow-down at " + metres(x); };
+
+  // The warning board stands 1200 m before the start; a slow-down within the
+  // first 1500 m has neither the board nor its approach cells.
+  const bool warned = x > 1500;
+  RouteCell* warning = nullptr;
+  if (warned) {
+    warning = &route_cell(s, cell_of(int64_t{x} - 1200, 1), [&] {
+      return "the warning board 1200 m before " + slow_down();
+    });
+    if (!is_free(*warning)) return 17;
+  } else {
+    f_ta = 0;
+  }
+
+  RouteCell& start =
+      route_cell(s, cell_of(x, 1), [&] { return "the start of " + slow_down(); });
+  if (!is_free(start)) return 18;
+
+  const int64_t end_at = int64_t{x} + l;
+  RouteCell& end = route_cell(s, cell_of(end_at, 1), [&] {
+    return "the end of the slow-down from " + metres(x) + " to " + metres(end_at);
+  });
+  if (!is_free(end)) return 19;
+
+  // All three cells are free: from here on the slow-down is written, and a
+  // taken approach cell below no longer undoes it. The end and start may be
+  // one cell, which then ends as a start.
+  end.kind = kSlowDownEnd;
+  if (d_v != 0) end.code2 = low16(d_v);
+  start.kind = kSlowDownStart;
+  if (d_v != 0) start.code2 = low16(d_v);
+  if (warned) {
+    warning->kind = kWarningBoard;
+    if (d_v != 0) warning->code2 = low16(d_v);
+    warning->code1 = low16(v);
+  }
+  start.code1 = low16(v);
+  end.code1 = low16(v);
+  start.code3 = low16(f_tt);
+  end.code3 = low16(f_tt);
+
+  if (f_ta == 0) return 0;
+
+  // The four approach cells count down from (x - 1200) / 50, which with a
+  // half-way start can differ from the warning cell by one either way.
+  const int64_t k = cell_of(int64_t{x} - 1200);
+  RouteCell* approach[4];
+  bool taken = false;
+  for (int64_t j = 0; j < 4; ++j) {
+    approach[j] = &route_cell(s, k - j, [&] {
+      return "the approach cells before the warning board of " + slow_down();
+    });
+    if (!is_free(*approach[j])) taken = true;
+  }
+  if (taken) return 20;
+  for (int j = 0; j < 4; ++j) {
+    approach[j]->kind = kApproach;
+    approach[j]->code1 = low16(j + 1);
+    if (d_v != 0) approach[j]->code2 = low16(j + 1);
+  }
+  return 0;
+}
+
+}  // namespace scenarioc

@@ -1,0 +1,36 @@
+#include "compiler/cell_writers.h"
+#include "compiler/route_cell.h"
+
+namespace scenarioc {
+
+int32_t memo_segnale(Scenario& s, int32_t posizione, int32_t sx, int32_t s1,
+                     int32_t s2, int32_t s3, int32_t rapp, int32_t dx,
+                     int32_t d1, int32_t d2, int32_t d3, int32_t& tempo) {
+  const int64_t at = cell_of(posizione, 1);
+  RouteCell& signal =
+      route_cell(s, at, [&] { return "the signal at " + metres(posizione); });
+  if (!is_free(signal)) return 16;
+
+  signal.kind = kSignal;
+  signal.code4 = low16(int64_t{rapp} * 10 + int64_t{sx} * 3 + dx);
+  signal.code1 = low16(int64_t{s1} * 10 + d1);
+  signal.code2 = low16(int64_t{s2} * 10 + d2);
+  signal.code3 = low16(int64_t{s3} * 10 + d3);
+
+  // A time of 1 to 100 is too short for the simulator: it becomes 101.
+  if (tempo >= 1 && tempo <= 100) tempo = 101;
+  signal.signal_time = sx == 2 ? low8(tempo) : 0;
+
+  // The advance codes 100, 200, 300 and 400 m before the signal go over
+  // whatever occupies those cells.
+  for (int64_t k = 1; k <= 4; ++k) {
+    RouteCell& repeat = route_cell(s, at - 2 * k, [&] {
+      return "the repeat cell " + metres(100 * k) + " before the signal at " +
+             metres(posizione);
+    });
+    repeat.repeat_code = low8((int64_t{sx} * 3 + dx) * 10 + k);
+  }
+  return 0;
+}
+
+}  // namespace scenarioc

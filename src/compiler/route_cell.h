@@ -1,0 +1,35 @@
+// How the cell writers reach the route: every cell through route_cell, so a
+// cell outside the route is a runtime failure that names the item at fault,
+// and every narrow field through low16 / low8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "compiler/runtime_failure.h"
+#include "driver/rounding.h"
+#include "driver/scenario_tables.h"
+
+namespace scenarioc {
+
+// Why cell c cannot be reached, for the author of the item named by
+// `subject` ("the signal at 23850 m").
+std::string outside_route(const Scenario& s, int64_t c, const std::string& subject);
+
+// Cell c, or a RuntimeFailure; `subject()` builds the item's name, only on failure.
+template <typename Subject>
+RouteCell& route_cell(Scenario& s, int64_t c, const Subject& subject) {
+  if (!s.has_cell(c)) throw RuntimeFailure(outside_route(s, c, subject()));
+  return s.route[static_cast<size_t>(c)];
+}
+
+// A whole number stored into an Integer or Byte field keeps its low bits.
+inline int16_t low16(int64_t v) {
+  return static_cast<int16_t>(static_cast<uint16_t>(v));
+}
+inline uint8_t low8(int64_t v) { return static_cast<uint8_t>(v); }
+
+// "1100 m", for messages.
+inline std::string metres(int64_t p) { return std::to_string(p) + " m"; }
+
+}  // namespace scenarioc
