@@ -1,5 +1,6 @@
 // The line file: general data, then gradients, curves, mountain stretches,
 // speed boards and signs into the route and the track plan.
+#include <algorithm>
 #include <string>
 
 #include "compiler/cell_writers.h"
@@ -129,24 +130,25 @@ std::optional<double> curvature(std::string_view key) {
   return std::nullopt;
 }
 
-// One metre of plan: the last step turned by k (0 for straight track).
-void plan_step(Parser& p, double k, bool limited) {
+// The plan up to and including metre `until`, each metre the last step
+// turned by k (0 for straight track). Taken a stretch at a time, with the
+// checks of each metre: a metre past the plan's last is a runtime failure,
+// and on a curve the cursor may not pass the longest plan.
+void plan_run(Parser& p, double k, int64_t until, bool limited) {
   TrackPlan& plan = p.s.track_plan;
-  const int32_t m = plan.cursor();
-  if (m > plan.last_metre())
-    throw RuntimeFailure("the track plan runs past its last metre " +
-                         std::to_string(plan.last_metre()) +
-                         ": the curve ends beyond the route");
-  const double dx = plan.x(m - 1) - plan.x(m - 2);
-  const double dy = plan.y(m - 1) - plan.y(m - 2);
-  if (k == 0) {
-    plan.append(plan.x(m - 1) + dx, plan.y(m - 1) + dy);
-  } else {
-    plan.append(plan.x(m - 1) + (dx + k * dy), plan.y(m - 1) + (dy - k * dx));
+  while (plan.cursor() <= until) {
+    const int64_t cursor = plan.cursor();
+    if (cursor > plan.last_metre())
+      throw RuntimeFailure("the track plan runs past its last metre " +
+                           std::to_string(plan.last_metre()) +
+                           ": the curve ends beyond the route");
+    int64_t n = std::min(until, int64_t{plan.last_metre()}) - cursor + 1;
+    if (limited) n = std::clamp(int64_t{kPlanLimit} - cursor + 1, int64_t{1}, n);
+    plan.step(k, static_cast<int32_t>(n));
+    if (limited && plan.cursor() > kPlanLimit)
+      p.error_exit(103, std::nullopt,
+                   "the track plan passes " + metres(kPlanLimit) + ", its longest");
   }
-  if (limited && plan.cursor() > kPlanLimit)
-    p.error_exit(103, std::nullopt,
-                 "the track plan passes " + metres(kPlanLimit) + ", its longest");
 }
 
 Flow curve(Parser& p, std::string_view key) {
@@ -161,10 +163,8 @@ Flow curve(Parser& p, std::string_view key) {
                  "as in 'curvad1' or 'curvas3'");
   if (!p.s.track_plan.created() || !p.s.track_plan.seeded())
     throw RuntimeFailure("a curve needs the route, but no route length was given before it");
-  TrackPlan& plan = p.s.track_plan;
-  while (plan.cursor() <= start) plan_step(p, 0, true);
-  const int64_t end = int64_t{start} + length;
-  while (plan.cursor() <= end) plan_step(p, *k, true);
+  plan_run(p, 0, start, true);
+  plan_run(p, *k, int64_t{start} + length, true);
   return Flow::kGoOn;
 }
 
@@ -246,7 +246,7 @@ void closing_steps(Parser& p) {
   if (s.write_line_file != 0) {
     if (!s.track_plan.seeded())
       throw RuntimeFailure("the track plan needs the route, but no route length was given");
-    while (s.track_plan.cursor() <= int64_t{s.route_length_ext} - 2) plan_step(p, 0, false);
+    plan_run(p, 0, int64_t{s.route_length_ext} - 2, false);
   }
 }
 

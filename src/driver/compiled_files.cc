@@ -1,108 +1,147 @@
 #include "driver/compiled_files.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <vector>
 
 namespace scenarioc {
 namespace {
 
-void put_u8(std::string& out, uint8_t v) { out.push_back(static_cast<char>(v)); }
-
-void put_u16(std::string& out, uint16_t v) {
-  out.push_back(static_cast<char>(v & 0xff));
-  out.push_back(static_cast<char>(v >> 8));
+// Each field goes byte by byte, low byte first, straight into a buffer that
+// holds the whole file or a chunk of it; the compiler merges the bytes into
+// one store, and no call is made a field.
+char* put_u8(char* p, uint8_t v) {
+  *p = static_cast<char>(v);
+  return p + 1;
 }
 
-void put_i16(std::string& out, int16_t v) { put_u16(out, static_cast<uint16_t>(v)); }
+char* put_u16(char* p, uint16_t v) {
+  p[0] = static_cast<char>(v & 0xff);
+  p[1] = static_cast<char>(v >> 8);
+  return p + 2;
+}
 
-void put_i32(std::string& out, int32_t v) {
+char* put_i16(char* p, int16_t v) { return put_u16(p, static_cast<uint16_t>(v)); }
+
+char* put_i32(char* p, int32_t v) {
   const uint32_t u = static_cast<uint32_t>(v);
-  for (int shift = 0; shift < 32; shift += 8)
-    out.push_back(static_cast<char>((u >> shift) & 0xff));
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<char>((u >> (8 * i)) & 0xff);
+  return p + 4;
 }
 
-void put_f64(std::string& out, double v) {
+char* put_f64(char* p, double v) {
   uint64_t u;
   static_assert(sizeof u == sizeof v);
   std::memcpy(&u, &v, sizeof u);
-  for (int shift = 0; shift < 64; shift += 8)
-    out.push_back(static_cast<char>((u >> shift) & 0xff));
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<char>((u >> (8 * i)) & 0xff);
+  return p + 8;
 }
 
-void put_cell(std::string& out, const RouteCell& c) {
-  put_u8(out, c.kind);
-  put_i16(out, c.code1);
-  put_i16(out, c.code2);
-  put_i16(out, c.code3);
-  put_i16(out, c.code4);
-  put_u8(out, c.signal_time);
-  put_u8(out, c.repeat_code);
-  put_u8(out, c.mountain);
-  put_u8(out, c.speed_limit);
-  put_u8(out, c.gradient);
-  put_u8(out, c.adhesion);
+char* put_cell(char* p, const RouteCell& c) {
+  p = put_u8(p, c.kind);
+  p = put_i16(p, c.code1);
+  p = put_i16(p, c.code2);
+  p = put_i16(p, c.code3);
+  p = put_i16(p, c.code4);
+  p = put_u8(p, c.signal_time);
+  p = put_u8(p, c.repeat_code);
+  p = put_u8(p, c.mountain);
+  p = put_u8(p, c.speed_limit);
+  p = put_u8(p, c.gradient);
+  return put_u8(p, c.adhesion);
 }
 
-void put_record(std::string& out, const ScenarioRecord& r) {
-  if (r.text.size() > 0xffff)
-    throw std::length_error("a timetable text is longer than 65535 bytes");
-  put_u8(out, r.type);
-  put_i32(out, r.start_pos);
-  put_i32(out, r.stop_pos);
-  put_i32(out, r.position);
-  put_u8(out, r.byte_a);
-  put_u16(out, static_cast<uint16_t>(r.text.size()));
-  out.append(r.text);
-  put_i16(out, r.int_a);
-  put_i16(out, r.int_b);
-  put_i16(out, r.int_c);
-  put_i16(out, r.int_d);
-  put_i16(out, r.int_e);
-  put_u8(out, r.byte_e);
-  put_u8(out, r.byte_f);
-  put_u8(out, r.byte_c);
-  put_u8(out, r.byte_d);
-  put_i32(out, r.time_s);
+char* put_record(char* p, const ScenarioRecord& r) {
+  p = put_u8(p, r.type);
+  p = put_i32(p, r.start_pos);
+  p = put_i32(p, r.stop_pos);
+  p = put_i32(p, r.position);
+  p = put_u8(p, r.byte_a);
+  p = put_u16(p, static_cast<uint16_t>(r.text.size()));
+  if (!r.text.empty()) std::memcpy(p, r.text.data(), r.text.size());
+  p += r.text.size();
+  p = put_i16(p, r.int_a);
+  p = put_i16(p, r.int_b);
+  p = put_i16(p, r.int_c);
+  p = put_i16(p, r.int_d);
+  p = put_i16(p, r.int_e);
+  p = put_u8(p, r.byte_e);
+  p = put_u8(p, r.byte_f);
+  p = put_u8(p, r.byte_c);
+  p = put_u8(p, r.byte_d);
+  return put_i32(p, r.time_s);
 }
 
-// One coordinate of one metre with its tag.
-void put_coordinate(std::string& out, const TrackPlan& plan, int32_t m,
-                    bool is_y) {
-  const TrackPlan::Tag tag = plan.tag(m);
-  put_u16(out, static_cast<uint16_t>(tag));
-  switch (tag) {
-    case TrackPlan::Tag::kEmpty:
-      break;
-    case TrackPlan::Tag::kInteger:
-      put_i16(out, static_cast<int16_t>(is_y ? plan.y(m) : plan.x(m)));
-      break;
-    case TrackPlan::Tag::kDouble:
-      put_f64(out, is_y ? plan.y(m) : plan.x(m));
-      break;
+// The line plan's elements go into a buffer handed to the sink once it holds
+// `chunk` bytes or more.
+class PlanWriter {
+ public:
+  static constexpr size_t kLongestElement = 10;
+
+  PlanWriter(const std::function<void(std::string_view)>& sink, size_t chunk)
+      : sink_(sink), chunk_(std::max<size_t>(chunk, 1)), buf_(chunk_ + kLongestElement) {
+    p_ = buf_.data();
   }
-}
 
-uint64_t tagged_bytes(TrackPlan::Tag tag) {
-  switch (tag) {
-    case TrackPlan::Tag::kEmpty: return 2;
-    case TrackPlan::Tag::kInteger: return 4;
-    case TrackPlan::Tag::kDouble: return 10;
+  void empty() { done(put_u16(p_, static_cast<uint16_t>(TrackPlan::Tag::kEmpty))); }
+  void integer(int16_t v) {
+    done(put_i16(put_u16(p_, static_cast<uint16_t>(TrackPlan::Tag::kInteger)), v));
   }
-  return 2;
+  void real(double v) {
+    done(put_f64(put_u16(p_, static_cast<uint16_t>(TrackPlan::Tag::kDouble)), v));
+  }
+
+  void flush() {
+    if (p_ == buf_.data()) return;
+    sink_(std::string_view(buf_.data(), static_cast<size_t>(p_ - buf_.data())));
+    p_ = buf_.data();
+  }
+
+ private:
+  void done(char* p) {
+    p_ = p;
+    if (static_cast<size_t>(p_ - buf_.data()) >= chunk_) flush();
+  }
+
+  const std::function<void(std::string_view)>& sink_;
+  size_t chunk_;
+  std::vector<char> buf_;
+  char* p_;
+};
+
+// One block of the line plan: X (or Y) of every metre, 0 up.
+void put_block(PlanWriter& w, const TrackPlan& plan, bool is_y) {
+  const int32_t last = plan.last_metre();
+  int32_t m = 0;
+  if (plan.seeded()) {
+    for (; m < 2 && m <= last; ++m) w.integer(is_y && m == 1 ? 1 : 0);
+    if (is_y) plan.for_each_point([&w](double, double y) { w.real(y); });
+    else plan.for_each_point([&w](double x, double) { w.real(x); });
+    m = std::max(m, plan.cursor());
+  }
+  for (; m <= last; ++m) w.empty();
 }
 
 }  // namespace
 
 std::string encode_route(const Scenario& s) {
-  std::string out;
-  out.reserve(s.route.size() * kRouteCellBytes);
-  for (const RouteCell& c : s.route) put_cell(out, c);
+  std::string out(s.route.size() * kRouteCellBytes, '\0');
+  char* p = out.data();
+  for (const RouteCell& c : s.route) p = put_cell(p, c);
   return out;
 }
 
 std::string encode_timetable(const Scenario& s) {
-  std::string out;
-  for (const ScenarioRecord& r : s.scenario_table) put_record(out, r);
+  size_t size = 0;
+  for (const ScenarioRecord& r : s.scenario_table) {
+    if (r.text.size() > 0xffff)
+      throw std::length_error("a timetable text is longer than 65535 bytes");
+    size += kScenarioRecordFixedBytes + r.text.size();
+  }
+  std::string out(size, '\0');
+  char* p = out.data();
+  for (const ScenarioRecord& r : s.scenario_table) p = put_record(p, r);
   return out;
 }
 
@@ -110,26 +149,19 @@ void encode_line_plan(const TrackPlan& plan,
                       const std::function<void(std::string_view)>& sink,
                       size_t chunk) {
   if (!plan.created()) return;
-  std::string buf;
-  buf.reserve(chunk + 16);
-  for (int is_y = 0; is_y < 2; ++is_y) {
-    for (int32_t m = 0; m <= plan.last_metre(); ++m) {
-      put_coordinate(buf, plan, m, is_y != 0);
-      if (buf.size() >= chunk) {
-        sink(buf);
-        buf.clear();
-      }
-    }
-  }
-  if (!buf.empty()) sink(buf);
+  PlanWriter w(sink, chunk);
+  put_block(w, plan, false);
+  put_block(w, plan, true);
+  w.flush();
 }
 
 uint64_t line_plan_bytes(const TrackPlan& plan) {
   if (!plan.created()) return 0;
-  uint64_t total = 0;
-  for (int32_t m = 0; m <= plan.last_metre(); ++m)
-    total += tagged_bytes(plan.tag(m));
-  return 2 * total;
+  const uint64_t metres = static_cast<uint64_t>(plan.last_metre()) + 1;
+  if (!plan.seeded()) return 2 * 2 * metres;
+  const uint64_t seeds = std::min<uint64_t>(2, metres);
+  const uint64_t computed = static_cast<uint64_t>(plan.cursor()) - 2;
+  return 2 * (4 * seeds + 10 * computed + 2 * (metres - seeds - computed));
 }
 
 }  // namespace scenarioc

@@ -3,13 +3,9 @@
 namespace scenarioc {
 
 void TrackPlan::create(int32_t last_metre) {
+  destroy();
   created_ = true;
-  seeded_ = false;
   last_metre_ = last_metre;
-  cursor_ = 2;
-  const size_t n = static_cast<size_t>(last_metre) + 1;
-  xs_.assign(n, 0.0);
-  ys_.assign(n, 0.0);
 }
 
 void TrackPlan::destroy() {
@@ -17,6 +13,8 @@ void TrackPlan::destroy() {
   seeded_ = false;
   last_metre_ = 0;
   cursor_ = 2;
+  runs_.clear();
+  runs_.shrink_to_fit();
   xs_.clear();
   xs_.shrink_to_fit();
   ys_.clear();
@@ -26,15 +24,37 @@ void TrackPlan::destroy() {
 void TrackPlan::seed() {
   seeded_ = true;
   cursor_ = 2;
-  xs_[0] = 0;
-  ys_[0] = 0;
-  xs_[1] = 0;
-  ys_[1] = 1;
+  runs_.clear();
+  xs_.clear();
+  ys_.clear();
+}
+
+// The last run when it is of the same kind (and curvature), otherwise a new
+// one starting at cursor().
+TrackPlan::Run& TrackPlan::run_for_next(bool stored, double k) {
+  if (!runs_.empty()) {
+    Run& r = runs_.back();
+    if (r.stored == stored && (stored || r.k == k)) return r;
+  }
+  Run r;
+  r.first = cursor_;
+  r.k = k;
+  r.stored = stored;
+  r.stored_at = xs_.size();
+  runs_.push_back(r);
+  return runs_.back();
+}
+
+void TrackPlan::step(double k, int32_t metres) {
+  if (metres <= 0) return;
+  run_for_next(false, k).count += metres;
+  cursor_ += metres;
 }
 
 void TrackPlan::append(double x, double y) {
-  xs_[static_cast<size_t>(cursor_)] = x;
-  ys_[static_cast<size_t>(cursor_)] = y;
+  ++run_for_next(true, 0).count;
+  xs_.push_back(x);
+  ys_.push_back(y);
   ++cursor_;
 }
 
@@ -43,6 +63,15 @@ TrackPlan::Tag TrackPlan::tag(int32_t m) const {
   if (m < 2) return Tag::kInteger;
   if (m < cursor_) return Tag::kDouble;
   return Tag::kEmpty;
+}
+
+TrackPlan::Point TrackPlan::point(int32_t m) const {
+  if (!seeded_ || m < 0 || m >= cursor_) return Point{};
+  if (m == 0) return Point{0, 0};
+  if (m == 1) return Point{0, 1};
+  Point last;
+  walk(m + 1, [&last](double x, double y) { last = Point{x, y}; });
+  return last;
 }
 
 void Scenario::record(Failure f) {

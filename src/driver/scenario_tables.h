@@ -3,6 +3,7 @@
 // ScenarioRecord are those of the files; compiled_files.cc encodes them.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -79,8 +80,13 @@ constexpr int kMountainEntries = 81;      // entries 0 to 80, used from 1
 // order from metre 2 on, so which points are seeds (16-bit integers), which
 // are computed (doubles) and which were never assigned (empty) follows from
 // two facts: whether the seeds were set, and how far the computation got.
-// Keeping plain doubles instead of a tagged value per coordinate halves the
-// memory of the largest plan.
+//
+// A computed point is the one before it plus the last step, turned by the
+// curvature of its metre. The plan keeps those curvatures, not the points:
+// runs of metres with one curvature, from which the points are worked out
+// again, from the seeds on and in the same double arithmetic, whenever they
+// are read. The longest plan thus takes kilobytes instead of the 16 MB of
+// its points, and far less than the file it is written to.
 class TrackPlan {
  public:
   enum class Tag : uint16_t { kEmpty = 0, kInteger = 2, kDouble = 5 };
@@ -97,21 +103,88 @@ class TrackPlan {
 
   // The next metre to compute; every metre from 2 below it holds a double.
   int32_t cursor() const { return cursor_; }
-  // Stores the point at cursor() and advances it. The caller checks that
-  // cursor() <= last_metre().
+  // The point at cursor() is the one before it plus the last step D turned
+  // by k: (D.x + k D.y, D.y - k D.x); with k = 0 the step is repeated as it
+  // is. Adds `metres` such points and advances the cursor past them. The
+  // caller checks that they end at last_metre() or before and that the plan
+  // is seeded.
+  void step(double k, int32_t metres = 1);
+  // Stores the point at cursor() as given and advances it. Same checks.
   void append(double x, double y);
 
   Tag tag(int32_t m) const;
-  // Coordinates as reals; an empty coordinate reads as 0.
-  double x(int32_t m) const { return xs_[static_cast<size_t>(m)]; }
-  double y(int32_t m) const { return ys_[static_cast<size_t>(m)]; }
+  // Coordinates as reals; an empty coordinate reads as 0. Works the points
+  // out from the seeds up to m: for reading a few points, not the plan.
+  double x(int32_t m) const { return point(m).x; }
+  double y(int32_t m) const { return point(m).y; }
+
+  // Calls f(x, y) for every computed metre, from metre 2 up to cursor() - 1.
+  template <class F>
+  void for_each_point(F f) const {
+    walk(cursor_, f);
+  }
 
  private:
+  struct Point {
+    double x = 0, y = 0;
+  };
+  // Metres from `first` on, either worked out with curvature k or, for
+  // appended points, stored from `stored_at` in xs_ and ys_.
+  struct Run {
+    int32_t first = 0;
+    int32_t count = 0;
+    double k = 0;
+    bool stored = false;
+    size_t stored_at = 0;
+  };
+
+  // Works the points out from the seeds and calls f(x, y) for every metre
+  // from 2 up to end - 1. The double arithmetic is the plan's definition:
+  // it must stay exactly this, in this order.
+  template <class F>
+  void walk(int32_t end, F f) const {
+    Point p0{0, 0}, p1{0, 1};
+    for (const Run& r : runs_) {
+      if (r.first >= end) return;
+      const int32_t n = std::min(r.count, end - r.first);
+      if (r.stored) {
+        for (int32_t i = 0; i < n; ++i) {
+          const size_t at = r.stored_at + static_cast<size_t>(i);
+          p0 = p1;
+          p1 = Point{xs_[at], ys_[at]};
+          f(p1.x, p1.y);
+        }
+      } else if (r.k == 0) {
+        for (int32_t i = 0; i < n; ++i) {
+          const Point p{p1.x + (p1.x - p0.x), p1.y + (p1.y - p0.y)};
+          p0 = p1;
+          p1 = p;
+          f(p1.x, p1.y);
+        }
+      } else {
+        const double k = r.k;
+        for (int32_t i = 0; i < n; ++i) {
+          const double dx = p1.x - p0.x;
+          const double dy = p1.y - p0.y;
+          const Point p{p1.x + (dx + k * dy), p1.y + (dy - k * dx)};
+          p0 = p1;
+          p1 = p;
+          f(p1.x, p1.y);
+        }
+      }
+    }
+  }
+
+  Point point(int32_t m) const;
+  // The run that takes the point at cursor().
+  Run& run_for_next(bool stored, double k);
+
   bool created_ = false;
   bool seeded_ = false;
   int32_t last_metre_ = 0;
   int32_t cursor_ = 2;
-  std::vector<double> xs_, ys_;
+  std::vector<Run> runs_;
+  std::vector<double> xs_, ys_;  // appended points only
 };
 
 // Where a recorded failure comes from in a source file.
