@@ -14,6 +14,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -224,13 +225,18 @@ TEST(Killed, EveryCompiledFileIsTheOldOneOrTheNewOneWhole) {
   const auto& fresh = new_files();
   TempDir dir;
 
-  // How long a whole run takes here (a sanitizer build is slower).
-  plant_old_files(dir.path());
-  const auto t0 = std::chrono::steady_clock::now();
-  ASSERT_EQ(builtin_run(dir.path(), dir.path()).status, 0);
-  const auto whole = std::chrono::steady_clock::now() - t0;
+  // How long a whole run takes here, the longest of three (a sanitizer
+  // build is slower, and a busy machine too).
   using std::chrono::microseconds;
-  const int64_t whole_us = std::chrono::duration_cast<microseconds>(whole).count();
+  int64_t whole_us = 0;
+  for (int i = 0; i < 3; ++i) {
+    plant_old_files(dir.path());
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_EQ(builtin_run(dir.path(), dir.path()).status, 0);
+    const auto whole = std::chrono::steady_clock::now() - t0;
+    whole_us = std::max<int64_t>(whole_us,
+                                 std::chrono::duration_cast<microseconds>(whole).count());
+  }
 
   std::mt19937 pick(20240704);
   std::map<std::string, int> seen;  // "old" / "new" per file, and leftovers
@@ -240,9 +246,9 @@ TEST(Killed, EveryCompiledFileIsTheOldOneOrTheNewOneWhole) {
     for (const std::string& t : temporaries(dir.path())) fs::remove(dir / t);
     const auto old = plant_old_files(dir.path());
     // Half of the kills anywhere in the run, half in its second half, where
-    // the compiled files are written.
+    // the compiled files are written, or a little after it.
     const double from = i % 2 == 0 ? 0.0 : 0.5;
-    std::uniform_real_distribution<double> when(from, 1.05);
+    std::uniform_real_distribution<double> when(from, 1.2);
     const microseconds delay(static_cast<int64_t>(when(pick) * static_cast<double>(whole_us)));
     const pid_t pid = start({"--dir", dir.path().string()}, dir.path(), "", "");
     std::this_thread::sleep_for(delay);
