@@ -42,9 +42,13 @@ struct Output {
   size_t bytes() const { return plan.size() + timetable.size() + route.size(); }
 };
 
+// As the compile writes them: the line plan in one pass, its pieces placed
+// by offset.
 void encode(const Scenario& s, Output& out) {
-  out.plan.clear();
-  encode_line_plan(s.track_plan, [&out](std::string_view piece) { out.plan.append(piece); });
+  out.plan.resize(line_plan_bytes(s.track_plan));
+  encode_line_plan_at(s.track_plan, [&out](uint64_t at, std::string_view piece) {
+    std::memcpy(out.plan.data() + at, piece.data(), piece.size());
+  });
   out.timetable = encode_timetable(s);
   out.route = encode_route(s);
 }

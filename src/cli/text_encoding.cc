@@ -46,6 +46,10 @@ size_t decode(const std::string& s, size_t i, uint32_t& cp) {
 std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::string& label) {
   bool beyond_ascii = false;
   for (size_t i = 0; i < text.size();) {
+    if (static_cast<uint8_t>(text[i]) < 0x80) {  // the common case: plain ASCII
+      ++i;
+      continue;
+    }
     uint32_t cp;
     const size_t n = decode(text, i, cp);
     if (n == 0) return std::nullopt;  // not UTF-8: Windows-1252 already

@@ -38,15 +38,16 @@ bool contains_ci(std::string_view item, std::string_view word) {
 void Parser::open(Source& src) {
   reading = &src;
   reader.reset();
+  data.clear();
   if (src.content) {
-    data = *src.content;
-  } else {
-    try {
-      data = read_file(src.path);
-    } catch (const FileError& e) {
-      throw RuntimeFailure("cannot read " + src.label + ": " + e.reason(),
-                           SourceLocation{src.label, 0, 0, ""});
-    }
+    reader = std::make_unique<ItemReader>(*src.content, src.label);
+    return;
+  }
+  try {
+    data = read_file(src.path);
+  } catch (const FileError& e) {
+    throw RuntimeFailure("cannot read " + src.label + ": " + e.reason(),
+                         SourceLocation{src.label, 0, 0, ""});
   }
   reader = std::make_unique<ItemReader>(data, src.label);
 }

@@ -34,7 +34,7 @@ struct Parser {
   // The source being read, its text and its reader. They outlive the
   // parse functions so that the failure handler can still name the line.
   Source* reading = nullptr;
-  std::string data;
+  std::string data;  // the text of a file source; a source in memory is read in place
   std::unique_ptr<ItemReader> reader;
 
   // Starts reading `src`; a source that cannot be read is a runtime failure.

@@ -73,14 +73,19 @@ char* put_record(char* p, const ScenarioRecord& r) {
   return put_i32(p, r.time_s);
 }
 
-// The line plan's elements go into a buffer handed to the sink once it holds
-// `chunk` bytes or more.
+using PlanSink = std::function<void(uint64_t, std::string_view)>;
+
+// The line plan's elements go into a buffer handed to the sink, with the
+// offset in the file it belongs at, once it holds `chunk` bytes or more.
 class PlanWriter {
  public:
   static constexpr size_t kLongestElement = 10;
 
-  PlanWriter(const std::function<void(std::string_view)>& sink, size_t chunk)
-      : sink_(sink), chunk_(std::max<size_t>(chunk, 1)), buf_(chunk_ + kLongestElement) {
+  PlanWriter(const PlanSink& sink, size_t chunk, uint64_t offset)
+      : sink_(sink),
+        chunk_(std::max<size_t>(chunk, 1)),
+        offset_(offset),
+        buf_(chunk_ + kLongestElement) {
     p_ = buf_.data();
   }
 
@@ -94,7 +99,9 @@ class PlanWriter {
 
   void flush() {
     if (p_ == buf_.data()) return;
-    sink_(std::string_view(buf_.data(), static_cast<size_t>(p_ - buf_.data())));
+    const size_t n = static_cast<size_t>(p_ - buf_.data());
+    sink_(offset_, std::string_view(buf_.data(), n));
+    offset_ += n;
     p_ = buf_.data();
   }
 
@@ -104,23 +111,32 @@ class PlanWriter {
     if (static_cast<size_t>(p_ - buf_.data()) >= chunk_) flush();
   }
 
-  const std::function<void(std::string_view)>& sink_;
+  const PlanSink& sink_;
   size_t chunk_;
+  uint64_t offset_;
   std::vector<char> buf_;
   char* p_;
 };
 
-// One block of the line plan: X (or Y) of every metre, 0 up.
+// A block of the line plan, X or Y of every metre from 0 up: the seeds, the
+// computed points, then an empty element for every metre never reached.
+void put_seeds(PlanWriter& w, const TrackPlan& plan, bool is_y) {
+  if (!plan.seeded()) return;
+  for (int32_t m = 0; m < 2 && m <= plan.last_metre(); ++m) w.integer(is_y && m == 1 ? 1 : 0);
+}
+
+void put_empties(PlanWriter& w, const TrackPlan& plan) {
+  const int32_t first = plan.seeded() ? std::max(plan.cursor(), 2) : 0;
+  for (int32_t m = first; m <= plan.last_metre(); ++m) w.empty();
+}
+
 void put_block(PlanWriter& w, const TrackPlan& plan, bool is_y) {
-  const int32_t last = plan.last_metre();
-  int32_t m = 0;
+  put_seeds(w, plan, is_y);
   if (plan.seeded()) {
-    for (; m < 2 && m <= last; ++m) w.integer(is_y && m == 1 ? 1 : 0);
     if (is_y) plan.for_each_point([&w](double, double y) { w.real(y); });
     else plan.for_each_point([&w](double x, double) { w.real(x); });
-    m = std::max(m, plan.cursor());
   }
-  for (; m <= last; ++m) w.empty();
+  put_empties(w, plan);
 }
 
 }  // namespace
@@ -145,14 +161,35 @@ std::string encode_timetable(const Scenario& s) {
   return out;
 }
 
+// Working the points out is most of the work: for a sink that takes the
+// bytes in order, it is done twice, once a block.
 void encode_line_plan(const TrackPlan& plan,
                       const std::function<void(std::string_view)>& sink,
                       size_t chunk) {
   if (!plan.created()) return;
-  PlanWriter w(sink, chunk);
+  const PlanSink in_order = [&sink](uint64_t, std::string_view piece) { sink(piece); };
+  PlanWriter w(in_order, chunk, 0);
   put_block(w, plan, false);
   put_block(w, plan, true);
   w.flush();
+}
+
+void encode_line_plan_at(const TrackPlan& plan, const PlanSink& sink, size_t chunk) {
+  if (!plan.created()) return;
+  PlanWriter xs(sink, chunk, 0);
+  PlanWriter ys(sink, chunk, line_plan_bytes(plan) / 2);
+  put_seeds(xs, plan, false);
+  put_seeds(ys, plan, true);
+  if (plan.seeded()) {
+    plan.for_each_point([&xs, &ys](double x, double y) {
+      xs.real(x);
+      ys.real(y);
+    });
+  }
+  put_empties(xs, plan);
+  put_empties(ys, plan);
+  xs.flush();
+  ys.flush();
 }
 
 uint64_t line_plan_bytes(const TrackPlan& plan) {

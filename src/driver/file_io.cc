@@ -107,6 +107,29 @@ void AtomicFile::write(std::string_view bytes) {
   }
 }
 
+void AtomicFile::write_at(uint64_t offset, std::string_view bytes) {
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+#ifdef _WIN32
+    const ssize_t n = ::_lseeki64(fd_, static_cast<__int64>(offset), SEEK_SET) < 0
+                          ? -1
+                          : ::write(fd_, p, static_cast<unsigned>(left));
+#else
+    const ssize_t n = ::pwrite(fd_, p, left, static_cast<off_t>(offset));
+#endif
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      discard();
+      throw FileError(path_, errno_text(err));
+    }
+    p += n;
+    offset += static_cast<uint64_t>(n);
+    left -= static_cast<size_t>(n);
+  }
+}
+
 void AtomicFile::commit() {
   if (::close(fd_) != 0) {
     const int err = errno;
@@ -134,10 +157,15 @@ std::string read_file(const fs::path& path) {
   if (fs::is_directory(path, ec)) throw FileError(path, "is a directory");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw FileError(path, errno_text(errno));
-  std::ostringstream buf;
-  buf << in.rdbuf();
+  // Straight into one string, sized once: a source is read whole.
+  std::string text;
+  std::error_code size_ec;
+  if (const uintmax_t size = fs::file_size(path, size_ec); !size_ec) text.reserve(size);
+  char block[1 << 16];
+  while (in.read(block, sizeof block), in.gcount() > 0)
+    text.append(block, static_cast<size_t>(in.gcount()));
   if (in.bad()) throw FileError(path, "read error");
-  return std::move(buf).str();
+  return text;
 }
 
 void delete_file(const fs::path& path) {

@@ -4,6 +4,7 @@
 // truncated file or removes the previous one.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -33,6 +34,9 @@ class AtomicFile {
   AtomicFile& operator=(const AtomicFile&) = delete;
 
   void write(std::string_view bytes);
+  // Writes `bytes` at `offset`, which may lie beyond what is written so far;
+  // the gap must be filled before commit(). Not to be mixed with write().
+  void write_at(uint64_t offset, std::string_view bytes);
   void commit();
 
  private:

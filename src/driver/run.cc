@@ -34,8 +34,9 @@ void write_compiled_files(const Scenario& s, const CompileJob& job) {
   std::optional<AtomicFile> plan;
   if (s.write_line_file != 0) {
     plan.emplace(dir / line_plan_name(s.line_name));
-    encode_line_plan(s.track_plan,
-                     [&plan](std::string_view piece) { plan->write(piece); });
+    encode_line_plan_at(s.track_plan, [&plan](uint64_t offset, std::string_view piece) {
+      plan->write_at(offset, piece);
+    });
   }
   AtomicFile timetable(dir / timetable_name(s.line_name, s.train_number));
   timetable.write(encode_timetable(s));

@@ -85,6 +85,32 @@ TEST(TrackPlan, PointsAreThoseOfTheMetreByMetreComputation) {
   EXPECT_EQ(b.substr(block - 4, 4), std::string(4, '\0'));
 }
 
+// The file in pieces placed by offset, as the compile writes it.
+std::string plan_file_at(const TrackPlan& plan, size_t chunk) {
+  std::string out(line_plan_bytes(plan), '\x7f');
+  encode_line_plan_at(plan, [&out](uint64_t at, std::string_view piece) {
+    ASSERT_LE(at + piece.size(), out.size());
+    out.replace(at, piece.size(), piece);
+  }, chunk);
+  return out;
+}
+
+TEST(TrackPlan, OnePassWithOffsetsGivesTheSameFile) {
+  TrackPlan p;
+  p.create(40000);
+  EXPECT_EQ(plan_file_at(p, 1000), plan_file(p));  // not seeded: all empty
+  p.seed();
+  for (const auto& [k, metres] : kStretches) {
+    if (p.cursor() + metres > 39999) break;
+    p.step(k, metres);
+  }
+  p.append(3.5, -2.0);
+  p.step(0.001, 7);
+  const std::string want = plan_file(p);
+  for (size_t chunk : {size_t{1}, size_t{7}, size_t{4096}, size_t{1} << 20})
+    EXPECT_EQ(plan_file_at(p, chunk), want) << chunk;
+}
+
 TEST(TrackPlan, StepsGoOnFromAppendedPoints) {
   TrackPlan p;
   p.create(20);
