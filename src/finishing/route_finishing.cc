@@ -50,6 +50,10 @@ void record(Scenario& s, int32_t code, int64_t c, std::string message) {
   s.record(Failure{code, metres(c), std::move(message), std::nullopt});
 }
 
+void lower_point(Scenario& s, int64_t c) {
+  cell(s, c).code1 = static_cast<int16_t>(minimo(kPointValue, cell(s, c).code1));
+}
+
 // Every signal up to 20 cells behind the board needs a point in one of the
 // two cells in front of it; an existing point there is lowered to 180.
 void points_behind_board(Scenario& s, int64_t board) {
@@ -62,9 +66,9 @@ void points_behind_board(Scenario& s, int64_t board) {
     } else if (free_cell(s, d - 2)) {
       place_point(s, d - 2);
     } else if (is_kind(s, d - 1, kPointWithValue)) {
-      cell(s, d - 1).code1 = static_cast<int16_t>(minimo(kPointValue, cell(s, d - 1).code1));
+      lower_point(s, d - 1);
     } else if (is_kind(s, d - 2, kPointWithValue)) {
-      cell(s, d - 2).code1 = static_cast<int16_t>(minimo(kPointValue, cell(s, d - 2).code1));
+      lower_point(s, d - 2);
     } else {
       record(s, 11, d,
              "no free cell for the braking point in front of the signal at " + at(d) +
