@@ -127,6 +127,18 @@ void BM_EncodeLargest(benchmark::State& state) {
 }
 BENCHMARK(BM_EncodeLargest)->Unit(benchmark::kMillisecond);
 
+// Working out the points of the largest plan, without encoding them.
+void BM_ReadLargestPlan(benchmark::State& state) {
+  Scenario s;
+  compile(largest_texts(), s);
+  double xs[512], ys[512];
+  for (auto _ : state) {
+    TrackPlan::Reader r(s.track_plan);
+    while (const size_t n = r.read(xs, ys, 512)) benchmark::DoNotOptimize(xs[n - 1] + ys[n - 1]);
+  }
+}
+BENCHMARK(BM_ReadLargestPlan)->Unit(benchmark::kMillisecond);
+
 // The floor for the encoding: copying as many bytes as the three files hold.
 void BM_CopyLargestBytes(benchmark::State& state) {
   const Texts& t = largest_texts();

@@ -1,6 +1,7 @@
 #include "driver/compiled_files.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -31,10 +32,14 @@ char* put_i32(char* p, int32_t v) {
 }
 
 char* put_f64(char* p, double v) {
-  uint64_t u;
-  static_assert(sizeof u == sizeof v);
-  std::memcpy(&u, &v, sizeof u);
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<char>((u >> (8 * i)) & 0xff);
+  static_assert(sizeof(uint64_t) == sizeof v);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, sizeof v);  // the line plan's millions of doubles
+  } else {
+    uint64_t u;
+    std::memcpy(&u, &v, sizeof u);
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<char>((u >> (8 * i)) & 0xff);
+  }
   return p + 8;
 }
 
@@ -96,6 +101,20 @@ class PlanWriter {
   void real(double v) {
     done(put_f64(put_u16(p_, static_cast<uint16_t>(TrackPlan::Tag::kDouble)), v));
   }
+  // Many reals at once: the room left in the chunk is reckoned once for all
+  // that fit in it.
+  void reals(const double* v, size_t n) {
+    constexpr size_t kReal = 10;
+    for (size_t i = 0; i < n;) {
+      const size_t used = static_cast<size_t>(p_ - buf_.data());
+      const size_t k = std::min(n - i, (chunk_ - used + kReal - 1) / kReal);
+      char* p = p_;
+      for (size_t j = 0; j < k; ++j)
+        p = put_f64(put_u16(p, static_cast<uint16_t>(TrackPlan::Tag::kDouble)), v[i + j]);
+      i += k;
+      done(p);
+    }
+  }
 
   void flush() {
     if (p_ == buf_.data()) return;
@@ -130,11 +149,16 @@ void put_empties(PlanWriter& w, const TrackPlan& plan) {
   for (int32_t m = first; m <= plan.last_metre(); ++m) w.empty();
 }
 
+// The points come one after the other, each from the two before it; they
+// are read in batches and encoded apart from that chain.
+constexpr size_t kBatch = 512;
+
 void put_block(PlanWriter& w, const TrackPlan& plan, bool is_y) {
   put_seeds(w, plan, is_y);
   if (plan.seeded()) {
-    if (is_y) plan.for_each_point([&w](double, double y) { w.real(y); });
-    else plan.for_each_point([&w](double x, double) { w.real(x); });
+    TrackPlan::Reader r(plan);
+    double xs[kBatch], ys[kBatch];
+    while (const size_t n = r.read(xs, ys, kBatch)) w.reals(is_y ? ys : xs, n);
   }
   put_empties(w, plan);
 }
@@ -181,10 +205,12 @@ void encode_line_plan_at(const TrackPlan& plan, const PlanSink& sink, size_t chu
   put_seeds(xs, plan, false);
   put_seeds(ys, plan, true);
   if (plan.seeded()) {
-    plan.for_each_point([&xs, &ys](double x, double y) {
-      xs.real(x);
-      ys.real(y);
-    });
+    TrackPlan::Reader r(plan);
+    double bx[kBatch], by[kBatch];
+    while (const size_t n = r.read(bx, by, kBatch)) {
+      xs.reals(bx, n);
+      ys.reals(by, n);
+    }
   }
   put_empties(xs, plan);
   put_empties(ys, plan);

@@ -3,7 +3,6 @@
 // ScenarioRecord are those of the files; compiled_files.cc encodes them.
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -118,62 +117,36 @@ class TrackPlan {
   double x(int32_t m) const { return point(m).x; }
   double y(int32_t m) const { return point(m).y; }
 
-  // Calls f(x, y) for every computed metre, from metre 2 up to cursor() - 1.
-  template <class F>
-  void for_each_point(F f) const {
-    walk(cursor_, f);
-  }
-
- private:
+  // A point of the plan, in metres.
   struct Point {
     double x = 0, y = 0;
   };
-  // Metres from `first` on, either worked out with curvature k or, for
+
+  // Reads the computed points in order, metre 2 first, a batch at a time.
+  // The plan must not change while it is read.
+  class Reader {
+   public:
+    explicit Reader(const TrackPlan& plan) : plan_(plan) {}
+    // Fills xs and ys with the next points, at most n; returns how many,
+    // 0 once every point up to cursor() - 1 has been read.
+    size_t read(double* xs, double* ys, size_t n);
+
+   private:
+    const TrackPlan& plan_;
+    size_t run_ = 0;     // the run being read
+    int32_t done_ = 0;   // its points read so far
+    Point p0_{0, 0}, p1_{0, 1};  // the last two points read
+  };
+
+ private:
+  // Metres one after the other, either worked out with curvature k or, for
   // appended points, stored from `stored_at` in xs_ and ys_.
   struct Run {
-    int32_t first = 0;
     int32_t count = 0;
     double k = 0;
     bool stored = false;
     size_t stored_at = 0;
   };
-
-  // Works the points out from the seeds and calls f(x, y) for every metre
-  // from 2 up to end - 1. The double arithmetic is the plan's definition:
-  // it must stay exactly this, in this order.
-  template <class F>
-  void walk(int32_t end, F f) const {
-    Point p0{0, 0}, p1{0, 1};
-    for (const Run& r : runs_) {
-      if (r.first >= end) return;
-      const int32_t n = std::min(r.count, end - r.first);
-      if (r.stored) {
-        for (int32_t i = 0; i < n; ++i) {
-          const size_t at = r.stored_at + static_cast<size_t>(i);
-          p0 = p1;
-          p1 = Point{xs_[at], ys_[at]};
-          f(p1.x, p1.y);
-        }
-      } else if (r.k == 0) {
-        for (int32_t i = 0; i < n; ++i) {
-          const Point p{p1.x + (p1.x - p0.x), p1.y + (p1.y - p0.y)};
-          p0 = p1;
-          p1 = p;
-          f(p1.x, p1.y);
-        }
-      } else {
-        const double k = r.k;
-        for (int32_t i = 0; i < n; ++i) {
-          const double dx = p1.x - p0.x;
-          const double dy = p1.y - p0.y;
-          const Point p{p1.x + (dx + k * dy), p1.y + (dy - k * dx)};
-          p0 = p1;
-          p1 = p;
-          f(p1.x, p1.y);
-        }
-      }
-    }
-  }
 
   Point point(int32_t m) const;
   // The run that takes the point at cursor().
