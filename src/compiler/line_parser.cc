@@ -61,9 +61,9 @@ void progressive(Parser& p, int row) {
 void signal_repetition(Parser& p, std::string_view key) {
   ScenarioRecord& r = p.s.scenario_table[kTrainRow];
   r.start_pos = p.reader->read_long();
-  const SourceLocation from_at = p.value_location();
+  const ItemMark from_at = p.value_location();
   r.stop_pos = p.reader->read_long();
-  const SourceLocation to_at = p.value_location();
+  const ItemMark to_at = p.value_location();
   if (!multiple_of(r.start_pos, 50))
     p.error_exit(3, std::nullopt,
                  "signal repetition starts at " + metres(r.start_pos) +
@@ -105,7 +105,7 @@ void gradient_step(Parser& p) {
 
 Flow gradient(Parser& p) {
   const int32_t pos = p.reader->read_long();
-  const SourceLocation pos_at = p.value_location();
+  const ItemMark pos_at = p.value_location();
   const int32_t g = p.reader->read_long();
   if (p.range_test(pos, "gradient", pos_at) == Flow::kEndPass) return Flow::kEndPass;
   const int64_t n = cell_of(pos);
@@ -153,7 +153,7 @@ void plan_run(Parser& p, double k, int64_t until, bool limited) {
 
 Flow curve(Parser& p, std::string_view key) {
   const int32_t start = p.reader->read_long();
-  const SourceLocation start_at = p.value_location();
+  const ItemMark start_at = p.value_location();
   const int32_t length = p.reader->read_long();
   if (p.range_test(start, "curve", start_at) == Flow::kEndPass) return Flow::kEndPass;
   const std::optional<double> k = curvature(key);
@@ -170,7 +170,7 @@ Flow curve(Parser& p, std::string_view key) {
 
 Flow mountain(Parser& p) {
   const int32_t inizio = p.reader->read_long();
-  const SourceLocation at = p.value_location();
+  const ItemMark at = p.value_location();
   const int32_t fine = p.reader->read_long();
   int32_t tipo = p.reader->read_long();
   if (p.range_test(inizio, "mountain stretch", at) == Flow::kEndPass) return Flow::kEndPass;
@@ -183,7 +183,7 @@ Flow mountain(Parser& p) {
 Flow speed_board(Parser& p) {
   int32_t v[9];
   v[0] = p.reader->read_long();
-  const SourceLocation at = p.value_location();
+  const ItemMark at = p.value_location();
   for (int i = 1; i < 9; ++i) v[i] = p.reader->read_long();
   if (p.range_test(v[0], "speed board", at) == Flow::kEndPass) return Flow::kEndPass;
   const int64_t c = cell_of(v[0], 1);
@@ -199,7 +199,7 @@ Flow speed_board(Parser& p) {
 
 Flow sign(Parser& p) {
   const int32_t pos = p.reader->read_long();
-  const SourceLocation at = p.value_location();
+  const ItemMark at = p.value_location();
   const std::string_view text = p.reader->read_text();
   p.s.current_line.assign(text);
   if (p.range_test(pos, "sign", at) == Flow::kEndPass) return Flow::kEndPass;

@@ -76,8 +76,7 @@ void Parser::error_exit(int32_t code, std::optional<int32_t> position,
   throw ErrorExit{};
 }
 
-Flow Parser::range_test(int32_t p, const char* what, const SourceLocation& at,
-                        int reach) {
+Flow Parser::range_test(int32_t p, const char* what, const ItemMark& at, int reach) {
   if (within_route(p, s.cell_count, reach)) return Flow::kGoOn;
   const int64_t last = int64_t{s.cell_count} * 50 - reach;
   record(15, p,

@@ -25,6 +25,16 @@ enum class Flow { kGoOn, kEndPass };
 bool contains(std::string_view item, std::string_view word);
 bool contains_ci(std::string_view item, std::string_view word);
 
+// Where a value was read. The source line it stands on is looked up only
+// when a failure names it (the conversion), so reading a value allocates
+// nothing.
+struct ItemMark {
+  const ItemReader* reader = nullptr;
+  size_t offset = 0;
+  int line = 0;
+  operator SourceLocation() const { return reader->location_at(offset, line); }
+};
+
 struct Parser {
   Parser(Scenario& s, Source& line, Source& train) : s(s), line(line), train(train) {}
 
@@ -60,7 +70,9 @@ struct Parser {
   std::string_view next_key();
 
   SourceLocation key_location() const;
-  SourceLocation value_location() const { return reader->last_location(); }
+  ItemMark value_location() const {
+    return ItemMark{reader.get(), reader->last_offset(), reader->last_line()};
+  }
 
   // Records a failure at `where` (the key when not given) and goes on.
   void record(int32_t code, std::optional<int32_t> position, std::string message,
@@ -72,8 +84,7 @@ struct Parser {
 
   // The range test on a position read at `at`; records code 15 when it
   // fails, which ends the pass.
-  Flow range_test(int32_t p, const char* what, const SourceLocation& at,
-                  int reach = 100);
+  Flow range_test(int32_t p, const char* what, const ItemMark& at, int reach = 100);
 
   // Deletes a source once read, when the run owns it.
   void consume(const Source& src);

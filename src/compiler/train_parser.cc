@@ -45,7 +45,7 @@ void adhesion_step(Parser& p) {
 
 Flow speed(Parser& p) {
   const int32_t pos = p.reader->read_long();
-  const SourceLocation at = p.value_location();
+  const ItemMark at = p.value_location();
   const int32_t v = p.reader->read_long();
   if (p.range_test(pos, "speed limit", at) == Flow::kEndPass) return Flow::kEndPass;
   const int64_t n = cell_of(pos);
@@ -61,7 +61,7 @@ Flow speed(Parser& p) {
 
 Flow adhesion(Parser& p) {
   const int32_t pos = p.reader->read_long();
-  const SourceLocation at = p.value_location();
+  const ItemMark at = p.value_location();
   const int32_t a = p.reader->read_long();
   if (p.range_test(pos, "adhesion", at) == Flow::kEndPass) return Flow::kEndPass;
   const int64_t n = cell_of(pos);
@@ -76,7 +76,7 @@ Flow adhesion(Parser& p) {
 Flow signal(Parser& p) {
   int32_t v[11];
   v[0] = p.reader->read_long();
-  const SourceLocation at = p.value_location();
+  const ItemMark at = p.value_location();
   for (int i = 1; i < 11; ++i) v[i] = p.reader->read_long();
   if (p.range_test(v[0], "signal", at) == Flow::kEndPass) return Flow::kEndPass;
   const int64_t c = cell_of(v[0], 1);
@@ -119,7 +119,7 @@ std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t 
 Flow slow_down(Parser& p) {
   int32_t v[6];
   v[0] = p.reader->read_long();
-  const SourceLocation at = p.value_location();
+  const ItemMark at = p.value_location();
   for (int i = 1; i < 6; ++i) v[i] = p.reader->read_long();
   if (p.range_test(v[0], "slow-down", at) == Flow::kEndPass) return Flow::kEndPass;
   if (!p.s.route_created)
@@ -131,7 +131,7 @@ Flow slow_down(Parser& p) {
 
 Flow braking_point(Parser& p) {
   const int32_t pos = p.reader->read_long();
-  const SourceLocation at = p.value_location();
+  const ItemMark at = p.value_location();
   const int32_t value = p.reader->read_long();
   if (p.range_test(pos, "braking point", at) == Flow::kEndPass) return Flow::kEndPass;
   const int64_t c = cell_of(pos);
@@ -163,7 +163,7 @@ Flow station(Parser& p) {
   ScenarioRecord& row = s.scenario_table[static_cast<size_t>(row_index)];
 
   row.position = r.read_long();
-  const SourceLocation at = p.value_location();
+  const ItemMark at = p.value_location();
   const int32_t pos = row.position;
   if (p.range_test(pos, "station", at, 800) == Flow::kEndPass) return Flow::kEndPass;
   if (!multiple_of(pos, 50))
@@ -171,7 +171,7 @@ Flow station(Parser& p) {
                  at);
   row.type = r.read_byte();
   const int32_t length = r.read_long();
-  const SourceLocation length_at = p.value_location();
+  const ItemMark length_at = p.value_location();
   if (!multiple_of(length, 100))
     p.error_exit(9, pos,
                  "station at " + metres(pos) + ": its length " + metres(length) +
