@@ -19,7 +19,7 @@ int32_t memo_indicatori_v_max(Scenario& s, int32_t posizione, int32_t vas,
                               int32_t vad, int32_t vbd, int32_t vcd,
                               int32_t strisced) {
   RouteCell& board = route_cell(s, cell_of(posizione, 1), [&] {
-    return "the board of maximum speeds at " + metres(posizione);
+    return "the board of maximum speeds at " + in_metres(posizione);
   });
   if (!is_free(board)) return 21;
 

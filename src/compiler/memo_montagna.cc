@@ -13,8 +13,8 @@ void memo_montagna(Scenario& s, int32_t inizio, int32_t fine, int32_t& tipo) {
 
   ++s.mountain_count;
   if (s.mountain_count >= kMountainEntries)
-    throw RuntimeFailure("the mountain stretch from " + metres(inizio) + " to " +
-                         metres(fine) + " is stretch " +
+    throw RuntimeFailure("the mountain stretch from " + in_metres(inizio) + " to " +
+                         in_metres(fine) + " is stretch " +
                          std::to_string(s.mountain_count) +
                          ", but a line holds at most " +
                          std::to_string(kMountainEntries - 1));
@@ -30,8 +30,8 @@ void memo_montagna(Scenario& s, int32_t inizio, int32_t fine, int32_t& tipo) {
   const int64_t first = cell_of(inizio);
   const int64_t last = cell_of(fine, -1);
   auto subject = [&] {
-    return "part of the mountain stretch from " + metres(inizio) + " to " +
-           metres(fine);
+    return "part of the mountain stretch from " + in_metres(inizio) + " to " +
+           in_metres(fine);
   };
   for (int64_t i = first, n = 1; i <= last; ++i, ++n) {
     RouteCell& c = route_cell(s, i, subject);

@@ -5,7 +5,7 @@ namespace scenarioc {
 
 int32_t memo_rallentamento(Scenario& s, int32_t x, int32_t v, int32_t l,
                            int32_t f_tt, int32_t f_ta, int32_t d_v) {
-  auto slow_down = [&] { return "the slow-down at " + metres(x); };
+  auto slow_down = [&] { return "the slow-down at " + in_metres(x); };
 
   // The warning board stands 1200 m before the start; a slow-down within the
   // first 1500 m has neither the board nor its approach cells.
@@ -26,7 +26,7 @@ int32_t memo_rallentamento(Scenario& s, int32_t x, int32_t v, int32_t l,
 
   const int64_t end_at = int64_t{x} + l;
   RouteCell& end = route_cell(s, cell_of(end_at, 1), [&] {
-    return "the end of the slow-down from " + metres(x) + " to " + metres(end_at);
+    return "the end of the slow-down from " + in_metres(x) + " to " + in_metres(end_at);
   });
   if (!is_free(end)) return 19;
 

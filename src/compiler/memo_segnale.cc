@@ -8,7 +8,7 @@ int32_t memo_segnale(Scenario& s, int32_t posizione, int32_t sx, int32_t s1,
                      int32_t d1, int32_t d2, int32_t d3, int32_t& tempo) {
   const int64_t at = cell_of(posizione, 1);
   RouteCell& signal =
-      route_cell(s, at, [&] { return "the signal at " + metres(posizione); });
+      route_cell(s, at, [&] { return "the signal at " + in_metres(posizione); });
   if (!is_free(signal)) return 16;
 
   signal.kind = kSignal;
@@ -25,8 +25,8 @@ int32_t memo_segnale(Scenario& s, int32_t posizione, int32_t sx, int32_t s1,
   // whatever occupies those cells.
   for (int64_t k = 1; k <= 4; ++k) {
     RouteCell& repeat = route_cell(s, at - 2 * k, [&] {
-      return "the repeat cell " + metres(100 * k) + " before the signal at " +
-             metres(posizione);
+      return "the repeat cell " + in_metres(100 * k) + " before the signal at " +
+             in_metres(posizione);
     });
     repeat.repeat_code = low8((int64_t{sx} * 3 + dx) * 10 + k);
   }

@@ -30,6 +30,6 @@ inline int16_t low16(int64_t v) {
 inline uint8_t low8(int64_t v) { return static_cast<uint8_t>(v); }
 
 // "1100 m", for messages.
-inline std::string metres(int64_t p) { return std::to_string(p) + " m"; }
+inline std::string in_metres(int64_t p) { return std::to_string(p) + " m"; }
 
 }  // namespace scenarioc
