@@ -1,7 +1,5 @@
 #include "cli/commands.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -80,10 +78,12 @@ std::string parse_options(const std::vector<std::string>& args, size_t first,
   return "";
 }
 
+// Compares the files themselves (device and inode, or the platform's file
+// identity), so a link or another spelling of a path is caught too.
 bool same_file(const fs::path& a, const fs::path& b) {
-  struct stat sa, sb;
-  if (::stat(a.string().c_str(), &sa) != 0 || ::stat(b.string().c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  std::error_code ec;
+  const bool same = fs::equivalent(a, b, ec);
+  return !ec && same;
 }
 
 // A user's source, read and converted to the simulator's code page. A file

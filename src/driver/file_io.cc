@@ -155,6 +155,10 @@ void replace_file(const fs::path& path, std::string_view bytes) {
 std::string read_file(const fs::path& path) {
   std::error_code ec;
   if (fs::is_directory(path, ec)) throw FileError(path, "is a directory");
+  // A pipe or a device would make the compile wait for a writer that may
+  // never come; a source is a file.
+  if (fs::exists(path, ec) && !fs::is_regular_file(path, ec))
+    throw FileError(path, "is not a regular file");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw FileError(path, errno_text(errno));
   // Straight into one string, sized once: a source is read whole.

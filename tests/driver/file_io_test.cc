@@ -1,6 +1,9 @@
 #include "driver/file_io.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -67,6 +70,14 @@ TEST(ReadFile, MissingFileAndDirectoryAreFileErrors) {
   spit(dir / "a.txt", std::string("a\0b", 3));
   EXPECT_EQ(read_file(dir / "a.txt"), std::string("a\0b", 3));
 }
+
+#ifndef _WIN32
+TEST(ReadFile, APipeIsRefusedInsteadOfWaitedOn) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo((dir / "train.txt").string().c_str(), 0600), 0);
+  EXPECT_THROW(read_file(dir / "train.txt"), FileError);
+}
+#endif
 
 }  // namespace
 }  // namespace scenarioc
