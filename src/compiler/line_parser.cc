@@ -294,18 +294,8 @@ void parse_line_file(Parser& p) {
   }
 
   // Data section; up to two comment items in a row.
-  while (!r.at_end()) {
-    std::string_view key = p.next_key();
-    if (r.at_end()) break;
-    bool ended = false;
-    for (int i = 0; i < 2 && contains(key, "-"); ++i) {
-      key = p.next_key();
-      if (r.at_end()) ended = true;
-      if (ended) break;
-    }
-    if (ended) break;
-    if (data_keywords(p, key) == Flow::kEndPass) break;
-  }
+  while (const std::optional<std::string_view> key = p.next_data_key())
+    if (data_keywords(p, *key) == Flow::kEndPass) break;
 
   closing_steps(p);
 }

@@ -60,6 +60,17 @@ std::string_view Parser::next_key() {
   return item;
 }
 
+std::optional<std::string_view> Parser::next_data_key() {
+  if (reader->at_end()) return std::nullopt;
+  std::string_view key = next_key();
+  if (reader->at_end()) return std::nullopt;
+  for (int i = 0; i < 2 && contains(key, "-"); ++i) {
+    key = next_key();
+    if (reader->at_end()) return std::nullopt;
+  }
+  return key;
+}
+
 SourceLocation Parser::key_location() const {
   return reader->location_at(key_offset, key_line);
 }

@@ -68,6 +68,10 @@ struct Parser {
 
   // Reads the next text item into current_line.
   std::string_view next_key();
+  // The next key of a data section: up to two comment items (holding a
+  // dash) in a row are skipped. None once the last item of the file has
+  // been read, since the last item is never interpreted.
+  std::optional<std::string_view> next_data_key();
 
   SourceLocation key_location() const;
   ItemMark value_location() const {

@@ -318,18 +318,9 @@ void parse_train_file(Parser& p) {
   p.adhesion_cursor = 0;
   p.station_row = 1;
 
-  while (header && !r.at_end()) {
-    std::string_view key = p.next_key();
-    if (r.at_end()) break;
-    bool ended = false;
-    for (int i = 0; i < 2 && contains(key, "-"); ++i) {
-      key = p.next_key();
-      if (r.at_end()) ended = true;
-      if (ended) break;
-    }
-    if (ended) break;
-    if (train_keywords(p, key) == Flow::kEndPass) break;
-  }
+  if (header)
+    while (const std::optional<std::string_view> key = p.next_data_key())
+      if (train_keywords(p, *key) == Flow::kEndPass) break;
 
   closing_steps(p);
 }
