@@ -5,6 +5,7 @@
 
 #include "compiler/cell_writers.h"
 #include "compiler/parser.h"
+#include "compiler/route_cell.h"
 #include "compiler/progressive_ordina.h"
 #include "compiler/runtime_failure.h"
 #include "driver/report.h"
@@ -16,10 +17,6 @@ namespace {
 constexpr int32_t kLongestRoute = 1000000;   // m
 constexpr int32_t kRouteTail = 7000;         // m of route past the line's end
 constexpr int32_t kPlanLimit = 1000000;      // the plan cursor may not pass it
-
-std::string metres(int64_t p) { return std::to_string(p) + " m"; }
-
-bool multiple_of(int64_t v, int64_t m) { return v % m == 0; }
 
 // The first non-blank character of a section header is not a dash: a line
 // such as "-- [curve] --" is a comment, not the end of the general data.
@@ -42,11 +39,11 @@ void route_length(Parser& p) {
   s.scenario_table[kTrainDataRow].stop_pos = length;
   if (length > kLongestRoute)
     p.error_exit(1, std::nullopt,
-                 "route length " + metres(length) + " is longer than the longest route of " +
-                     metres(kLongestRoute),
+                 "route length " + in_metres(length) + " is longer than the longest route of " +
+                     in_metres(kLongestRoute),
                  p.value_location());
   if (length < 0)
-    throw RuntimeFailure("route length " + metres(length) + " is negative",
+    throw RuntimeFailure("route length " + in_metres(length) + " is negative",
                          p.value_location());
   create_route(p, length);
 }
@@ -66,12 +63,12 @@ void signal_repetition(Parser& p, std::string_view key) {
   const ItemMark to_at = p.value_location();
   if (!multiple_of(r.start_pos, 50))
     p.error_exit(3, std::nullopt,
-                 "signal repetition starts at " + metres(r.start_pos) +
+                 "signal repetition starts at " + in_metres(r.start_pos) +
                      ", which is not a multiple of 50 m",
                  from_at);
   if (!multiple_of(r.stop_pos, 50))
     p.error_exit(4, std::nullopt,
-                 "signal repetition ends at " + metres(r.stop_pos) +
+                 "signal repetition ends at " + in_metres(r.stop_pos) +
                      ", which is not a multiple of 50 m",
                  to_at);
   if (contains(key, "4")) r.position = 4;
@@ -147,7 +144,7 @@ void plan_run(Parser& p, double k, int64_t until, bool limited) {
     plan.step(k, static_cast<int32_t>(n));
     if (limited && plan.cursor() > kPlanLimit)
       p.error_exit(103, std::nullopt,
-                   "the track plan passes " + metres(kPlanLimit) + ", its longest");
+                   "the track plan passes " + in_metres(kPlanLimit) + ", its longest");
   }
 }
 
@@ -190,7 +187,7 @@ Flow speed_board(Parser& p) {
   const uint8_t was = p.cell(c, "the speed board").kind;
   if (memo_indicatori_v_max(p.s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]) != 0)
     p.error_exit(21, v[0],
-                 "speed board at " + metres(v[0]) + ": cell " + std::to_string(c) +
+                 "speed board at " + in_metres(v[0]) + ": cell " + std::to_string(c) +
                      " is already taken by " + kind_name(was) +
                      "; a board needs a cell of its own",
                  at);
@@ -207,7 +204,7 @@ Flow sign(Parser& p) {
   RouteCell& cell = p.cell(c, "the sign");
   if (!is_free(cell))
     p.error_exit(6, pos,
-                 "sign at " + metres(pos) + ": cell " + std::to_string(c) +
+                 "sign at " + in_metres(pos) + ": cell " + std::to_string(c) +
                      " is already taken by " + kind_name(cell.kind) +
                      "; a sign needs a cell of its own",
                  at);

@@ -25,6 +25,9 @@ enum class Flow { kGoOn, kEndPass };
 bool contains(std::string_view item, std::string_view word);
 bool contains_ci(std::string_view item, std::string_view word);
 
+// Positions and lengths must fall on the 50 m (or 100 m) grid of the route.
+inline bool multiple_of(int64_t v, int64_t m) { return v % m == 0; }
+
 // Where a value was read. The source line it stands on is looked up only
 // when a failure names it (the conversion), so reading a value allocates
 // nothing.

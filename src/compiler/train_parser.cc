@@ -4,15 +4,13 @@
 
 #include "compiler/cell_writers.h"
 #include "compiler/parser.h"
+#include "compiler/route_cell.h"
 #include "compiler/runtime_failure.h"
 #include "driver/report.h"
 #include "driver/rounding.h"
 
 namespace scenarioc {
 namespace {
-
-std::string metres(int64_t p) { return std::to_string(p) + " m"; }
-bool multiple_of(int64_t v, int64_t m) { return v % m == 0; }
 
 // A Long field must hold the result of the arithmetic that fills it.
 int32_t to_long(int64_t v, const std::string& what) {
@@ -84,7 +82,7 @@ Flow signal(Parser& p) {
   if (memo_segnale(p.s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
                    v[10]) != 0)
     p.error_exit(16, v[0],
-                 "signal at " + metres(v[0]) + ": cell " + std::to_string(c) +
+                 "signal at " + in_metres(v[0]) + ": cell " + std::to_string(c) +
                      " is already taken by " + kind_name(was) +
                      "; a signal needs a cell of its own",
                  at);
@@ -97,7 +95,7 @@ std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t 
            (p.s.has_cell(c) ? kind_name(p.s.route[static_cast<size_t>(c)].kind)
                             : std::string("nothing"));
   };
-  const std::string head = "slow-down at " + metres(x) + ": ";
+  const std::string head = "slow-down at " + in_metres(x) + ": ";
   switch (code) {
     case 17:
       return head + "its warning board 1200 m before the start needs a free cell, but " +
@@ -105,7 +103,7 @@ std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t 
     case 18:
       return head + "its start needs a free cell, but " + taken(cell_of(x, 1));
     case 19:
-      return head + "its end at " + metres(int64_t{x} + l) + " needs a free cell, but " +
+      return head + "its end at " + in_metres(int64_t{x} + l) + " needs a free cell, but " +
              taken(cell_of(int64_t{x} + l, 1));
     default: {
       const int64_t k = cell_of(int64_t{x} - 1200);
@@ -138,7 +136,7 @@ Flow braking_point(Parser& p) {
   RouteCell& cell = p.cell(c, "the braking point");
   if (!is_free(cell))
     p.error_exit(7, pos,
-                 "braking point at " + metres(pos) + ": cell " + std::to_string(c) +
+                 "braking point at " + in_metres(pos) + ": cell " + std::to_string(c) +
                      " is already taken by " + kind_name(cell.kind) +
                      "; a point needs a free cell",
                  at);
@@ -167,14 +165,14 @@ Flow station(Parser& p) {
   const int32_t pos = row.position;
   if (p.range_test(pos, "station", at, 800) == Flow::kEndPass) return Flow::kEndPass;
   if (!multiple_of(pos, 50))
-    p.error_exit(8, pos, "station position " + metres(pos) + " is not a multiple of 50 m",
+    p.error_exit(8, pos, "station position " + in_metres(pos) + " is not a multiple of 50 m",
                  at);
   row.type = r.read_byte();
   const int32_t length = r.read_long();
   const ItemMark length_at = p.value_location();
   if (!multiple_of(length, 100))
     p.error_exit(9, pos,
-                 "station at " + metres(pos) + ": its length " + metres(length) +
+                 "station at " + in_metres(pos) + ": its length " + in_metres(length) +
                      " is not a multiple of 100 m",
                  length_at);
   row.byte_a = r.read_byte();
@@ -227,7 +225,7 @@ Flow station(Parser& p) {
     const double q = row.stop_pos / 50.0 - 1;
     if (q <= 1)
       p.error_exit(24, std::nullopt,
-                   "station at " + metres(pos) + " stops at " + metres(row.stop_pos) +
+                   "station at " + in_metres(pos) + " stops at " + in_metres(row.stop_pos) +
                        ", too near the start of the route: its stop must lie beyond 100 m",
                    at);
     RouteCell& stop = p.cell(round_half_even(q), "the station's stop");
@@ -239,9 +237,9 @@ Flow station(Parser& p) {
     const int32_t previous_stop = s.scenario_table[static_cast<size_t>(row_index - 1)].stop_pos;
     if (int64_t{row.start_pos} - 350 < previous_stop)
       p.error_exit(22, pos,
-                   "station at " + metres(pos) + " starts at " + metres(row.start_pos) +
+                   "station at " + in_metres(pos) + " starts at " + in_metres(row.start_pos) +
                        ", less than 350 m after the previous station's stop at " +
-                       metres(previous_stop),
+                       in_metres(previous_stop),
                    at);
   }
   ++p.station_row;
