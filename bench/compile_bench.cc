@@ -8,13 +8,12 @@
 #include <string>
 
 #include "compiler/item_reader.h"
-#include "compiler/memorizza_dati.h"
-#include "driver/compiled_files.h"
-#include "driver/report.h"
-#include "finishing/route_finishing.h"
+#include "compiler/compile.h"
+#include "format/compiled_files.h"
+#include "cli/report.h"
 #include "largest_scenario.h"
-#include "sources/builtin_sources.h"
-#include "sources/text_file.h"
+#include "builtin/builtin_sources.h"
+#include "builtin/text_file.h"
 
 namespace scenarioc::bench {
 namespace {
@@ -56,16 +55,9 @@ void encode(const Scenario& s, Output& out) {
 // Parses, finishes and checks the route, as the command line does before
 // writing. Returns the closing check's code.
 int32_t compile(const Texts& t, Scenario& s) {
-  s.line_name = t.line_name;
-  s.train_number = t.train_number;
-  s.write_line_file = 1;
-  s.error_code = 0;
-  s.clear_scenario_table();
-  Source line{t.line_name + "_linea.txt", {}, t.line, false};
-  Source train{t.line_name + "_" + t.train_number + "-.txt", {}, t.train, false};
-  memorizza_dati(s, line, train);
-  finish_route(s);
-  return closing_checks(s);
+  CompileResult r = scenarioc::compile(t.line, t.train, {t.line_name, t.train_number, true});
+  s = std::move(r.scenario);
+  return r.closing_failure;
 }
 
 // A benchmark of a scenario that does not compile cleanly measures the

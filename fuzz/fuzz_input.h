@@ -10,10 +10,9 @@
 #include <utility>
 
 #include "compiler/item_reader.h"
-#include "compiler/memorizza_dati.h"
+#include "compiler/compile.h"
 #include "compiler/runtime_failure.h"
-#include "driver/compiled_files.h"
-#include "finishing/route_finishing.h"
+#include "format/compiled_files.h"
 
 namespace scenarioc::fuzz {
 
@@ -31,22 +30,15 @@ inline std::pair<std::string, std::string> split_input(std::string_view input) {
 
 inline constexpr int32_t kLongestEncodedPlan = 20000;  // metres
 
-// Compiles both files in memory with the track plan (j = 1), finishes the
-// route when it exists and encodes the three compiled files. Returns the
+// Compiles both files in memory with the track plan and, when the result
+// may be written, encodes the three compiled files. Returns the
 // number of bytes the files would hold, so that nothing is optimised away.
 inline uint64_t compile_input(std::string_view input) {
   auto [line_text, train_text] = split_input(input);
-  Scenario s;
-  s.line_name = "Fuzz";
-  s.train_number = "1";
-  s.write_line_file = 1;
-  s.clear_scenario_table();
-  Source line{"Fuzz_linea.txt", {}, std::move(line_text), false};
-  Source train{"Fuzz_1-.txt", {}, std::move(train_text), false};
-  memorizza_dati(s, line, train);
-  if (!s.route_created) return 0;
-  finish_route(s);
-  if (closing_checks(s) != 0) return 0;
+  const CompileResult result =
+      compile(std::move(line_text), std::move(train_text), {"Fuzz", "1", true});
+  if (!result.writable()) return 0;
+  const Scenario& s = result.scenario;
   // Encoding a plan costs about 0.4 ms a kilometre under the sanitizers and
   // longer plans reach no new code: above 20 km only its size is taken.
   // Both encoders must give the same bytes, as many as the size says.

@@ -4,16 +4,17 @@
 #include <optional>
 #include <ostream>
 
-#include "cli/scenario_names.h"
-#include "cli/text_encoding.h"
-#include "driver/file_io.h"
-#include "driver/file_names.h"
-#include "driver/report.h"
-#include "driver/run.h"
-#include "driver/window.h"
-#include "driver/window_select.h"
-#include "sources/builtin_sources.h"
-#include "sources/printed_forms.h"
+#include "cli/builtin_files.h"
+#include "cli/file_sources.h"
+#include "cli/report.h"
+#include "cli/run.h"
+#include "compiler/text_encoding.h"
+#include "model/file_names.h"
+#include "model/scenario_names.h"
+#include "platform/application_directory.h"
+#include "platform/file_io.h"
+#include "platform/window.h"
+#include "platform/window_select.h"
 
 namespace scenarioc {
 namespace fs = std::filesystem;
@@ -88,7 +89,7 @@ bool same_file(const fs::path& a, const fs::path& b) {
 
 // A user's source, read and converted to the simulator's code page. A file
 // that is not there stays a path: the compiler reports it in its own words.
-std::optional<EncodingProblem> load_source(Source& src) {
+std::optional<EncodingProblem> load_source(FileSources::File& src) {
   std::error_code ec;
   if (!fs::is_regular_file(src.path, ec)) return std::nullopt;
   std::string text;
@@ -98,7 +99,7 @@ std::optional<EncodingProblem> load_source(Source& src) {
     return std::nullopt;  // unreadable: the compiler reports it
   }
   if (std::optional<EncodingProblem> p = to_windows_1252(text, src.label)) return p;
-  src.content = std::move(text);
+  src.text = std::move(text);
   return std::nullopt;
 }
 
@@ -135,25 +136,24 @@ int compile_command(const std::vector<std::string>& args, bool write, std::ostre
   CompileJob job;
   job.line_name = *L;
   job.train_number = *T;
-  job.line = Source{line_arg, line_arg, std::nullopt, false};
-  job.train = Source{train_arg, train_arg, std::nullopt, false};
   job.out_dir = o.dir.empty() ? fs::path(".") : o.dir;
-  job.j = o.no_plan ? 0 : 1;
+  job.write_line_plan = !o.no_plan;
   job.write_outputs = write;
+  FileSources::File line{line_arg, line_arg}, train{train_arg, train_arg};
 
   if (write) {
     std::vector<fs::path> outputs = {job.out_dir / timetable_name(*L, *T),
                                      job.out_dir / route_name(*L, *T)};
-    if (job.j != 0) outputs.push_back(job.out_dir / line_plan_name(*L));
+    if (job.write_line_plan) outputs.push_back(job.out_dir / line_plan_name(*L));
     for (const fs::path& output : outputs)
-      for (const Source* in : {&job.line, &job.train})
+      for (const FileSources::File* in : {&line, &train})
         if (same_file(output, in->path)) {
           report_fatal(err, "the output " + output.string() + " is the source " + in->label +
                                 " itself; nothing written");
           return kExitEndedEarly;
         }
   }
-  for (Source* src : {&job.line, &job.train}) {
+  for (FileSources::File* src : {&line, &train}) {
     if (std::optional<EncodingProblem> p = load_source(*src)) {
       err << format_failure(Failure{25, std::nullopt, p->message, p->where});
       report_fatal(err, "nothing compiled");
@@ -162,9 +162,9 @@ int compile_command(const std::vector<std::string>& args, bool write, std::ostre
   }
 
   ConsoleWindow window(out, err);
-  Scenario s;
+  FileSources sources(std::move(line), std::move(train), /*consume=*/false);
   try {
-    return memorizza_percorso(s, job, window, err);
+    return compile_and_write(sources, job, window, err);
   } catch (const FileError& e) {
     return file_error(err, e);
   }
@@ -177,11 +177,7 @@ int emit_command(const std::vector<std::string>& args, std::ostream& err) {
   const fs::path dir = o.dir.empty() ? fs::path(".") : o.dir;
   const std::string L = "Valdena", T = "704";
   try {
-    dati_linea(L, dir);
-    dati_treno(L, T, dir);
-    dati_note(L, T, dir);
-    dati_rallentamenti(L, T, dir);
-    dati_scheda(L, T, dir);
+    write_builtin_text_files(L, T, dir);
   } catch (const FileError& e) {
     return file_error(err, e);
   }
@@ -196,7 +192,7 @@ int builtin_run(const std::vector<std::string>& args, std::ostream& out, std::os
   const fs::path dir = o.dir.empty() ? application_directory() : o.dir;
   std::unique_ptr<Window> window = make_window(o.window, out, err);
   try {
-    return form_load(dir, *window, err);
+    return run_builtin_scenario(dir, *window, err);
   } catch (const FileError& e) {
     return file_error(err, e);
   }

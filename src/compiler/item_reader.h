@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/scenario_tables.h"
+#include "model/scenario_tables.h"
 
 namespace scenarioc {
 

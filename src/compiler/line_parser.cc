@@ -8,8 +8,7 @@
 #include "compiler/route_cell.h"
 #include "compiler/progressive_ordina.h"
 #include "compiler/runtime_failure.h"
-#include "driver/report.h"
-#include "driver/rounding.h"
+#include "model/rounding.h"
 
 namespace scenarioc {
 namespace {
@@ -30,7 +29,7 @@ void create_route(Parser& p, int32_t length) {
   s.route_length_ext = length + kRouteTail;
   s.cell_count = static_cast<int32_t>(round_half_even(s.route_length_ext / 50.0));
   s.create_route(s.cell_count);
-  if (s.write_line_file != 0) s.track_plan.create(s.route_length_ext);
+  if (s.build_line_plan) s.track_plan.create(s.route_length_ext);
 }
 
 void route_length(Parser& p) {
@@ -220,7 +219,7 @@ Flow sign(Parser& p) {
 // Applies the data keywords, in their order, to one key; several may act.
 Flow data_keywords(Parser& p, std::string_view key) {
   if (contains_ci(key, "pendenza") && gradient(p) == Flow::kEndPass) return Flow::kEndPass;
-  if (contains_ci(key, "curva") && p.s.write_line_file != 0 &&
+  if (contains_ci(key, "curva") && p.s.build_line_plan &&
       curve(p, key) == Flow::kEndPass)
     return Flow::kEndPass;
   if (contains_ci(key, "montagna") && mountain(p) == Flow::kEndPass) return Flow::kEndPass;
@@ -235,12 +234,12 @@ Flow data_keywords(Parser& p, std::string_view key) {
 void closing_steps(Parser& p) {
   Scenario& s = p.s;
   // The file is read whole already; only its deletion is left.
-  p.consume(*p.reading);
+  p.consume(p.reading);
 
   do gradient_step(p);
   while (p.gradient_cursor < int64_t{s.cell_count} - 2);
 
-  if (s.write_line_file != 0) {
+  if (s.build_line_plan) {
     if (!s.track_plan.seeded())
       throw RuntimeFailure("the track plan needs the route, but no route length was given");
     plan_run(p, 0, int64_t{s.route_length_ext} - 2, false);
@@ -251,7 +250,7 @@ void closing_steps(Parser& p) {
 
 void parse_line_file(Parser& p) {
   Scenario& s = p.s;
-  p.open(p.line);
+  p.open(SourceRole::kLine);
   ItemReader& r = *p.reader;
 
   for (;;) {
@@ -284,7 +283,7 @@ void parse_line_file(Parser& p) {
   p.sign_slot = kFirstSignRow;
   p.gradient_cursor = 0;
   p.previous_gradient = 0;
-  if (s.write_line_file != 0) {
+  if (s.build_line_plan) {
     if (!s.track_plan.created())
       throw RuntimeFailure("the line file gives no route length before its line data");
     s.track_plan.seed();

@@ -1,23 +1,13 @@
 #include "compiler/memorizza_dati.h"
 
-#include <filesystem>
-
 #include "compiler/parser.h"
 #include "compiler/runtime_failure.h"
-#include "driver/file_io.h"
-#include "driver/report.h"
-#include "driver/rounding.h"
+#include "model/rounding.h"
 
 namespace scenarioc {
 namespace {
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool source_exists(const Source& src) {
-  if (src.content) return true;
-  std::error_code ec;
-  return std::filesystem::is_regular_file(src.path, ec);
-}
 
 }  // namespace
 
@@ -35,21 +25,18 @@ bool contains_ci(std::string_view item, std::string_view word) {
   return false;
 }
 
-void Parser::open(Source& src) {
-  reading = &src;
+void Parser::open(SourceRole role) {
+  reading = role;
   reader.reset();
-  data.clear();
-  if (src.content) {
-    reader = std::make_unique<ItemReader>(*src.content, src.label);
-    return;
-  }
+  const std::string& label = input.label(role);
+  std::string_view text;
   try {
-    data = read_file(src.path);
-  } catch (const FileError& e) {
-    throw RuntimeFailure("cannot read " + src.label + ": " + e.reason(),
-                         SourceLocation{src.label, 0, 0, ""});
+    text = input.read(role);
+  } catch (const SourceUnreadable& e) {
+    throw RuntimeFailure("cannot read " + label + ": " + e.what(),
+                         SourceLocation{label, 0, 0, ""});
   }
-  reader = std::make_unique<ItemReader>(data, src.label);
+  reader = std::make_unique<ItemReader>(text, label);
 }
 
 std::string_view Parser::next_key() {
@@ -98,15 +85,9 @@ Flow Parser::range_test(int32_t p, const char* what, const ItemMark& at, int rea
   return Flow::kEndPass;
 }
 
-// The built-in run consumes its sources; a user's sources are never touched.
-void Parser::consume(const Source& src) {
-  if (!src.consume || src.content) return;
-  try {
-    delete_file(src.path);
-  } catch (const FileError& e) {
-    record(25, std::nullopt, "cannot delete " + src.label + ": " + e.reason(),
-           SourceLocation{src.label, 0, 0, ""});
-  }
+void Parser::consume(SourceRole role) {
+  if (std::optional<std::string> problem = input.release(role))
+    record(25, std::nullopt, *problem, SourceLocation{input.label(role), 0, 0, ""});
 }
 
 RouteCell& Parser::cell(int64_t c, const char* what) {
@@ -120,29 +101,30 @@ RouteCell& Parser::cell(int64_t c, const char* what) {
   return s.route[static_cast<size_t>(c)];
 }
 
-void memorizza_dati(Scenario& s, Source& line, Source& train) {
+void memorizza_dati(Scenario& s, SourceInput& input) {
   s.scenario_table[kLineRow].text = s.line_name;
   s.scenario_table[kTrainRow].text = s.train_number;
-  Parser p(s, line, train);
-  if (!source_exists(line)) {
+  Parser p(s, input);
+  const std::string& line = input.label(SourceRole::kLine);
+  if (!input.exists(SourceRole::kLine)) {
     s.record(Failure{101, std::nullopt,
-                     "no line file " + line.label + "; nothing is compiled",
-                     SourceLocation{line.label, 0, 0, ""}});
+                     "no line file " + line + "; nothing is compiled",
+                     SourceLocation{line, 0, 0, ""}});
     return;
   }
   try {
     parse_line_file(p);
     parse_train_file(p);
   } catch (const ErrorExit&) {
-    p.consume(*p.reading);
+    p.consume(p.reading);
   } catch (const RuntimeFailure& f) {
     // The failure handler: every open file is closed (the reader owns no
     // file), and each text source that still exists is deleted.
     std::optional<SourceLocation> where = f.where;
     if (!where && p.reader) where = p.key_location();
     s.record(Failure{25, std::nullopt, f.what(), std::move(where)});
-    p.consume(line);
-    p.consume(train);
+    p.consume(SourceRole::kLine);
+    p.consume(SourceRole::kTrain);
   }
 }
 

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "compiler/item_reader.h"
-#include "compiler/source.h"
-#include "driver/scenario_tables.h"
+#include "compiler/source_input.h"
+#include "model/scenario_tables.h"
 
 namespace scenarioc {
 
@@ -39,19 +39,17 @@ struct ItemMark {
 };
 
 struct Parser {
-  Parser(Scenario& s, Source& line, Source& train) : s(s), line(line), train(train) {}
+  Parser(Scenario& s, SourceInput& input) : s(s), input(input) {}
 
   Scenario& s;
-  Source& line;
-  Source& train;
-  // The source being read, its text and its reader. They outlive the
-  // parse functions so that the failure handler can still name the line.
-  Source* reading = nullptr;
-  std::string data;  // the text of a file source; a source in memory is read in place
+  SourceInput& input;
+  // The source being read and its reader. They outlive the parse functions
+  // so that the failure handler can still name the line.
+  SourceRole reading = SourceRole::kLine;
   std::unique_ptr<ItemReader> reader;
 
-  // Starts reading `src`; a source that cannot be read is a runtime failure.
-  void open(Source& src);
+  // Starts reading a source; one that cannot be read is a runtime failure.
+  void open(SourceRole role);
 
   // Where the key of the line being handled starts.
   size_t key_offset = 0;
@@ -93,8 +91,9 @@ struct Parser {
   // fails, which ends the pass.
   Flow range_test(int32_t p, const char* what, const ItemMark& at, int reach = 100);
 
-  // Deletes a source once read, when the run owns it.
-  void consume(const Source& src);
+  // Lets a source go once the parser is done with it (the built-in run
+  // deletes its own sources then); a failure to do so is code 25.
+  void consume(SourceRole role);
 
   // A route cell that must exist; throws RuntimeFailure otherwise.
   RouteCell& cell(int64_t c, const char* what);

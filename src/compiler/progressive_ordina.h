@@ -2,7 +2,7 @@
 // order and applies their flags.
 #pragma once
 
-#include "driver/scenario_tables.h"
+#include "model/scenario_tables.h"
 
 namespace scenarioc {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "compiler/runtime_failure.h"
-#include "driver/rounding.h"
-#include "driver/scenario_tables.h"
+#include "model/rounding.h"
+#include "model/scenario_tables.h"
 
 namespace scenarioc {
 

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "driver/scenario_tables.h"
+#include "model/scenario_tables.h"
 
 namespace scenarioc {
 

@@ -6,8 +6,7 @@
 #include "compiler/parser.h"
 #include "compiler/route_cell.h"
 #include "compiler/runtime_failure.h"
-#include "driver/report.h"
-#include "driver/rounding.h"
+#include "model/rounding.h"
 
 namespace scenarioc {
 namespace {
@@ -279,7 +278,7 @@ Flow train_keywords(Parser& p, std::string_view key) {
 
 void closing_steps(Parser& p) {
   Scenario& s = p.s;
-  p.consume(*p.reading);
+  p.consume(p.reading);
   do speed_step(p);
   while (p.speed_cursor < int64_t{s.cell_count} - 2);
   do adhesion_step(p);
@@ -294,7 +293,7 @@ void closing_steps(Parser& p) {
                            " (" + std::to_string(r.start_pos) + ", " +
                            std::to_string(r.stop_pos) +
                            " m after ordering): both values must be multiples of 50 m",
-                       SourceLocation{p.line.label, 0, 0, ""}});
+                       SourceLocation{p.input.label(SourceRole::kLine), 0, 0, ""}});
       break;
     }
   }
@@ -303,7 +302,7 @@ void closing_steps(Parser& p) {
 }  // namespace
 
 void parse_train_file(Parser& p) {
-  p.open(p.train);
+  p.open(SourceRole::kTrain);
   ItemReader& r = *p.reader;
 
   bool header = false;

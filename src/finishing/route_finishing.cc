@@ -1,5 +1,7 @@
 #include "finishing/route_finishing.h"
 
+#include <algorithm>
+
 #include <string>
 
 #include "finishing/scenario_codes.h"
@@ -51,7 +53,7 @@ void record(Scenario& s, int32_t code, int64_t c, std::string message) {
 }
 
 void lower_point(Scenario& s, int64_t c) {
-  cell(s, c).code1 = static_cast<int16_t>(minimo(kPointValue, cell(s, c).code1));
+  cell(s, c).code1 = static_cast<int16_t>(std::min<int32_t>(kPointValue, cell(s, c).code1));
 }
 
 // Every signal up to 20 cells behind the board needs a point in one of the
@@ -177,8 +179,6 @@ void finish_slow_down(Scenario& s, int64_t start) {
 }
 
 }  // namespace
-
-int32_t minimo(int32_t x, int32_t y) { return x > y ? y : x; }
 
 void finish_route(Scenario& s) {
   if (!s.route_created) return;

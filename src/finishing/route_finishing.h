@@ -5,12 +5,9 @@
 
 #include <cstdint>
 
-#include "driver/scenario_tables.h"
+#include "model/scenario_tables.h"
 
 namespace scenarioc {
-
-// The smaller of x and y; x when they are equal.
-int32_t minimo(int32_t x, int32_t y);
 
 // The pass over cells 1 to cell_count - 2; records codes 11, 12 and 13.
 void finish_route(Scenario& s);

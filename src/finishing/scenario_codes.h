@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "driver/scenario_tables.h"
+#include "model/scenario_tables.h"
 
 namespace scenarioc {
 

@@ -64,11 +64,10 @@ Compiled compile(const std::string& line_name, const std::string& line_bytes,
   c.train_label = train_name;
   c.s.line_name = "Prova";
   c.s.train_number = "9";
-  c.s.write_line_file = 1;
+  c.s.build_line_plan = true;
   c.s.clear_scenario_table();
-  Source line{line_name, {}, line_bytes, false};
-  Source train{train_name, {}, train_bytes, false};
-  memorizza_dati(c.s, line, train);
+  TextSources sources({line_name, line_bytes}, {train_name, train_bytes});
+  memorizza_dati(c.s, sources);
   return c;
 }
 
@@ -144,11 +143,11 @@ TEST(BadSources, MissingLineFileGives101NamingIt) {
   Scenario s;
   s.line_name = "Prova";
   s.train_number = "9";
-  s.write_line_file = 1;
+  s.build_line_plan = true;
   s.clear_scenario_table();
-  Source line{"assente_linea.txt", dir / "assente_linea.txt", std::nullopt, false};
-  Source train{"good_train.txt", kDir / "good_train.txt", std::nullopt, false};
-  memorizza_dati(s, line, train);
+  TextSources sources({"assente_linea.txt", std::nullopt},
+                      {"good_train.txt", slurp(kDir / "good_train.txt")});
+  memorizza_dati(s, sources);
   ASSERT_EQ(s.failures.size(), 1u) << describe(s);
   EXPECT_EQ(s.failures[0].code, 101);
   EXPECT_NE(s.failures[0].message.find("assente_linea.txt"), std::string::npos);

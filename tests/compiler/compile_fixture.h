@@ -22,11 +22,10 @@ inline Scenario compile_text(const std::string& line, const std::string& train,
   Scenario s;
   s.line_name = "Prova";
   s.train_number = "9";
-  s.write_line_file = j;
+  s.build_line_plan = j != 0;
   s.clear_scenario_table();
-  Source l{"Prova_linea.txt", {}, line, false};
-  Source t{"Prova_9-.txt", {}, train, false};
-  memorizza_dati(s, l, t);
+  TextSources sources({"Prova_linea.txt", line}, {"Prova_9-.txt", train});
+  memorizza_dati(s, sources);
   return s;
 }
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "driver/compiled_files.h"
-#include "driver/scenario_tables.h"
+#include "format/compiled_files.h"
+#include "model/scenario_tables.h"
 
 namespace scenarioc {
 

@@ -72,12 +72,6 @@ Failures failures_of(const Scenario& s) {
   return out;
 }
 
-TEST(Minimo, SmallerOfTheTwo) {
-  const int32_t cases[][3] = {
-      {180, 100, 100}, {180, 250, 180}, {180, 180, 180}, {180, -7, -7}, {-3, 2, -3}};
-  for (const auto& [x, y, want] : cases) EXPECT_EQ(minimo(x, y), want) << x << ", " << y;
-}
-
 TEST(FinishRoute, FrontGroupsDependOnHowFarTheStartIs) {
   const std::pair<int, std::set<int>> cases[] = {
       {7, {}},           {8, {3}},          {13, {8}},

@@ -1,0 +1,51 @@
+#include "cli/builtin_files.h"
+
+#include <span>
+#include <string_view>
+
+#include "builtin/builtin_sources.h"
+#include "builtin/printed_forms.h"
+#include "builtin/text_file.h"
+#include "model/file_names.h"
+#include "platform/file_io.h"
+
+namespace scenarioc {
+namespace {
+
+void write_text_file(const std::filesystem::path& path, std::span<const std::string_view> table) {
+  replace_file(path, text_file_bytes(table));
+}
+
+}  // namespace
+
+void dati_linea(const std::string& L, const std::filesystem::path& dir) {
+  write_text_file(dir / line_source_name(L), line_source_table());
+}
+
+void dati_treno(const std::string& L, const std::string& T, const std::filesystem::path& dir) {
+  write_text_file(dir / train_source_name(L, T), train_source_table());
+}
+
+void dati_note(const std::string& L, const std::string& T, const std::filesystem::path& dir) {
+  write_text_file(dir / form_name(L, T, "note.txt"), notes_form_table());
+}
+
+void dati_rallentamenti(const std::string& L, const std::string& T,
+                        const std::filesystem::path& dir) {
+  write_text_file(dir / form_name(L, T, "rallentamenti.txt"), slow_down_form_table());
+}
+
+void dati_scheda(const std::string& L, const std::string& T, const std::filesystem::path& dir) {
+  write_text_file(dir / form_name(L, T, "scheda_treno.txt"), train_sheet_table());
+}
+
+void write_builtin_text_files(const std::string& L, const std::string& T,
+                              const std::filesystem::path& dir) {
+  dati_linea(L, dir);
+  dati_treno(L, T, dir);
+  dati_note(L, T, dir);
+  dati_rallentamenti(L, T, dir);
+  dati_scheda(L, T, dir);
+}
+
+}  // namespace scenarioc

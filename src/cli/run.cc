@@ -1,0 +1,88 @@
+#include "cli/run.h"
+
+#include <algorithm>
+#include <optional>
+#include <ostream>
+
+#include "cli/builtin_files.h"
+#include "cli/file_sources.h"
+#include "cli/report.h"
+#include "compiler/compile.h"
+#include "format/compiled_files.h"
+#include "model/file_names.h"
+#include "platform/file_io.h"
+
+namespace scenarioc {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kLineName = "Valdena";
+constexpr const char* kTrainNumber = "704";
+
+bool recorded(const Scenario& s, int32_t code) {
+  return std::any_of(s.failures.begin(), s.failures.end(),
+                     [code](const Failure& f) { return f.code == code; });
+}
+
+// The three files are written whole to their temporaries before any takes
+// its place, so a full disk or a name in the way leaves every old file as it
+// was, not a new line plan beside an old timetable and route.
+void write_compiled_files(const Scenario& s, const fs::path& dir) {
+  std::optional<AtomicFile> plan;
+  if (s.build_line_plan) {
+    plan.emplace(dir / line_plan_name(s.line_name));
+    encode_line_plan_at(s.track_plan, [&plan](uint64_t offset, std::string_view piece) {
+      plan->write_at(offset, piece);
+    });
+  }
+  AtomicFile timetable(dir / timetable_name(s.line_name, s.train_number));
+  timetable.write(encode_timetable(s));
+  AtomicFile route(dir / route_name(s.line_name, s.train_number));
+  route.write(encode_route(s));
+  if (plan) plan->commit();
+  timetable.commit();
+  route.commit();
+}
+
+}  // namespace
+
+void show_error_box(Window& window, int32_t code) {
+  window.message_box(" Errore n. " + std::to_string(code));
+}
+
+ExitStatus compile_and_write(SourceInput& sources, const CompileJob& job, Window& window,
+                             std::ostream& err) {
+  CompileResult result =
+      compile(sources, {job.line_name, job.train_number, job.write_line_plan});
+  const Scenario& s = result.scenario;
+  report_failures(s, err);
+  if (!result.has_route()) {
+    const std::string& line = sources.label(SourceRole::kLine);
+    report_fatal(err, recorded(s, 101)
+                          ? line + ": no such line file; no compiled file written"
+                          : line + ": the line file gives no route length; no compiled file written");
+    return kExitEndedEarly;
+  }
+  if (result.closing_failure != 0) {
+    show_error_box(window, result.closing_failure);
+    return kExitEndedEarly;
+  }
+  if (job.write_outputs) write_compiled_files(s, job.out_dir);
+  return s.failures.empty() ? kExitSuccess : kExitRecordedFailures;
+}
+
+ExitStatus run_builtin_scenario(const fs::path& dir, Window& window, std::ostream& err) {
+  const std::string L = kLineName;
+  const std::string T = kTrainNumber;
+  window.show_label("Attendere");
+  write_builtin_text_files(L, T, dir);
+
+  FileSources sources({line_source_name(L), dir / line_source_name(L)},
+                      {train_source_name(L, T), dir / train_source_name(L, T)},
+                      /*consume=*/true);
+  CompileJob job{L, T, dir, /*write_line_plan=*/true, /*write_outputs=*/true};
+  return compile_and_write(sources, job, window, err);
+}
+
+}  // namespace scenarioc

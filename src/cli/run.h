@@ -1,0 +1,44 @@
+// The run of a compilation, from the sources to the three compiled files.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+
+#include "compiler/source_input.h"
+#include "platform/window.h"
+
+namespace scenarioc {
+
+// How the process ends.
+enum ExitStatus : int {
+  kExitSuccess = 0,          // no failure recorded
+  kExitRecordedFailures = 1, // failures recorded, files written as they stand
+  kExitEndedEarly = 2,       // ended before any compiled file was written
+};
+
+struct CompileJob {
+  std::string line_name;
+  std::string train_number;
+  std::filesystem::path out_dir;
+  bool write_line_plan = true;  // `write_line_file`: build the track plan and its file
+  bool write_outputs = true;    // false: compile and report, write nothing
+};
+
+// `memorizza_percorso`: compiles the two sources, reports every recorded
+// failure on `err`, and writes the line plan, timetable and route files, in
+// this order. Throws FileError when a compiled file cannot be written.
+ExitStatus compile_and_write(SourceInput& sources, const CompileJob& job, Window& window,
+                             std::ostream& err);
+
+// `Form_Load`, the built-in run: writes the two text sources and the three
+// printed forms of the built-in scenario into `dir`, compiles them there and
+// deletes the sources.
+ExitStatus run_builtin_scenario(const std::filesystem::path& dir, Window& window,
+                                std::ostream& err);
+
+// `errore`: " Errore n. " and the code in the window's message box.
+void show_error_box(Window& window, int32_t code);
+
+}  // namespace scenarioc

@@ -1,0 +1,93 @@
+#include "compiler/text_encoding.h"
+
+#include <cstdio>
+
+namespace scenarioc {
+namespace {
+
+// The code points of Windows-1252 bytes 0x80 to 0x9F; 0 where the byte is
+// unassigned. Bytes 0xA0 to 0xFF are the Latin-1 code points themselves.
+constexpr uint16_t kHigh[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+std::optional<uint8_t> windows_1252_byte(uint32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<uint8_t>(cp);
+  for (int i = 0; i < 32; ++i)
+    if (kHigh[i] != 0 && kHigh[i] == cp) return static_cast<uint8_t>(0x80 + i);
+  return std::nullopt;
+}
+
+// Decodes one UTF-8 character at `i`; returns its length, or 0 when the
+// bytes there are not valid UTF-8 (overlong forms and surrogates included).
+size_t decode(const std::string& s, size_t i, uint32_t& cp) {
+  const auto b = [&s](size_t k) { return static_cast<uint8_t>(s[k]); };
+  const uint8_t c = b(i);
+  size_t n;
+  uint32_t min;
+  if (c < 0x80) { cp = c; return 1; }
+  if ((c & 0xE0) == 0xC0) { n = 2; cp = c & 0x1F; min = 0x80; }
+  else if ((c & 0xF0) == 0xE0) { n = 3; cp = c & 0x0F; min = 0x800; }
+  else if ((c & 0xF8) == 0xF0) { n = 4; cp = c & 0x07; min = 0x10000; }
+  else return 0;
+  if (i + n > s.size()) return 0;
+  for (size_t k = 1; k < n; ++k) {
+    if ((b(i + k) & 0xC0) != 0x80) return 0;
+    cp = cp << 6 | (b(i + k) & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n;
+}
+
+}  // namespace
+
+std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::string& label) {
+  bool beyond_ascii = false;
+  for (size_t i = 0; i < text.size();) {
+    if (static_cast<uint8_t>(text[i]) < 0x80) {  // the common case: plain ASCII
+      ++i;
+      continue;
+    }
+    uint32_t cp;
+    const size_t n = decode(text, i, cp);
+    if (n == 0) return std::nullopt;  // not UTF-8: Windows-1252 already
+    beyond_ascii |= n > 1;
+    i += n;
+  }
+  if (!beyond_ascii) return std::nullopt;
+
+  std::string out;
+  out.reserve(text.size());
+  int line = 1;
+  size_t line_start = 0;
+  size_t i = 0;
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) i = line_start = 3;  // the mark is dropped
+  for (; i < text.size();) {
+    uint32_t cp;
+    const size_t n = decode(text, i, cp);
+    const std::optional<uint8_t> byte = windows_1252_byte(cp);
+    if (!byte) {
+      size_t end = text.find_first_of("\r\n", i);
+      if (end == std::string::npos) end = text.size();
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "U+%04X", cp);
+      return EncodingProblem{
+          SourceLocation{label, line, static_cast<int>(i - line_start) + 1,
+                         text.substr(line_start, end - line_start)},
+          std::string("the character ") + hex +
+              " has no Windows-1252 form, the code page of the simulator"};
+    }
+    out.push_back(static_cast<char>(*byte));
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+      ++line;
+      line_start = i + 1;
+    }
+    i += n;
+  }
+  text = std::move(out);
+  return std::nullopt;
+}
+
+}  // namespace scenarioc

@@ -1,0 +1,41 @@
+#include "model/scenario_names.h"
+
+namespace scenarioc {
+namespace {
+
+constexpr size_t kLongestName = 100;
+
+bool ends_with(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+}  // namespace
+
+std::optional<std::string> line_name_from_file(const std::string& file_name) {
+  const std::string tail = "_linea.txt";
+  if (!ends_with(file_name, tail) || file_name.size() == tail.size()) return std::nullopt;
+  return file_name.substr(0, file_name.size() - tail.size());
+}
+
+std::optional<TrainFileNames> names_from_train_file(const std::string& file_name) {
+  const std::string tail = "-.txt";
+  if (!ends_with(file_name, tail)) return std::nullopt;
+  const std::string stem = file_name.substr(0, file_name.size() - tail.size());
+  const size_t cut = stem.rfind('_');
+  if (cut == std::string::npos || cut == 0 || cut + 1 == stem.size()) return std::nullopt;
+  return TrainFileNames{stem.substr(0, cut), stem.substr(cut + 1)};
+}
+
+std::string name_problem(const std::string& name) {
+  if (name.empty()) return "it is empty";
+  if (name.size() > kLongestName)
+    return "it is longer than " + std::to_string(kLongestName) + " bytes";
+  if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos)
+    return "it holds a path separator";
+  if (name.find("..") != std::string::npos) return "it holds \"..\"";
+  for (unsigned char c : name)
+    if (c < 0x20 || c == 0x7f) return "it holds a control character";
+  return "";
+}
+
+}  // namespace scenarioc
