@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/builtin_files.h"
+#include "cli/command_line.h"
 #include "cli/file_sources.h"
 #include "cli/report.h"
 #include "cli/run.h"
@@ -21,20 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: scenarioc [--dir DIR] [--console | --window]\n"
-    "         the built-in scenario: writes its sources and forms into the\n"
-    "         program's directory (or DIR), compiles them there\n"
-    "       scenarioc compile LINE TRAIN [--line-name N] [--train-number T]\n"
-    "                                    [--dir DIR] [--no-plan]\n"
-    "         compiles your line and train files into DIR (default: here)\n"
-    "       scenarioc check LINE TRAIN [--line-name N] [--train-number T]\n"
-    "         the same compile and its report, writing nothing\n"
-    "       scenarioc emit [--dir DIR]\n"
-    "         writes the built-in sources and forms, the start of a new scenario\n"
-    "Names follow the files: N_linea.txt is line N, N_T-.txt is train T of line N.\n"
-    "Exit status: 0 no failure, 1 failures reported (files still written),\n"
-    "2 nothing written.\n";
+constexpr const char* kVersion = SCENARIOC_VERSION;
 
 int usage_error(std::ostream& err, const std::string& message) {
   report_fatal(err, message + " (scenarioc --help tells the usage)");
@@ -44,39 +32,6 @@ int usage_error(std::ostream& err, const std::string& message) {
 int file_error(std::ostream& err, const FileError& e) {
   report_fatal(err, "cannot write " + e.path().string() + ": " + e.reason());
   return kExitEndedEarly;
-}
-
-struct Options {
-  std::vector<std::string> positional;
-  std::optional<std::string> line_name, train_number;
-  fs::path dir;
-  bool no_plan = false;
-  WindowChoice window = WindowChoice::kAuto;
-};
-
-// Parses `args` from `first` on; the options a command accepts are named in
-// `allowed`. Returns an error text, or "".
-std::string parse_options(const std::vector<std::string>& args, size_t first,
-                          const std::string& allowed, Options& o) {
-  for (size_t i = first; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const bool takes_value = a == "--dir" || a == "--line-name" || a == "--train-number";
-    const bool flag = a == "--no-plan" || a == "--console" || a == "--window";
-    if (a.rfind("--", 0) != 0) {
-      o.positional.push_back(a);
-      continue;
-    }
-    if ((!takes_value && !flag) || allowed.find(a + " ") == std::string::npos)
-      return "unknown option '" + a + "'";
-    if (takes_value && i + 1 >= args.size()) return "option '" + a + "' needs a value";
-    if (a == "--dir") o.dir = args[++i];
-    else if (a == "--line-name") o.line_name = args[++i];
-    else if (a == "--train-number") o.train_number = args[++i];
-    else if (a == "--no-plan") o.no_plan = true;
-    else if (a == "--console") o.window = WindowChoice::kConsole;
-    else if (a == "--window") o.window = WindowChoice::kDesktop;
-  }
-  return "";
 }
 
 // Compares the files themselves (device and inode, or the platform's file
@@ -103,22 +58,33 @@ std::optional<EncodingProblem> load_source(FileSources::File& src) {
   return std::nullopt;
 }
 
-int compile_command(const std::vector<std::string>& args, bool write, std::ostream& out,
-                    std::ostream& err) {
-  Options o;
-  const std::string allowed = write ? "--line-name --train-number --dir --no-plan "
-                                    : "--line-name --train-number ";
-  if (std::string e = parse_options(args, 1, allowed, o); !e.empty()) return usage_error(err, e);
-  if (o.positional.size() != 2) return usage_error(err, args[0] + " needs a LINE and a TRAIN file");
-  const std::string line_arg = o.positional[0], train_arg = o.positional[1];
+// A line name or train number goes into the timetable and the file names:
+// in UTF-8 it is converted to the simulator's code page, like the texts of
+// the sources. Returns false, with the reason reported, when it cannot be.
+bool to_scenario_name(std::string& name, const char* what, std::ostream& err) {
+  if (std::optional<EncodingProblem> p = to_windows_1252(name, what)) {
+    report_fatal(err, std::string(what) + " '" + name + "' has a character the simulator "
+                      "cannot show: " + p->message);
+    return false;
+  }
+  if (const std::string why = name_problem(name); !why.empty()) {
+    report_fatal(err, std::string(what) + " '" + name + "' cannot be part of a file name: " + why);
+    return false;
+  }
+  return true;
+}
+
+int compile_command(const Arguments& a, bool write, IO& io) {
+  std::ostream& err = io.err;
+  const std::string line_arg = a.positional[0], train_arg = a.positional[1];
 
   const std::string line_file = fs::path(line_arg).filename().string();
   const std::string train_file = fs::path(train_arg).filename().string();
   const std::optional<TrainFileNames> from_train = names_from_train_file(train_file);
-  std::optional<std::string> L = o.line_name;
+  std::optional<std::string> L = a.value("--line-name");
   if (!L) L = line_name_from_file(line_file);
   if (!L && from_train) L = from_train->line_name;
-  std::optional<std::string> T = o.train_number;
+  std::optional<std::string> T = a.value("--train-number");
   if (!T && from_train) T = from_train->train_number;
   if (!L)
     return usage_error(err, "cannot tell the line name from '" + line_file +
@@ -126,18 +92,14 @@ int compile_command(const std::vector<std::string>& args, bool write, std::ostre
   if (!T)
     return usage_error(err, "cannot tell the train number from '" + train_file +
                                 "': name it N_T-.txt or give --train-number T");
-  for (const auto& [what, name] : {std::pair{"line name", *L}, std::pair{"train number", *T}}) {
-    if (const std::string why = name_problem(name); !why.empty()) {
-      report_fatal(err, std::string(what) + " '" + name + "' cannot be part of a file name: " + why);
-      return kExitEndedEarly;
-    }
-  }
+  if (!to_scenario_name(*L, "line name", err) || !to_scenario_name(*T, "train number", err))
+    return kExitEndedEarly;
 
   CompileJob job;
   job.line_name = *L;
   job.train_number = *T;
-  job.out_dir = o.dir.empty() ? fs::path(".") : o.dir;
-  job.write_line_plan = !o.no_plan;
+  job.out_dir = a.value("--dir").value_or(".");
+  job.write_line_plan = !a.has("--no-plan");
   job.write_outputs = write;
   FileSources::File line{line_arg, line_arg}, train{train_arg, train_arg};
 
@@ -161,7 +123,7 @@ int compile_command(const std::vector<std::string>& args, bool write, std::ostre
     }
   }
 
-  ConsoleWindow window(out, err);
+  ConsoleWindow window(io.out, err);
   FileSources sources(std::move(line), std::move(train), /*consume=*/false);
   try {
     return compile_and_write(sources, job, window, err);
@@ -170,48 +132,124 @@ int compile_command(const std::vector<std::string>& args, bool write, std::ostre
   }
 }
 
-int emit_command(const std::vector<std::string>& args, std::ostream& err) {
-  Options o;
-  if (std::string e = parse_options(args, 1, "--dir ", o); !e.empty()) return usage_error(err, e);
-  if (!o.positional.empty()) return usage_error(err, "emit takes no files");
-  const fs::path dir = o.dir.empty() ? fs::path(".") : o.dir;
+int emit_command(const Arguments& a, IO& io) {
+  const fs::path dir = a.value("--dir").value_or(".");
   const std::string L = "Valdena", T = "704";
   try {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (ec) throw FileError(dir, ec.message());
     write_builtin_text_files(L, T, dir);
   } catch (const FileError& e) {
-    return file_error(err, e);
+    return file_error(io.err, e);
   }
   return kExitSuccess;
 }
 
-int builtin_run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  Options o;
-  if (std::string e = parse_options(args, 0, "--dir --console --window ", o); !e.empty())
-    return usage_error(err, e);
-  if (!o.positional.empty()) return usage_error(err, "unknown command '" + o.positional[0] + "'");
-  const fs::path dir = o.dir.empty() ? application_directory() : o.dir;
-  std::unique_ptr<Window> window = make_window(o.window, out, err);
+int builtin_run(const Arguments& a, IO& io) {
+  const fs::path dir = a.has("--dir") ? fs::path(*a.value("--dir")) : application_directory();
+  const WindowChoice choice = a.has("--console")  ? WindowChoice::kConsole
+                              : a.has("--window") ? WindowChoice::kDesktop
+                                                  : WindowChoice::kAuto;
+  std::unique_ptr<Window> window = make_window(choice, io.out, io.err);
   try {
-    return run_builtin_scenario(dir, *window, err);
+    return run_builtin_scenario(dir, *window, io.err);
   } catch (const FileError& e) {
-    return file_error(err, e);
+    return file_error(io.err, e);
   }
+}
+
+const OptionSpec kLineNameOption{"--line-name", "N", "the line name (default: from LINE, N_linea.txt)"};
+const OptionSpec kTrainNumberOption{"--train-number", "T",
+                                    "the train number (default: from TRAIN, N_T-.txt)"};
+
+const std::vector<CommandSpec>& command_table() {
+  static const std::vector<CommandSpec> table = {
+      {"", "", "the built-in scenario: writes its sources and forms, compiles them there",
+       "Works in the program's own directory unless --dir is given. From a desktop it\n"
+       "shows a window while it works; from a terminal it prints instead.",
+       {{"--dir", "DIR", "work in DIR instead of the program's directory"},
+        {"--console", "", "print to the terminal, even on a desktop"},
+        {"--window", "", "show the window, even from a terminal"}},
+       {{"--console", "--window"}}, 0, 0, builtin_run},
+      {"compile", "LINE TRAIN", "compiles your line and train files into DIR (default: here)",
+       "Writes N_linea.dat, N_T.sim and N_T.dat. Names follow the files: N_linea.txt\n"
+       "is line N, N_T-.txt is train T of line N. Your sources are never changed.",
+       {kLineNameOption, kTrainNumberOption,
+        {"--dir", "DIR", "write the compiled files into DIR"},
+        {"--no-plan", "", "leave out the line plan file N_linea.dat"}},
+       {}, 2, 2, [](const Arguments& a, IO& io) { return compile_command(a, true, io); }},
+      {"check", "LINE TRAIN", "the same compile and its report, writing nothing", "",
+       {kLineNameOption, kTrainNumberOption},
+       {}, 2, 2, [](const Arguments& a, IO& io) { return compile_command(a, false, io); }},
+      {"emit", "", "writes the built-in sources and forms, the start of a new scenario", "",
+       {{"--dir", "DIR", "write into DIR (made when missing) instead of here"}},
+       {}, 0, 0, emit_command},
+  };
+  return table;
+}
+
+const CommandSpec* find_command(std::string_view name) {
+  for (const CommandSpec& c : command_table())
+    if (c.name == name) return &c;
+  return nullptr;
+}
+
+bool asks_for_help(std::span<const std::string> args) {
+  for (const std::string& a : args) {
+    if (a == "--") return false;
+    if (a == "--help" || a == "-h") return true;
+  }
+  return false;
+}
+
+int run(const std::vector<std::string>& args, IO& io) {
+  if (!args.empty() && args[0] == "--version") {
+    io.out << "scenarioc " << kVersion << '\n';
+    return kExitSuccess;
+  }
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    print_overview(command_table(), io.out);
+    return kExitSuccess;
+  }
+  if (!args.empty() && args[0] == "help") {
+    if (args.size() == 1) {
+      print_overview(command_table(), io.out);
+      return kExitSuccess;
+    }
+    const CommandSpec* c = find_command(args[1]);
+    if (!c || args.size() > 2) return usage_error(io.err, "no help on '" + args[1] + "'");
+    print_command_help(*c, io.out);
+    return kExitSuccess;
+  }
+  const bool named = !args.empty() && !args[0].empty() && args[0][0] != '-';
+  const CommandSpec* spec = find_command(named ? args[0] : "");
+  if (!spec) return usage_error(io.err, "unknown command '" + args[0] + "'");
+  const std::span<const std::string> rest =
+      std::span<const std::string>(args).subspan(named ? 1 : 0);
+  if (asks_for_help(rest)) {
+    print_command_help(*spec, io.out);
+    return kExitSuccess;
+  }
+  Arguments parsed;
+  if (std::optional<std::string> e = parse_arguments(*spec, rest, parsed))
+    return usage_error(io.err, *e);
+  return spec->run(parsed, io);
 }
 
 }  // namespace
 
 int run_command_line(const std::vector<std::string>& args, std::ostream& out,
                      std::ostream& err) {
-  if (!args.empty()) {
-    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-      out << kUsage;
-      return kExitSuccess;
-    }
-    if (args[0] == "compile") return compile_command(args, true, out, err);
-    if (args[0] == "check") return compile_command(args, false, out, err);
-    if (args[0] == "emit") return emit_command(args, err);
+  IO io{out, err};
+  const int status = run(args, io);
+  // What could not be written (a full disk, a closed pipe) is no success.
+  out.flush();
+  if (!out) {
+    report_fatal(err, "cannot write to standard output");
+    return kExitEndedEarly;
   }
-  return builtin_run(args, out, err);
+  return status;
 }
 
 }  // namespace scenarioc

@@ -101,6 +101,20 @@ TEST_F(Authoring, NamesComeFromOptionsWhenTheFilesDoNotTellThem) {
   EXPECT_NE(slurp(dir / "Prova_12.sim").find("Prova"), std::string::npos);
 }
 
+TEST_F(Authoring, NamesGivenInUtf8GoIntoTheFilesInWindows1252) {
+  const auto r = run_scenarioc({"compile", "Valdena_linea.txt", "Valdena_704-.txt",
+                                "--line-name", "Citt\xC3\xA0", "--train-number", "7"},
+                               dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(dir / "Citt\xE0_7.sim"));
+  EXPECT_NE(slurp(dir / "Citt\xE0_7.sim").find("Citt\xE0"), std::string::npos);
+  const auto arrow = run_scenarioc({"check", "Valdena_linea.txt", "Valdena_704-.txt",
+                                    "--line-name", "A\xE2\x86\x92"},
+                                   dir.path());
+  EXPECT_EQ(arrow.status, 2);
+  EXPECT_NE(arrow.err.find("U+2192"), std::string::npos) << arrow.err;
+}
+
 struct BadName {
   const char* name;
   std::string value;

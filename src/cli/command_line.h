@@ -1,0 +1,61 @@
+// The command line as a table: each command with its arguments, its options
+// and a line of help. One parser reads every command's options from the
+// table, in both spellings (`--dir X` and `--dir=X`), and the help pages are
+// made from the same table, so the two cannot drift apart.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scenarioc {
+
+struct OptionSpec {
+  std::string_view name;        // "--dir"
+  std::string_view value_name;  // "DIR"; empty for a flag
+  std::string_view help;
+  std::string_view short_name = {};  // "-o", when there is one
+};
+
+// What the parser made of one command's arguments.
+struct Arguments {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string, std::less<>> options;  // a flag maps to ""
+
+  bool has(std::string_view option) const { return options.find(option) != options.end(); }
+  std::optional<std::string> value(std::string_view option) const;
+};
+
+struct IO {
+  std::ostream& out;
+  std::ostream& err;
+};
+
+struct CommandSpec {
+  std::string_view name;       // empty: the run without a command
+  std::string_view arguments;  // "LINE TRAIN"
+  std::string_view summary;    // one line
+  std::string_view details;    // a paragraph for `help COMMAND`, may be empty
+  std::vector<OptionSpec> options;
+  // Pairs of options that cannot be given together.
+  std::vector<std::pair<std::string_view, std::string_view>> conflicts;
+  size_t min_positional = 0, max_positional = 0;
+  std::function<int(const Arguments&, IO&)> run;
+};
+
+// Reads `args` against `spec`. Returns an error text, or nothing.
+std::optional<std::string> parse_arguments(const CommandSpec& spec,
+                                           std::span<const std::string> args,
+                                           Arguments& parsed);
+
+// `scenarioc help`: every command with its summary.
+void print_overview(std::span<const CommandSpec> commands, std::ostream& out);
+// `scenarioc help COMMAND`, `scenarioc COMMAND --help`.
+void print_command_help(const CommandSpec& spec, std::ostream& out);
+
+}  // namespace scenarioc
