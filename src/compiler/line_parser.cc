@@ -99,7 +99,10 @@ void gradient_step(Parser& p) {
   ++p.gradient_cursor;
 }
 
-Flow gradient(Parser& p) {
+// Each data row is read by the handler named after its keyword
+// (`pendenza_row` for "pendenza"), which hands what it read to the cell
+// writer of the same thing where there is one (`memo_indicatori_v_max`).
+Flow pendenza_row(Parser& p) {
   const int32_t pos = p.reader->read_long();
   const ItemMark pos_at = p.value_location();
   const int32_t g = p.reader->read_long();
@@ -147,7 +150,7 @@ void plan_run(Parser& p, double k, int64_t until, bool limited) {
   }
 }
 
-Flow curve(Parser& p, std::string_view key) {
+Flow curva_row(Parser& p, std::string_view key) {
   const int32_t start = p.reader->read_long();
   const ItemMark start_at = p.value_location();
   const int32_t length = p.reader->read_long();
@@ -164,7 +167,7 @@ Flow curve(Parser& p, std::string_view key) {
   return Flow::kGoOn;
 }
 
-Flow mountain(Parser& p) {
+Flow montagna_row(Parser& p) {
   const int32_t inizio = p.reader->read_long();
   const ItemMark at = p.value_location();
   const int32_t fine = p.reader->read_long();
@@ -176,7 +179,7 @@ Flow mountain(Parser& p) {
   return Flow::kGoOn;
 }
 
-Flow speed_board(Parser& p) {
+Flow indicatori_v_row(Parser& p) {
   int32_t v[9];
   v[0] = p.reader->read_long();
   const ItemMark at = p.value_location();
@@ -193,7 +196,7 @@ Flow speed_board(Parser& p) {
   return Flow::kGoOn;
 }
 
-Flow sign(Parser& p) {
+Flow cartello_row(Parser& p) {
   const int32_t pos = p.reader->read_long();
   const ItemMark at = p.value_location();
   const std::string_view text = p.reader->read_text();
@@ -218,15 +221,15 @@ Flow sign(Parser& p) {
 
 // Applies the data keywords, in their order, to one key; several may act.
 Flow data_keywords(Parser& p, std::string_view key) {
-  if (contains_ci(key, "pendenza") && gradient(p) == Flow::kEndPass) return Flow::kEndPass;
+  if (contains_ci(key, "pendenza") && pendenza_row(p) == Flow::kEndPass) return Flow::kEndPass;
   if (contains_ci(key, "curva") && p.s.build_line_plan &&
-      curve(p, key) == Flow::kEndPass)
+      curva_row(p, key) == Flow::kEndPass)
     return Flow::kEndPass;
-  if (contains_ci(key, "montagna") && mountain(p) == Flow::kEndPass) return Flow::kEndPass;
-  if (contains_ci(key, "indicatori_v") && speed_board(p) == Flow::kEndPass)
+  if (contains_ci(key, "montagna") && montagna_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  if (contains_ci(key, "indicatori_v") && indicatori_v_row(p) == Flow::kEndPass)
     return Flow::kEndPass;
   if (contains_ci(key, "cartello") && contains_ci(key, "indicat") &&
-      sign(p) == Flow::kEndPass)
+      cartello_row(p) == Flow::kEndPass)
     return Flow::kEndPass;
   return Flow::kGoOn;
 }

@@ -40,7 +40,10 @@ void adhesion_step(Parser& p) {
   ++p.adhesion_cursor;
 }
 
-Flow speed(Parser& p) {
+// Each data row is read by the handler named after its keyword
+// (`segnale_row` for "segnale"), which hands what it read to the cell writer
+// of the same thing where there is one (`memo_segnale`).
+Flow velocita_row(Parser& p) {
   const int32_t pos = p.reader->read_long();
   const ItemMark at = p.value_location();
   const int32_t v = p.reader->read_long();
@@ -56,7 +59,7 @@ Flow speed(Parser& p) {
   return Flow::kGoOn;
 }
 
-Flow adhesion(Parser& p) {
+Flow aderenza_row(Parser& p) {
   const int32_t pos = p.reader->read_long();
   const ItemMark at = p.value_location();
   const int32_t a = p.reader->read_long();
@@ -70,7 +73,7 @@ Flow adhesion(Parser& p) {
   return Flow::kGoOn;
 }
 
-Flow signal(Parser& p) {
+Flow segnale_row(Parser& p) {
   int32_t v[11];
   v[0] = p.reader->read_long();
   const ItemMark at = p.value_location();
@@ -113,7 +116,7 @@ std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t 
   }
 }
 
-Flow slow_down(Parser& p) {
+Flow rallentamento_row(Parser& p) {
   int32_t v[6];
   v[0] = p.reader->read_long();
   const ItemMark at = p.value_location();
@@ -126,7 +129,7 @@ Flow slow_down(Parser& p) {
   return Flow::kGoOn;
 }
 
-Flow braking_point(Parser& p) {
+Flow abbattimento_row(Parser& p) {
   const int32_t pos = p.reader->read_long();
   const ItemMark at = p.value_location();
   const int32_t value = p.reader->read_long();
@@ -150,7 +153,7 @@ Flow braking_point(Parser& p) {
 
 // A station line: its fields are read and stored one by one, so that an
 // error exit leaves in the row what was read before it.
-Flow station(Parser& p) {
+Flow stazione_row(Parser& p) {
   Scenario& s = p.s;
   ItemReader& r = *p.reader;
   const int32_t row_index = p.station_row;
@@ -258,8 +261,8 @@ Flow train_keywords(Parser& p, std::string_view key) {
   if (contains_ci(key, "frenata") && contains_ci(key, "massa"))
     s.scenario_table[kTrainDataRow].start_pos = r.read_long();
   if (contains_ci(key, "vetture")) s.scenario_table[kTrainDataRow].position = r.read_long();
-  if (contains_ci(key, "velocit") && speed(p) == Flow::kEndPass) return Flow::kEndPass;
-  if (contains_ci(key, "aderenza") && adhesion(p) == Flow::kEndPass) return Flow::kEndPass;
+  if (contains_ci(key, "velocit") && velocita_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  if (contains_ci(key, "aderenza") && aderenza_row(p) == Flow::kEndPass) return Flow::kEndPass;
   if (contains_ci(key, "orologio")) {
     ScenarioRecord& row = s.scenario_table[kTrainRow];
     row.int_c = r.read_integer();
@@ -267,12 +270,12 @@ Flow train_keywords(Parser& p, std::string_view key) {
     row.int_e = r.read_integer();
   }
   if (contains_ci(key, "sabbia")) s.scenario_table[kTrainRow].int_a = r.read_integer();
-  if (contains_ci(key, "segnale") && signal(p) == Flow::kEndPass) return Flow::kEndPass;
-  if (contains_ci(key, "rallentamento") && slow_down(p) == Flow::kEndPass)
+  if (contains_ci(key, "segnale") && segnale_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  if (contains_ci(key, "rallentamento") && rallentamento_row(p) == Flow::kEndPass)
     return Flow::kEndPass;
-  if (contains_ci(key, "abbattimento") && braking_point(p) == Flow::kEndPass)
+  if (contains_ci(key, "abbattimento") && abbattimento_row(p) == Flow::kEndPass)
     return Flow::kEndPass;
-  if (contains_ci(key, "stazione") && station(p) == Flow::kEndPass) return Flow::kEndPass;
+  if (contains_ci(key, "stazione") && stazione_row(p) == Flow::kEndPass) return Flow::kEndPass;
   return Flow::kGoOn;
 }
 
