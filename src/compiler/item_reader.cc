@@ -40,8 +40,10 @@ void ItemReader::consume_line_end() {
 }
 
 SourceLocation ItemReader::location_at(size_t offset, int line) const {
+  // The first line starts after a byte-order mark: the mark is no column.
+  const size_t text_start = data_.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
   size_t begin = offset;
-  while (begin > 0 && !is_line_end(data_[begin - 1])) --begin;
+  while (begin > text_start && !is_line_end(data_[begin - 1])) --begin;
   size_t end = offset;
   while (end < data_.size() && !is_line_end(data_[end])) ++end;
   SourceLocation where;

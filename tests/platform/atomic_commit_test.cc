@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/file_io.h"
+#include "platform/file_io.h"
 #include "test_util.h"
 
 namespace scenarioc {

@@ -38,7 +38,7 @@ TEST(ByteOrderMark, CountsForNoColumnInUtf8Text) {
 
 // The reader still counts the mark in the first line's columns, and copies
 // it into the report, when the text is taken as Windows-1252 as it stands.
-TEST(ByteOrderMark, DISABLED_CountsForNoColumnInWindows1252Text) {
+TEST(ByteOrderMark, CountsForNoColumnInWindows1252Text) {
   // The letter À as its Windows-1252 byte: the text is not UTF-8.
   const std::string err = check_line_file(kMark + kFirstLine + "\r\n[d]\r\n" +
                                           "cartello indicatore, 1000, CITT\xC0\r\n[fine]\r\n");

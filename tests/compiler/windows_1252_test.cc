@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/text_encoding.h"
+#include "compiler/text_encoding.h"
 
 namespace scenarioc {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/scenario_names.h"
+#include "model/scenario_names.h"
 
 namespace scenarioc {
 namespace {
