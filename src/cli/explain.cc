@@ -656,17 +656,21 @@ void print_explanation(const Explanation& e, std::ostream& out) {
   }
 }
 
-void print_explanation_index(std::ostream& out) {
-  // Codes in numeric order, names after them.
+std::vector<const Explanation*> explanations_in_order() {
   std::vector<const Explanation*> sorted;
   for (const Explanation& e : table()) sorted.push_back(&e);
-  std::stable_sort(sorted.begin(), sorted.end(), [](const Explanation* a, const Explanation* b) {
-    const auto number = [](std::string_view k) {
-      return k.find_first_not_of("0123456789") == std::string_view::npos ? std::stol(std::string(k))
-                                                                         : LONG_MAX;
-    };
+  const auto number = [](std::string_view k) {
+    return k.find_first_not_of("0123456789") == std::string_view::npos ? std::stol(std::string(k))
+                                                                       : LONG_MAX;
+  };
+  std::stable_sort(sorted.begin(), sorted.end(), [&](const Explanation* a, const Explanation* b) {
     return number(a->key) < number(b->key);
   });
+  return sorted;
+}
+
+void print_explanation_index(std::ostream& out) {
+  const std::vector<const Explanation*> sorted = explanations_in_order();
   size_t width = 0;
   for (const Explanation* e : sorted) width = std::max(width, e->key.size());
   out << "error codes:\n";

@@ -43,6 +43,8 @@ struct Explanation {
 };
 
 std::span<const Explanation> explanations();
+// The same, codes in numeric order, names after them.
+std::vector<const Explanation*> explanations_in_order();
 
 // The entry for "25"; null when there is none.
 const Explanation* find_explanation(std::string_view key);
