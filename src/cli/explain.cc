@@ -508,8 +508,8 @@ const std::vector<Explanation>& table() {
        "scenario code that the simulator checks. Before writing the code into its "
        "second field, the compiler makes sure that nothing else is stored there: "
        "here an item of the files had put a value into it. Such an item is a "
-       "board of maximum speeds less than 25 m from the start (its speeds for "
-       "category B), or a slow-down starting there with its sixth value (d_v) not "
+       "board of maximum speeds less than 25 m from the start (with its speed b, "
+       "vbs or vbd, not 0), or a slow-down starting there with its sixth value (d_v) not "
        "0.\n\n"
        "The run ends with \" Errore n. 1251\" (a message box in the window) and "
        "nothing is written (exit status 2).",
