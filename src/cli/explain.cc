@@ -149,8 +149,7 @@ const std::vector<Explanation>& table() {
        "a signal, a cell of a slow-down, a station stop, a sign, a board or another "
        "point (a mountain marker does not count). The train file is read no "
        "further.",
-       {"a point 50 m after a signal, or at the position of the signal 50 m after "
-        "it",
+       {"a point 50 m after a signal",
         "a point at a station's stop or in a slow-down's cells"},
        {{P::kTrainData, "a point in a signal's cell",
          "segnale,    5000,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
@@ -185,10 +184,10 @@ const std::vector<Explanation>& table() {
 
       {"10",
        "too many stations for the timetable",
-       "The timetable has 79 rows for stations and signs together: stations fill "
-       "its rows from 1 upward, the texts of the signs (cartello indicatore) of the "
-       "line file its rows from 80 downward. A line without signs takes 78 "
-       "stations; each sign leaves room for one fewer. The station that reaches the "
+       "Stations fill the rows of the timetable from 1 upward, the texts of the "
+       "signs (cartello indicatore) of the line file its rows from 80 downward, "
+       "and the two may not meet: a line without signs takes 78 stations, and each "
+       "sign leaves room for one fewer. The station that reaches the "
        "rows of the signs is stored, but the train file is read no further.",
        {"a long line with a station for every stop and passing point, and many "
         "signs",
@@ -448,7 +447,9 @@ const std::vector<Explanation>& table() {
        "simulator's code page (Windows-1252) does not have.\n\n"
        "Reading stops at once: the line file is read no further and the train "
        "file not at all, or the train file is read no further. What was read "
-       "before stays, and the compiled files are written when there is a route.",
+       "before stays, and the compiled files are written when there is a route. "
+       "A source that compile or check cannot read or convert is not compiled at "
+       "all (exit status 2).",
        {"a value left out of a row, so that the next row's key is read as a number",
         "a unit or a decimal written after a number (100km/h, 12.5)",
         "a number with a space inside (40 000), whose second part is read as the "
@@ -493,7 +494,8 @@ const std::vector<Explanation>& table() {
        "that nothing else is stored there: here an item of the files, or a "
        "braking point the compiler placed, had put a value into the first field of "
        "cell 1. Such an item is a sign, a board or a slow-down's start less than "
-       "25 m from the start, or a point with a value between 25 and 75 m.\n\n"
+       "25 m from the start, or a point with a value more than 25 and less than 75 m "
+       "from it.\n\n"
        "The run ends with \" Errore n. 1250\" (a message box in the window) and "
        "nothing is written (exit status 2).",
        {"a sign or a board at position 0",
@@ -509,8 +511,8 @@ const std::vector<Explanation>& table() {
        "second field, the compiler makes sure that nothing else is stored there: "
        "here an item of the files had put a value into it. Such an item is a "
        "board of maximum speeds less than 25 m from the start (with its speed b, "
-       "vbs or vbd, not 0), or a slow-down starting there with its sixth value (d_v) not "
-       "0.\n\n"
+       "vbs or vbd, not 0), or a slow-down of speed 0 starting there with its sixth value "
+       "(d_v) not 0.\n\n"
        "The run ends with \" Errore n. 1251\" (a message box in the window) and "
        "nothing is written (exit status 2).",
        {"a board of maximum speeds at position 0"},
