@@ -232,7 +232,11 @@ TEST(ExplainCommand, AnUnknownCodeOrTwoCodesAreRefused) {
   EXPECT_EQ(unknown.out, "");
   EXPECT_EQ(unknown.err,
             "scenarioc: error: no explanation for '14'; 'scenarioc explain' lists the codes\n");
-  EXPECT_EQ(explain({"16", "17"}).status, 2);
+  const Explained two = explain({"16", "17"});
+  EXPECT_EQ(two.status, 2);
+  EXPECT_NE(two.err.find("too many arguments for scenarioc explain: it takes [CODE]"),
+            std::string::npos)
+      << two.err;
 }
 
 }  // namespace
