@@ -26,9 +26,9 @@ using testing::slurp;
 using testing::spit;
 using testing::TempDir;
 
-std::string man_page() {
+std::string man_page(std::string_view version) {
   std::ostringstream out;
-  write_man_page(command_table(), "9.9.9", out);
+  write_man_page(command_table(), version, out);
   return out.str();
 }
 
@@ -49,9 +49,7 @@ TEST(Manual, TheBuildMadeItsFilesFromTheTableAsItIsNow) {
   GTEST_SKIP() << "the manual page and completions are not made for Windows";
 #endif
   const fs::path build = SCENARIOC_BUILD_DIR;
-  std::ostringstream man;
-  write_man_page(command_table(), SCENARIOC_VERSION, man);
-  EXPECT_EQ(slurp(build / "scenarioc.1"), man.str());
+  EXPECT_EQ(slurp(build / "scenarioc.1"), man_page(SCENARIOC_VERSION));
   EXPECT_EQ(slurp(build / "scenarioc.bash"), bash_completion());
   EXPECT_EQ(slurp(build / "_scenarioc"), zsh_completion());
 }
@@ -87,7 +85,7 @@ bool have(const std::string& program) {
 TEST(ManPage, RendersWithoutAWarningAndNamesEveryCommandOptionAndCode) {
   if (!have("man") || !have("groff")) GTEST_SKIP() << "man-db or groff is not installed";
   TempDir dir;
-  spit(dir / "scenarioc.1", man_page());
+  spit(dir / "scenarioc.1", man_page("9.9.9"));
   // man -l reads a page from a file; --warnings passes groff's warnings on.
   const Shell r = run_shell("sh", "man --warnings -l ./scenarioc.1\n", dir.path(),
                             "MANPAGER=cat MANWIDTH=80 LC_ALL=C.UTF-8");
