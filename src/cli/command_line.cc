@@ -71,6 +71,8 @@ std::optional<std::string> parse_arguments(const CommandSpec& spec,
     if (spec.max_positional == 0)
       return spec.name.empty() ? "unknown command '" + parsed.positional[0] + "'"
                                : who + " takes no files";
+    if (n > spec.max_positional)
+      return "too many arguments for " + who + ": it takes " + std::string(spec.arguments);
     return who + " needs " + std::string(spec.arguments);
   }
   return std::nullopt;

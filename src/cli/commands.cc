@@ -6,6 +6,7 @@
 
 #include "cli/builtin_files.h"
 #include "cli/command_line.h"
+#include "cli/explain.h"
 #include "cli/file_sources.h"
 #include "cli/report.h"
 #include "cli/run.h"
@@ -163,6 +164,8 @@ const OptionSpec kLineNameOption{"--line-name", "N", "the line name (default: fr
 const OptionSpec kTrainNumberOption{"--train-number", "T",
                                     "the train number (default: from TRAIN, N_T-.txt)"};
 
+}  // namespace
+
 const std::vector<CommandSpec>& command_table() {
   static const std::vector<CommandSpec> table = {
       {"", "", "the built-in scenario: writes its sources and forms, compiles them there",
@@ -185,9 +188,13 @@ const std::vector<CommandSpec>& command_table() {
       {"emit", "", "writes the built-in sources and forms, the start of a new scenario", "",
        {{"--dir", "DIR", "write into DIR (made when missing) instead of here"}},
        {}, 0, 0, emit_command},
+      {"explain", "[CODE]", "what an error code means, with a wrong row and its fix",
+       "Without CODE, lists every code with its meaning.", {}, {}, 0, 1, explain_command},
   };
   return table;
 }
+
+namespace {
 
 const CommandSpec* find_command(std::string_view name) {
   for (const CommandSpec& c : command_table())

@@ -5,7 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
+
 namespace scenarioc {
+
+// Every command with its arguments, options and help; the first, without a
+// name, is the run without a command. The help pages, the manual page and the
+// shell completion are all made from it.
+const std::vector<CommandSpec>& command_table();
 
 // Runs the command given by `args` (without the program name) and returns
 // the exit status of the process.

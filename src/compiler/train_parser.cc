@@ -249,7 +249,7 @@ Flow stazione_row(Parser& p) {
     p.error_exit(10, std::nullopt,
                  "too many stations: the timetable rows of the stations have reached "
                  "those of the signs (row " + std::to_string(p.sign_slot) +
-                     "); at most 79 stations fit, one less for each sign",
+                     "); at most 78 stations fit, one fewer for each sign",
                  at);
   return Flow::kGoOn;
 }

@@ -46,7 +46,7 @@ TEST(ParseArguments, BothSpellingsOfAValueAndEveryRefusal) {
       {{"a", "b", "--console", "--window"},
        "options '--console' and '--window' cannot be given together", ""},
       {{"a"}, "scenarioc compile needs LINE TRAIN", ""},
-      {{"a", "b", "c"}, "scenarioc compile needs LINE TRAIN", ""},
+      {{"a", "b", "c"}, "too many arguments for scenarioc compile: it takes LINE TRAIN", ""},
   };
   for (const ParseCase& c : cases) {
     Arguments parsed;

@@ -1,0 +1,701 @@
+#include "cli/explain.h"
+
+#include <algorithm>
+#include <climits>
+#include <ostream>
+
+#include "cli/report.h"
+#include "cli/run.h"
+
+namespace scenarioc {
+namespace {
+
+using P = ExamplePlace;
+
+// The rows of the examples keep the columns of the files `scenarioc emit`
+// writes, so that they can be copied into a scenario as they stand.
+const std::vector<Explanation>& table() {
+  static const std::vector<Explanation> entries = {
+      {"101",
+       "the line file does not exist",
+       "The compiler found no line file at the path it was given, so it compiled "
+       "nothing and wrote nothing (exit status 2).\n\n"
+       "In the built-in run the line file is the one the program has just written "
+       "into its directory; there this error means that the file was taken away "
+       "before it could be read.",
+       {"a typing mistake in the path of the line file",
+        "a relative path that means another directory than the current one",
+        "the path names a directory, or something else that is not a file"},
+       {{P::kCommandLine, "a misspelt file name",
+         "scenarioc check Colina_linea.txt Collina_123-.txt",
+         "scenarioc check Collina_linea.txt Collina_123-.txt"}}},
+
+      {"102",
+       "the line file has no [generale] header",
+       "A line file begins with the header [generale]: everything before the first "
+       "item that contains it is ignored, and the general data follow it. The "
+       "compiler read the whole file without finding it, or found it as the very "
+       "last item, with nothing after it. Without the general data there is no "
+       "route, so nothing is written (exit status 2).\n\n"
+       "Letter case does not matter ([GENERALE] is found too); the brackets and the "
+       "spelling do.",
+       {"the header is misspelt ([generali], [general]) or has spaces inside its "
+        "brackets ([ generale ])",
+        "the file is empty, or was saved as UTF-16, whose bytes hide every word "
+        "from the compiler",
+        "another file was given as the line file: a compiled .dat file or a "
+        "printed form",
+        "the header is the last line of the file"},
+       {{P::kLineFile, "a misspelt header",
+         "[generali]\n"
+         "lunghezza percorso,    40000\n"
+         "[pendenze]\n"
+         "pendenza,   0,    0\n"
+         "[fine]",
+         "[generale]\n"
+         "lunghezza percorso,    40000\n"
+         "[pendenze]\n"
+         "pendenza,   0,    0\n"
+         "[fine]"}}},
+
+      {"1",
+       "the route is longer than 1000000 m",
+       "The route length of the general data (the row lunghezza percorso) may be at "
+       "most 1000000 m, that is 1000 km. A longer one is refused: the line file is "
+       "read no further and the train file is not read at all. When no earlier row "
+       "gave a route length, there is no route and nothing is written (exit status "
+       "2).",
+       {"a zero too many", "a length in another unit than whole metres"},
+       {{P::kLineGeneral, "a zero too many", "lunghezza percorso,    4000000",
+         "lunghezza percorso,    400000"}}},
+
+      {"2",
+       "a kilometric progressive is not on the 50 m grid",
+       "The rows progressiva chilometrica uno, due and tre of the general data each "
+       "give a start position a, a value b and a flag, all in metres. Once the "
+       "compiler has put the three in order (the one that starts farthest along "
+       "the route first) and added 100 m to the value of each whose flag is 1, "
+       "both a and b of every one must be multiples of 50 m.\n\n"
+       "The check runs after the train file has been read, so the error names the "
+       "line file but no row of it. The compiled files are still written.",
+       {"a stray digit in a value (40020 for 40000)",
+        "a position measured to the metre; the route knows only steps of 50 m"},
+       {{P::kLineGeneral, "a value off the grid",
+         "progressiva chilometrica uno,    0,    40020,    1",
+         "progressiva chilometrica uno,    0,    40000,    1"}}},
+
+      {"3",
+       "the signal repetition starts off the 50 m grid",
+       "The row ripetizione segnali N codici of the general data gives the stretch "
+       "of line, from and to in metres, on which signals are repeated in the cab, "
+       "and in its key N, the number of codes (4 or 9). Both ends must be multiples "
+       "of 50 m; here the start is not. The line file is read no further and the "
+       "train file is not read.",
+       {"a stray digit in the start position"},
+       {{P::kLineGeneral, "a start off the grid",
+         "ripetizione segnali 9 codici,    25,    40000",
+         "ripetizione segnali 9 codici,    0,    40000"}}},
+
+      {"4",
+       "the signal repetition ends off the 50 m grid",
+       "The row ripetizione segnali N codici of the general data gives the stretch "
+       "of line, from and to in metres, on which signals are repeated in the cab. "
+       "Both ends must be multiples of 50 m; here the end is not. The line file is "
+       "read no further and the train file is not read.",
+       {"an end position copied from a map to the metre",
+        "a stray digit in the end position"},
+       {{P::kLineGeneral, "an end off the grid",
+         "ripetizione segnali 9 codici,    0,    39990",
+         "ripetizione segnali 9 codici,    0,    40000"}}},
+
+      {"5",
+       "the signal repetition row names no number of codes",
+       "The key of the row ripetizione segnali N codici must name the number of "
+       "codes of the repetition in the cab: it is 4 when the key contains the digit "
+       "4, otherwise 9 when it contains the digit 9. This key holds neither. A "
+       "stretch that ends at 0 has no repetition (0 codes), but its key must still "
+       "hold 4 or 9. The line file is read no further and the train file is not "
+       "read.",
+       {"the number left out of the key, or spelt as a word (nove)",
+        "another number of codes than 4 or 9"},
+       {{P::kLineGeneral, "no number in the key",
+         "ripetizione segnali codici,    0,    40000",
+         "ripetizione segnali 9 codici,    0,    40000"}}},
+
+      {"6",
+       "a sign on a cell that is already taken",
+       "A sign (cartello indicatore) needs a route cell of its own. The route is "
+       "divided into cells of 50 m, and a sign at position p takes the cell "
+       "p/50 + 1, rounded to the nearest whole number (a half to the even one), so "
+       "two items less than 50 m apart can fall into the same cell. The cell "
+       "already held a board of maximum speeds or another sign (a mountain marker "
+       "does not count: the sign takes its place). The line file is read no "
+       "further and the train file is not read.",
+       {"a sign at the position of a board of maximum speeds (indicatori_vmax)",
+        "two signs less than 50 m apart"},
+       {{P::kLineData, "a sign on a board",
+         "indicatori_vmax,  1100,  80,  90,  100,  0,  ,  ,  ,  0\n"
+         "cartello indicatore,  1100,  PONTE",
+         "indicatori_vmax,  1100,  80,  90,  100,  0,  ,  ,  ,  0\n"
+         "cartello indicatore,  1200,  PONTE"}}},
+
+      {"7",
+       "a braking point on a cell that is already taken",
+       "A row abbattimento places a braking point in the route cell p/50, rounded "
+       "to the nearest whole number (a half to the even one). Unlike a signal, a "
+       "slow-down or a sign, whose item at p takes the cell p/50 + 1, a point "
+       "takes the cell one earlier, so a point written 50 m after a signal falls "
+       "into the signal's cell. The cell already held an item of an earlier row: "
+       "a signal, a cell of a slow-down, a station stop, a sign, a board or another "
+       "point (a mountain marker does not count). The train file is read no "
+       "further.",
+       {"a point 50 m after a signal",
+        "a point at a station's stop or in a slow-down's cells"},
+       {{P::kTrainData, "a point in a signal's cell",
+         "segnale,    5000,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "abbattimento,  5050,  0",
+         "segnale,    5000,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "abbattimento,  5100,  0"}}},
+
+      {"8",
+       "a station is not on the 50 m grid",
+       "The first value of a row stazione, the station's position in metres, must "
+       "be a multiple of 50. The train file is read no further.",
+       {"a position copied from a timetable to the metre",
+        "a value left out before the position, so that the next one is read in "
+        "its place"},
+       {{P::kTrainData, "a position off the grid",
+         "stazione,   12020,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,40, 0, "
+         "SECONDA",
+         "stazione,   12000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,40, 0, "
+         "SECONDA"}}},
+
+      {"9",
+       "a station's length is not a multiple of 100 m",
+       "The third value of a row stazione, the length of the station in metres, "
+       "must be a multiple of 100. The train file is read no further.",
+       {"a length measured to the metre or in steps of 50 m",
+        "the second and third values exchanged (the kind of station comes second)"},
+       {{P::kTrainData, "a length of 450 m",
+         "stazione,   12000,  2,  450,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,40, 0, "
+         "SECONDA",
+         "stazione,   12000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,40, 0, "
+         "SECONDA"}}},
+
+      {"10",
+       "too many stations for the timetable",
+       "Stations fill the rows of the timetable from 1 upward, the texts of the "
+       "signs (cartello indicatore) of the line file its rows from 80 downward, "
+       "and the two may not meet: a line without signs takes 78 stations, and each "
+       "sign leaves room for one fewer. The station that reaches the "
+       "rows of the signs is stored, but the train file is read no further.",
+       {"a long line with a station for every stop and passing point, and many "
+        "signs",
+        "the same stations written twice"},
+       {{P::kSketch, "79 stations on a line without signs",
+         "stazione,     400, 25,    0,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, PM 1\n"
+         "...  (77 stations more, 400 m apart)\n"
+         "stazione,   31600, 25,    0,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, PM 79",
+         "stazione,     400, 25,    0,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, PM 1\n"
+         "...  (76 stations more, 400 m apart)\n"
+         "stazione,   31200, 25,    0,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, PM 78"}}},
+
+      {"11",
+       "no room for the braking point in front of a signal behind a warning board",
+       "Once the files are read, the compiler adds braking points (points with the "
+       "value 180) to the route. Each slow-down has a warning board 1200 m before "
+       "its start, and every signal up to 1000 m (20 cells) behind that board needs "
+       "such a point in one of the two cells just in front of it, 50 or 100 m "
+       "before the signal. Both cells were taken by other items, and neither is a "
+       "braking point that could serve instead.\n\n"
+       "The error names the signal's position and cell and no row, since the point "
+       "is the compiler's own. The point is left out and the compiled files are "
+       "still written.",
+       {"signals, station stops or other items packed less than 150 m apart in "
+        "front of a signal that stands less than 1000 m behind a warning board"},
+       {{P::kTrainData, "three signals 50 m apart behind a warning board",
+         "segnale,   18350,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,   18400,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,   18450,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  20000,  30,  500,  0,  0,  0",
+         "segnale,   18150,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,   18300,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,   18450,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  20000,  30,  500,  0,  0,  0"}}},
+
+      {"12",
+       "no room for a braking point in front of a slow-down",
+       "Once the files are read, the compiler adds braking points (points with the "
+       "value 180) in front of every slow-down: one in the cells 5 to 7 before its "
+       "start (250 to 350 m), one in the cells 11 to 13 (550 to 650 m) and one in "
+       "the cells 18 to 20 (900 to 1000 m), each in the first free cell of its "
+       "group. All three cells of one group were taken; a point already there does "
+       "not count, only a free cell does.\n\n"
+       "The error names the slow-down's start and no row, since the points are the "
+       "compiler's own. That point is left out, the other groups still get theirs, "
+       "and the compiled files are still written.",
+       {"signals, a station stop or another slow-down's cells in all three cells "
+        "of a group",
+        "two slow-downs close behind each other"},
+       {{P::kTrainData, "three signals 250 to 350 m before a slow-down",
+         "segnale,   19650,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,   19700,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,   19750,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  20000,  30,  500,  0,  0,  0",
+         "segnale,   19550,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,   19650,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,   19750,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  20000,  30,  500,  0,  0,  0"}}},
+
+      {"13",
+       "no room for a braking point inside a slow-down or after it",
+       "Once the files are read, the compiler adds braking points (points with the "
+       "value 180) to every slow-down slower than 110 km/h: inside it, one every "
+       "8 cells (400 m) from its start to its end, each in the cell where it is "
+       "due or, when that is taken, in the cell before or after it; and one in "
+       "the two cells in front of the first signal within 600 m after its end. "
+       "A point was due, and all the cells it could take were taken.\n\n"
+       "The error names the position where the point was due and no row, since the "
+       "point is the compiler's own. Inside a slow-down, no further point is placed "
+       "in it; the compiled files are still written.",
+       {"signals or station stops packed less than 150 m apart inside a slow-down",
+        "items in both cells in front of the first signal after a slow-down"},
+       {{P::kTrainData, "three signals 50 m apart inside a slow-down",
+         "segnale,   20350,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,   20400,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,   20450,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  20000,  30,  1000,  0,  0,  0",
+         "segnale,   20300,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,   20400,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,   20500,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  20000,  30,  1000,  0,  0,  0"}}},
+
+      {"15",
+       "a position lies beyond the route",
+       "Every item placed on the route must lie within it. The route runs 7000 m "
+       "past the line's length L (the row lunghezza percorso), and a position p "
+       "fits when (p + 100) / 50 is not above the route's last cell: for L a "
+       "multiple of 50 that is p up to L + 6900 m, and for a station, which "
+       "reaches 800 m, up to L + 6200 m.\n\n"
+       "The rest of the file that holds the row is not read; when it is the line "
+       "file, the train file is still read. The compiled files are written.",
+       {"a position with a zero too many",
+        "a train file written for a longer line than the line file gives",
+        "the route length of the line file shortened after the train file was "
+        "written"},
+       {{P::kLineFile, "a gradient past a line of 20000 m",
+         "[generale]\n"
+         "lunghezza percorso,    20000\n"
+         "[pendenze]\n"
+         "pendenza,      0,    0\n"
+         "pendenza,  27000,    5\n"
+         "[fine]",
+         "[generale]\n"
+         "lunghezza percorso,    20000\n"
+         "[pendenze]\n"
+         "pendenza,      0,    0\n"
+         "pendenza,  17000,    5\n"
+         "[fine]"}}},
+
+      {"16",
+       "a signal on a cell that is already taken",
+       "A signal needs a route cell of its own. The route is divided into cells of "
+       "50 m, and a signal at position p takes the cell p/50 + 1, rounded to the "
+       "nearest whole number (a half to the even one), so two items less than 50 m "
+       "apart can fall into the same cell. The cell already held an item of the "
+       "line file or of an earlier row of the train file: another signal, a "
+       "station's stop, a cell of a slow-down, a braking point, a board or a sign "
+       "(a mountain marker does not count). The train file is read no further.",
+       {"two signals less than 50 m apart",
+        "a signal 100 m before a station's stop (for most kinds of station its "
+        "position plus half its length), which falls into the station's stop cell",
+        "a signal at the start, end or warning board of a slow-down"},
+       {{P::kTrainData, "two signals 20 m apart",
+         "segnale,    5000,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,    5020,   1, 4, 0,  0, 0,    1,  1,0,0, 0",
+         "segnale,    5000,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "segnale,    5100,   1, 4, 0,  0, 0,    1,  1,0,0, 0"}}},
+
+      {"17",
+       "a slow-down's warning board falls on a taken cell",
+       "A slow-down (rallentamento) that starts after 1500 m has a warning board "
+       "1200 m before its start, in the cell (x - 1200)/50 + 1 for a start at x. "
+       "That cell already held another item: a signal, a station stop, another "
+       "slow-down's cell, a point, a board or a sign. Nothing of the slow-down is "
+       "written and the train file is read no further.",
+       {"a signal 1200 m before the start of a slow-down",
+        "two slow-downs 1200 m apart, the end of one where the other is warned"},
+       {{P::kTrainData, "a signal where the warning board goes",
+         "segnale,   13800,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  15000,  30,  500,  0,  0,  0",
+         "segnale,   13800,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  15200,  30,  500,  0,  0,  0"}}},
+
+      {"18",
+       "a slow-down starts on a taken cell",
+       "A slow-down (rallentamento) starting at x takes the cell x/50 + 1 for its "
+       "start. That cell already held another item: a signal, a station stop, "
+       "another slow-down's cell, a point, a board or a sign. Nothing of the "
+       "slow-down is written and the train file is read no further.",
+       {"a slow-down that starts at a signal or a station's stop",
+        "two slow-downs starting at the same place"},
+       {{P::kTrainData, "a slow-down starting at a signal",
+         "segnale,   15000,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  15000,  30,  500,  0,  0,  0",
+         "segnale,   14800,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  15000,  30,  500,  0,  0,  0"}}},
+
+      {"19",
+       "a slow-down ends on a taken cell",
+       "A slow-down (rallentamento) starting at x with a length l takes the cell "
+       "(x + l)/50 + 1 for its end. That cell already held another item: a signal, "
+       "a station stop, another slow-down's cell, a point, a board or a sign. "
+       "Nothing of the slow-down is written and the train file is read no further.",
+       {"a slow-down that ends at a signal or a station's stop",
+        "a length that reaches into the next slow-down"},
+       {{P::kTrainData, "a slow-down ending at a signal",
+         "segnale,    6000,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  5000,  30,  1000,  0,  0,  0",
+         "segnale,    6000,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  5000,  30,  900,  0,  0,  0"}}},
+
+      {"20",
+       "a cell in front of a slow-down's warning board is taken",
+       "When the fifth value of a slow-down row (f_ta) is not 0, the four cells in "
+       "front of its warning board (200 m before the board, 1400 to 1200 m before "
+       "the start) receive approach marks, and must be free. One of them already "
+       "held another item. The start, end and warning board of the slow-down are "
+       "already written; the marks are not, and the train file is read no "
+       "further.",
+       {"a signal or a station stop 1250 to 1400 m before the start of a slow-down "
+        "whose approach is marked",
+        "some starts 25 m off the 50 m grid (1575 m, 1675 m, ...), which put the "
+        "first mark on the warning board itself"},
+       {{P::kTrainData, "a signal among the approach cells",
+         "segnale,   13700,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  15000,  30,  500,  0,  1,  0",
+         "segnale,   13500,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"
+         "rallentamento,  15000,  30,  500,  0,  1,  0"}}},
+
+      {"21",
+       "a board of maximum speeds on a cell that is already taken",
+       "A board of maximum speeds (indicatori_vmax) needs a route cell of its own. "
+       "A board at position p takes the cell p/50 + 1, rounded to the nearest "
+       "whole number (a half to the even one), so two items less than 50 m apart "
+       "can fall into the same cell. The cell already held another board or a sign "
+       "(a mountain marker does not count). The line file is read no further and "
+       "the train file is not read.",
+       {"two boards less than 50 m apart, or the same board written twice",
+        "a board at the position of a sign (cartello indicatore)"},
+       {{P::kLineData, "a board on a sign",
+         "cartello indicatore,  1100,  PONTE\n"
+         "indicatori_vmax,  1100,  80,  90,  100,  0,  ,  ,  ,  0",
+         "cartello indicatore,  1100,  PONTE\n"
+         "indicatori_vmax,  1000,  80,  90,  100,  0,  ,  ,  ,  0"}}},
+
+      {"22",
+       "two stations too close together",
+       "A station's area must start at least 350 m after the stop of the station "
+       "before it. Most stations reach half their length on either side of their "
+       "position; those of kind 5 and 6 reach back their whole length and stop "
+       "150 m past it, those of kind 7 and 8 reach their whole length on either "
+       "side. Stations must also come in the order of their positions. The train "
+       "file is read no further.",
+       {"two stations closer than their lengths allow",
+        "stations not written in ascending order of position",
+        "a length in the wrong field, much longer than meant"},
+       {{P::kTrainData, "a second station 800 m after the first",
+         "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,   7,30, 0, PRIMA\n"
+         "stazione,     800,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,40, 0, "
+         "SECONDA",
+         "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,   7,30, 0, PRIMA\n"
+         "stazione,    1100,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,40, 0, "
+         "SECONDA"}}},
+
+      {"24",
+       "a station stops too near the start of the route",
+       "A station of kind below 25 has a stop cell, one cell before its stop "
+       "position. That stop must lie beyond 100 m from the start of the route. A "
+       "station of kind 8 at 0 stops at its length, so it needs a length of at "
+       "least 200 m. The train file is read no further.",
+       {"a first station with too short a length",
+        "a first station placed before the start of the route"},
+       {{P::kTrainData, "a station of kind 8 at 0, 100 m long",
+         "stazione,       0,  8,  100,  1, 0, 0,  4,1,0,  2,1,1,    1,   7,30, 0, PRIMA",
+         "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,   7,30, 0, PRIMA"}}},
+
+      {"25",
+       "the compiler could not go on reading",
+       "A value could not be read or stored, or an item would reach outside the "
+       "scenario's tables. The message names which of these faults it was:\n\n"
+       "- the file ends where a value was expected;\n"
+       "- a value is not a whole number (text, a decimal point, a unit, or the "
+       "next row's key because a value is missing);\n"
+       "- a number does not fit its field: -2147483648 to 2147483647 for most "
+       "values, -32768 to 32767 for the clock, the sand and station values 7, 8, "
+       "10, 11 and 12, 0 to 255 for station values 2, 4, 5, 6, 9 and 13;\n"
+       "- a speed limit below -2 or above 1277 km/h;\n"
+       "- a route length below 0, or no route length before the line data;\n"
+       "- an item that would fall outside the route: a negative position, a "
+       "signal less than 325 m from the start (its repeat cells lie before it), "
+       "a slow-down, mountain stretch or station that ends past the route, a curve "
+       "that ends past the line plan;\n"
+       "- an 81st mountain stretch, or an 81st sign;\n"
+       "- a station time or area, or a progressive, too large for 32 bits;\n"
+       "- a text longer than 65535 bytes;\n"
+       "- a source that cannot be read, or in UTF-8 with a character the "
+       "simulator's code page (Windows-1252) does not have.\n\n"
+       "Reading stops at once: the line file is read no further and the train "
+       "file not at all, or the train file is read no further. What was read "
+       "before stays, and the compiled files are written when there is a route. "
+       "A source that compile or check cannot read or convert is not compiled at "
+       "all (exit status 2).",
+       {"a value left out of a row, so that the next row's key is read as a number",
+        "a unit or a decimal written after a number (100km/h, 12.5)",
+        "a number with a space inside (40 000), whose second part is read as the "
+        "next value",
+        "a signal at the very start of the line"},
+       {{P::kTrainData, "a unit after a number",
+         "velocita,    1100,   100km/h", "velocita,    1100,   100"},
+        {P::kTrainData, "a value left out",
+         "velocita,    1100\n"
+         "velocita,    3850,   120",
+         "velocita,    1100,   100\n"
+         "velocita,    3850,   120"},
+        {P::kTrainData, "a number too large for a station's kind (0 to 255)",
+         "stazione,   12000,  300,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,40, 0, "
+         "SECONDA",
+         "stazione,   12000,  25,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,40, 0, "
+         "SECONDA"},
+        {P::kTrainData, "a signal less than 325 m from the start",
+         "segnale,     300,   1, 4, 0,  0, 0,    1,  1,0,0, 0",
+         "segnale,     400,   1, 4, 0,  0, 0,    1,  1,0,0, 0"}}},
+
+      {"103",
+       "a curve without a class, or a line plan longer than 1000000 m",
+       "A curve's key (curvad1, curvas3) must name its class with one of the "
+       "digits 1 to 6, which sets how sharply it bends: 1 is the gentlest (a "
+       "radius of 10000 m), 6 the sharpest (about 333 m). This key holds none. The "
+       "same code is given when a curve would draw the line plan, metre by metre, "
+       "past 1000000 m. The line file is read no further "
+       "and the train file is not read.\n\n"
+       "Curves are read only when the line plan is made: compile --no-plan does "
+       "not look at them.",
+       {"the class digit left out of the key",
+        "a class of 7 or more, or a letter instead of the digit"},
+       {{P::kLineData, "a key without its class", "curvad,  8500,  2000",
+         "curvad1,  8500,  2000"}}},
+
+      {"1250",
+       "an item in the first cell of the route",
+       "Cell 1 of the route (from 25 to 75 m) carries a marker value and the "
+       "scenario code that the simulator checks, and row 85 of the timetable "
+       "another marker and code. Before writing them the compiler makes sure "
+       "that nothing else is stored there: here an item of the files, or a "
+       "braking point the compiler placed, had put a value into the first field of "
+       "cell 1. Such an item is a sign, a board or a slow-down's start less than "
+       "25 m from the start, or a point with a value more than 25 and less than 75 m "
+       "from it.\n\n"
+       "The run ends with \" Errore n. 1250\" (a message box in the window) and "
+       "nothing is written (exit status 2).",
+       {"a sign or a board at position 0",
+        "a braking point at 50 m",
+        "a slow-down that starts at the very start of the line"},
+       {{P::kLineData, "a sign at the start of the line",
+         "cartello indicatore,  0,  VALDENA", "cartello indicatore,  100,  VALDENA"}}},
+
+      {"1251",
+       "a second value in the first cell of the route",
+       "Cell 1 of the route (from 25 to 75 m) carries a marker value and the "
+       "scenario code that the simulator checks. Before writing the code into its "
+       "second field, the compiler makes sure that nothing else is stored there: "
+       "here an item of the files had put a value into it. Such an item is a "
+       "board of maximum speeds less than 25 m from the start (with its speed b, "
+       "vbs or vbd, not 0), or a slow-down of speed 0 starting there with its sixth value "
+       "(d_v) not 0.\n\n"
+       "The run ends with \" Errore n. 1251\" (a message box in the window) and "
+       "nothing is written (exit status 2).",
+       {"a board of maximum speeds at position 0"},
+       {{P::kLineData, "a board at the start of the line",
+         "indicatori_vmax,  0,  0,  90,  100,  0,  ,  ,  ,  0",
+         "indicatori_vmax,  100,  0,  90,  100,  0,  ,  ,  ,  0"}}},
+  };
+  return entries;
+}
+
+constexpr size_t kWidth = 78;
+
+// Writes one line of `text` wrapped at kWidth, the first line after
+// `first`, the others after `rest`.
+void wrap(std::string_view text, std::string_view first, std::string_view rest,
+          std::ostream& out) {
+  std::string line(first);
+  bool empty = true;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == ' ') {
+      ++i;
+      continue;
+    }
+    size_t end = text.find(' ', i);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view word = text.substr(i, end - i);
+    if (!empty && line.size() + 1 + word.size() > kWidth) {
+      out << line << '\n';
+      line = std::string(rest);
+      empty = true;
+    }
+    if (!empty) line += ' ';
+    line += word;
+    empty = false;
+    i = end;
+  }
+  out << line << '\n';
+}
+
+// Paragraphs are separated by a blank line; a line that starts with "- " is
+// an item of a list, its continuation indented under its text.
+void print_paragraphs(std::string_view text, std::ostream& out) {
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(start, end - start);
+    if (line.empty()) out << '\n';
+    else if (line.substr(0, 2) == "- ") wrap(line.substr(2), "  - ", "    ", out);
+    else wrap(line, "", "", out);
+    start = end + 1;
+  }
+}
+
+void print_rows(std::string_view rows, std::ostream& out) {
+  size_t start = 0;
+  while (start <= rows.size()) {
+    size_t end = rows.find('\n', start);
+    if (end == std::string_view::npos) end = rows.size();
+    out << "    " << rows.substr(start, end - start) << '\n';
+    start = end + 1;
+  }
+}
+
+std::string_view where(ExamplePlace place) {
+  switch (place) {
+    case P::kLineGeneral: return "In the general data of a line file, after [generale]:";
+    case P::kLineData: return "In the line data of a line file:";
+    case P::kTrainData: return "In a train file:";
+    case P::kLineFile: return "A line file:";
+    case P::kTrainFile: return "A train file:";
+    case P::kCommandLine: return "On the command line:";
+    case P::kSketch: return "In a train file:";
+  }
+  return "";
+}
+
+// The small scenario that examples are compiled in.
+constexpr std::string_view kLineHead = "[generale]\r\nlunghezza percorso,    40000\r\n";
+constexpr std::string_view kLineData = "[pendenze]\r\npendenza,   0,    0\r\n";
+constexpr std::string_view kEnd = "[fine]\r\n";
+
+std::string with_crlf(std::string_view rows) {
+  std::string out;
+  for (char c : rows) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  if (!out.empty() && out.back() != '\n') out += "\r\n";
+  return out;
+}
+
+}  // namespace
+
+std::span<const Explanation> explanations() { return table(); }
+
+const Explanation* find_explanation(std::string_view key) {
+  for (const Explanation& e : table())
+    if (e.key == key) return &e;
+  return nullptr;
+}
+
+ExampleSources example_sources(ExamplePlace place, std::string_view rows) {
+  const std::string line_data = std::string(kLineData) + std::string(kEnd);
+  ExampleSources s;
+  s.line = std::string(kLineHead) + line_data;
+  s.train = "[generale]\r\n" + std::string(kEnd);
+  switch (place) {
+    case P::kLineGeneral:
+      s.line = std::string(kLineHead) + with_crlf(rows) + line_data;
+      break;
+    case P::kLineData:
+      s.line = std::string(kLineHead) + std::string(kLineData) + with_crlf(rows) +
+               std::string(kEnd);
+      break;
+    case P::kTrainData:
+      s.train = "[generale]\r\n" + with_crlf(rows) + std::string(kEnd);
+      break;
+    case P::kLineFile: s.line = with_crlf(rows); break;
+    case P::kTrainFile: s.train = with_crlf(rows); break;
+    case P::kCommandLine:
+    case P::kSketch: break;
+  }
+  return s;
+}
+
+void print_explanation(const Explanation& e, std::ostream& out) {
+  out << "error " << e.key << ": " << e.title << "\n\n";
+  print_paragraphs(e.meaning, out);
+  if (!e.causes.empty()) {
+    out << "\nUsual causes:\n";
+    for (std::string_view c : e.causes) wrap(c, "  - ", "    ", out);
+  }
+  for (const ExplainExample& x : e.examples) {
+    out << '\n';
+    wrap("Example, " + std::string(x.caption) + ". " + std::string(where(x.place)), "", "",
+         out);
+    out << '\n';
+    print_rows(x.wrong, out);
+    out << "\ngives error " << e.key << ". Mended:\n\n";
+    print_rows(x.right, out);
+  }
+}
+
+std::vector<const Explanation*> explanations_in_order() {
+  std::vector<const Explanation*> sorted;
+  for (const Explanation& e : table()) sorted.push_back(&e);
+  const auto number = [](std::string_view k) {
+    return k.find_first_not_of("0123456789") == std::string_view::npos ? std::stol(std::string(k))
+                                                                       : LONG_MAX;
+  };
+  std::stable_sort(sorted.begin(), sorted.end(), [&](const Explanation* a, const Explanation* b) {
+    return number(a->key) < number(b->key);
+  });
+  return sorted;
+}
+
+void print_explanation_index(std::ostream& out) {
+  const std::vector<const Explanation*> sorted = explanations_in_order();
+  size_t width = 0;
+  for (const Explanation* e : sorted) width = std::max(width, e->key.size());
+  out << "error codes:\n";
+  for (const Explanation* e : sorted)
+    out << "  " << e->key << std::string(width - e->key.size() + 3, ' ') << e->title << '\n';
+  out << "\n'scenarioc explain CODE' tells what one means, its usual causes, and a\n"
+         "wrong row beside its fix. docs/format.md describes the files.\n";
+}
+
+int explain_command(const Arguments& a, IO& io) {
+  if (a.positional.empty()) {
+    print_explanation_index(io.out);
+    return kExitSuccess;
+  }
+  const std::string& key = a.positional[0];
+  const Explanation* e = find_explanation(key);
+  if (!e) {
+    report_fatal(io.err, "no explanation for '" + key +
+                             "'; 'scenarioc explain' lists the codes");
+    return kExitEndedEarly;
+  }
+  print_explanation(*e, io.out);
+  return kExitSuccess;
+}
+
+}  // namespace scenarioc

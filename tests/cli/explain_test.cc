@@ -1,0 +1,243 @@
+// `scenarioc explain`: an entry for every code the compiler can record, and
+// every example's wrong rows really give its code while the mended rows
+// compile cleanly.
+#include "cli/explain.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "compiler/compile.h"
+#include "test_util.h"
+
+namespace scenarioc {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::slurp;
+
+// The codes the compiler records, read from the places that record them:
+// the parsers' error exits and records, the cell writers' and the
+// finishing pass's returns.
+std::set<std::string> codes_in_sources() {
+  const fs::path src = fs::path(SCENARIOC_SOURCE_DIR) / "src";
+  const std::regex recorded(R"re((?:error_exit|record)\(\s*(?:s,\s*)?(\d+)|Failure\{\s*(\d+))re");
+  const std::regex returned(R"re(return\s+(\d+)\s*;)re");
+  std::set<std::string> codes;
+  for (const char* folder : {"compiler", "finishing", "cli"}) {
+    for (const auto& e : fs::directory_iterator(src / folder)) {
+      const std::string name = e.path().filename().string();
+      const std::string text = slurp(e.path());
+      for (std::sregex_iterator m(text.begin(), text.end(), recorded), end; m != end; ++m) {
+        codes.insert((*m)[1].matched ? (*m)[1].str() : (*m)[2].str());
+      }
+      // A cell writer returns its collision code; the closing checks theirs.
+      if (name.rfind("memo_", 0) == 0 || name == "route_finishing.cc") {
+        for (std::sregex_iterator m(text.begin(), text.end(), returned), end; m != end; ++m) {
+          if ((*m)[1].str() != "0") codes.insert((*m)[1].str());
+        }
+      }
+    }
+  }
+  return codes;
+}
+
+// The codes of the bad-source corpus, from the first line of each file.
+std::set<std::string> codes_in_corpus() {
+  std::set<std::string> codes;
+  for (const auto& e : fs::directory_iterator(fs::path(SCENARIOC_TEST_DATA) / "bad_sources")) {
+    std::istringstream first(slurp(e.path()).substr(0, 40));
+    std::string word, code;
+    if (first >> word >> code && word == "expect:" && code != "no") codes.insert(code);
+  }
+  return codes;
+}
+
+TEST(Explain, EveryRecordedCodeHasAnEntryAndEveryEntryACode) {
+  const std::set<std::string> from_sources = codes_in_sources();
+  std::set<std::string> recorded = codes_in_corpus();
+  // The scan must have found the sources, not an empty folder.
+  ASSERT_GE(from_sources.size(), 25u);
+  recorded.insert(from_sources.begin(), from_sources.end());
+  for (const std::string& code : recorded)
+    EXPECT_NE(find_explanation(code), nullptr) << "no explanation for code " << code;
+
+  std::set<std::string> keys;
+  for (const Explanation& e : explanations()) {
+    EXPECT_TRUE(keys.insert(std::string(e.key)).second) << "two entries for " << e.key;
+    if (std::all_of(e.key.begin(), e.key.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      EXPECT_TRUE(recorded.count(std::string(e.key)))
+          << "an entry for code " << e.key << ", which nothing records";
+    }
+    EXPECT_FALSE(e.title.empty()) << e.key;
+    EXPECT_FALSE(e.meaning.empty()) << e.key;
+    EXPECT_FALSE(e.causes.empty()) << e.key;
+    EXPECT_FALSE(e.examples.empty()) << e.key;
+  }
+}
+
+// Every code recorded by compiling `sources`, the closing check's included.
+std::multiset<int32_t> codes_of(const ExampleSources& sources) {
+  const CompileResult r = compile(sources.line, sources.train, {"Prova", "9", true});
+  std::multiset<int32_t> codes;
+  for (const Failure& f : r.scenario.failures) codes.insert(f.code);
+  if (r.closing_failure != 0) codes.insert(r.closing_failure);
+  return codes;
+}
+
+std::string listed(const std::multiset<int32_t>& codes) {
+  std::string out;
+  for (int32_t c : codes) out += " " + std::to_string(c);
+  return out.empty() ? " none" : out;
+}
+
+// Each wrong example shows its own fault alone, and its mended rows compile
+// without any failure.
+TEST(Explain, WrongRowsGiveTheirCodeAndMendedRowsCompileCleanly) {
+  int compiled = 0;
+  for (const Explanation& e : explanations()) {
+    for (const ExplainExample& x : e.examples) {
+      if (x.place == ExamplePlace::kCommandLine || x.place == ExamplePlace::kSketch) continue;
+      const int32_t code = std::stoi(std::string(e.key));
+      const std::multiset<int32_t> wrong = codes_of(example_sources(x.place, x.wrong));
+      EXPECT_TRUE(!wrong.empty() && wrong.count(code) == wrong.size())
+          << "explain " << e.key << ", " << x.caption << ": the wrong rows give" << listed(wrong);
+      const std::multiset<int32_t> right = codes_of(example_sources(x.place, x.right));
+      EXPECT_TRUE(right.empty()) << "explain " << e.key << ", " << x.caption
+                                 << ": the mended rows give" << listed(right);
+      ++compiled;
+    }
+  }
+  EXPECT_GT(compiled, 0);
+}
+
+// A sketch stands for rows too many to show: its rows, written out, give
+// the code and its mended rows do not.
+std::string stations(int count) {
+  std::string rows;
+  for (int i = 1; i <= count; ++i) {
+    std::string at = std::to_string(400 * i);
+    at.insert(0, 8 - at.size(), ' ');
+    rows += "stazione," + at + ", 25,    0,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, PM " +
+            std::to_string(i) + "\n";
+  }
+  return rows;
+}
+
+std::string first_and_last(std::string_view rows) {
+  const std::string all(rows);
+  const size_t end_first = all.find('\n');
+  const size_t begin_last = all.rfind('\n', all.size() - 2);
+  return all.substr(0, end_first) + "\n" + all.substr(begin_last + 1);
+}
+
+TEST(Explain, TheSketchOfTooManyStationsHoldsWhenWrittenOut) {
+  const Explanation* e = find_explanation("10");
+  ASSERT_NE(e, nullptr);
+  ASSERT_EQ(e->examples.size(), 1u);
+  const ExplainExample& x = e->examples[0];
+  ASSERT_EQ(x.place, ExamplePlace::kSketch);
+  EXPECT_EQ(first_and_last(std::string(x.wrong) + "\n"), first_and_last(stations(79)));
+  EXPECT_EQ(first_and_last(std::string(x.right) + "\n"), first_and_last(stations(78)));
+  const std::multiset<int32_t> wrong =
+      codes_of(example_sources(ExamplePlace::kTrainData, stations(79)));
+  EXPECT_EQ(wrong, std::multiset<int32_t>{10}) << listed(wrong);
+  EXPECT_TRUE(codes_of(example_sources(ExamplePlace::kTrainData, stations(78))).empty());
+}
+
+// The one example that is no rows at all: a missing line file.
+TEST(Explain, OnlyTheMissingLineFileIsShownAsACommand) {
+  for (const Explanation& e : explanations()) {
+    for (const ExplainExample& x : e.examples) {
+      if (x.place == ExamplePlace::kCommandLine) {
+        EXPECT_EQ(e.key, "101");
+      }
+    }
+  }
+}
+
+TEST(Explain, TheFixtureHoldsTheRowsWhereTheExampleSaysAndCompilesCleanly) {
+  EXPECT_TRUE(codes_of(example_sources(ExamplePlace::kTrainData, "")).empty());
+  const ExampleSources general =
+      example_sources(ExamplePlace::kLineGeneral, "sfondo uno,    7");
+  const CompileResult r = compile(general.line, general.train, {"Prova", "9", true});
+  EXPECT_EQ(r.scenario.scenario_table[kLineRow].start_pos, 7);
+  const ExampleSources data =
+      example_sources(ExamplePlace::kLineData, "montagna,   1000,  2000,  2");
+  EXPECT_EQ(compile(data.line, data.train, {"Prova", "9", true}).scenario.mountain_count, 1);
+}
+
+struct Explained {
+  int status;
+  std::string out, err;
+};
+
+Explained explain(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  std::vector<std::string> all = {"explain"};
+  all.insert(all.end(), args.begin(), args.end());
+  const int status = run_command_line(all, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(ExplainCommand, PrintsTheEntryWithItsExampleRows) {
+  const Explained r = explain({"16"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out.rfind("error 16: a signal on a cell that is already taken\n", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("Usual causes:\n  - two signals less than 50 m apart\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\n    segnale,    5020,   1, 4, 0,  0, 0,    1,  1,0,0, 0\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("gives error 16. Mended:"), std::string::npos) << r.out;
+}
+
+TEST(ExplainCommand, WrapsItsTextWithinTheTerminal) {
+  for (const Explanation& e : explanations()) {
+    const Explained r = explain({std::string(e.key)});
+    std::istringstream lines(r.out);
+    std::string line;
+    bool title = true;
+    while (std::getline(lines, line)) {
+      // The title line and the rows stand as they are; the prose is wrapped.
+      if (!title && line.rfind("    ", 0) != 0) {
+        EXPECT_LE(line.size(), 78u) << "explain " << e.key << ": " << line;
+      }
+      title = false;
+    }
+  }
+}
+
+TEST(ExplainCommand, WithoutACodeListsEveryCodeInOrder) {
+  const Explained r = explain({});
+  EXPECT_EQ(r.status, 0);
+  for (const Explanation& e : explanations())
+    EXPECT_NE(r.out.find("  " + std::string(e.key) + " "), std::string::npos) << e.key;
+  EXPECT_LT(r.out.find("  1 "), r.out.find("  25 "));
+  EXPECT_LT(r.out.find("  25 "), r.out.find("  101 "));
+  EXPECT_LT(r.out.find("  103 "), r.out.find("  1250 "));
+}
+
+TEST(ExplainCommand, AnUnknownCodeOrTwoCodesAreRefused) {
+  const Explained unknown = explain({"14"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.out, "");
+  EXPECT_EQ(unknown.err,
+            "scenarioc: error: no explanation for '14'; 'scenarioc explain' lists the codes\n");
+  const Explained two = explain({"16", "17"});
+  EXPECT_EQ(two.status, 2);
+  EXPECT_NE(two.err.find("too many arguments for scenarioc explain: it takes [CODE]"),
+            std::string::npos)
+      << two.err;
+}
+
+}  // namespace
+}  // namespace scenarioc
