@@ -52,7 +52,9 @@ TEST(ParseArguments, BothSpellingsOfAValueAndEveryRefusal) {
     Arguments parsed;
     const std::optional<std::string> e = parse_arguments(sample(), c.args, parsed);
     EXPECT_EQ(e.value_or(""), c.error) << ::testing::PrintToString(c.args);
-    if (!e) EXPECT_EQ(parsed.value("--dir").value_or("<none>"), c.dir);
+    if (!e) {
+      EXPECT_EQ(parsed.value("--dir").value_or("<none>"), c.dir);
+    }
   }
 }
 
