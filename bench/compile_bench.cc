@@ -119,6 +119,31 @@ void BM_EncodeLargest(benchmark::State& state) {
 }
 BENCHMARK(BM_EncodeLargest)->Unit(benchmark::kMillisecond);
 
+// The route and the timetable alone: the line plan's bytes dwarf them above.
+void BM_EncodeLargestRoute(benchmark::State& state) {
+  Scenario s;
+  compile(largest_texts(), s);
+  std::string route;
+  for (auto _ : state) {
+    route = encode_route(s);
+    benchmark::DoNotOptimize(route.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * route.size()));
+}
+BENCHMARK(BM_EncodeLargestRoute)->Unit(benchmark::kMicrosecond);
+
+void BM_EncodeLargestTimetable(benchmark::State& state) {
+  Scenario s;
+  compile(largest_texts(), s);
+  std::string timetable;
+  for (auto _ : state) {
+    timetable = encode_timetable(s);
+    benchmark::DoNotOptimize(timetable.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * timetable.size()));
+}
+BENCHMARK(BM_EncodeLargestTimetable)->Unit(benchmark::kMicrosecond);
+
 // Working out the points of the largest plan, without encoding them.
 void BM_ReadLargestPlan(benchmark::State& state) {
   Scenario s;
