@@ -9,7 +9,9 @@
 
 #include "compiler/item_reader.h"
 #include "compiler/compile.h"
-#include "format/compiled_files.h"
+#include "format/line_plan_file.h"
+#include "format/route_file.h"
+#include "format/timetable_file.h"
 #include "cli/report.h"
 #include "largest_scenario.h"
 #include "builtin/builtin_sources.h"

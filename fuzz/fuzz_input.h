@@ -12,7 +12,9 @@
 #include "compiler/item_reader.h"
 #include "compiler/compile.h"
 #include "compiler/runtime_failure.h"
-#include "format/compiled_files.h"
+#include "format/line_plan_file.h"
+#include "format/route_file.h"
+#include "format/timetable_file.h"
 
 namespace scenarioc::fuzz {
 

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/builtin_files.h"
+#include "cli/dump.h"
 #include "cli/file_sources.h"
 #include "cli/report.h"
 #include "cli/run.h"
@@ -32,6 +33,8 @@ constexpr const char* kUsage =
     "         the same compile and its report, writing nothing\n"
     "       scenarioc emit [--dir DIR]\n"
     "         writes the built-in sources and forms, the start of a new scenario\n"
+    "       scenarioc dump FILE [--json] [--all]\n"
+    "         what a compiled file (.dat, .sim, _linea.dat) holds\n"
     "Names follow the files: N_linea.txt is line N, N_T-.txt is train T of line N.\n"
     "Exit status: 0 no failure, 1 failures reported (files still written),\n"
     "2 nothing written.\n";
@@ -210,6 +213,19 @@ int run_command_line(const std::vector<std::string>& args, std::ostream& out,
     if (args[0] == "compile") return compile_command(args, true, out, err);
     if (args[0] == "check") return compile_command(args, false, out, err);
     if (args[0] == "emit") return emit_command(args, err);
+    if (args[0] == "dump") {
+      std::optional<std::string> file;
+      bool json = false, all = false;
+      for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--json") json = true;
+        else if (args[i] == "--all") all = true;
+        else if (args[i].rfind("--", 0) == 0) return usage_error(err, "unknown option '" + args[i] + "'");
+        else if (file) return usage_error(err, "dump takes one FILE");
+        else file = args[i];
+      }
+      if (!file) return usage_error(err, "dump needs a FILE");
+      return dump_command(*file, json, all, out, err);
+    }
   }
   return builtin_run(args, out, err);
 }

@@ -1,6 +1,6 @@
 // The scenario tables: everything one compilation builds before the three
 // compiled files are written. The field order and widths of RouteCell and
-// ScenarioRecord are those of the files; compiled_files.cc encodes them.
+// ScenarioRecord are those of the files; src/format/ encodes them.
 #pragma once
 
 #include <array>

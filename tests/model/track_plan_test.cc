@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "compiler/compile_fixture.h"
-#include "format/compiled_files.h"
+#include "format/line_plan_file.h"
 #include "model/scenario_tables.h"
 #include "test_util.h"
 
