@@ -137,7 +137,7 @@ class BlockReader {
       throw FormatError(at_, coordinate(m) + " has the tag " + std::to_string(tag) +
                                  "; a line plan holds 0 (empty), 2 (integer) and 5 (double)");
     if (to_ - at_ < kPlanTagBytes + e->value_bytes)
-      throw FormatError(at_, coordinate(m) + ", " + std::string(e->name) + ", runs past the end of the " +
+      throw FormatError(at_, coordinate(m) + ", " + name(e->tag) + ", runs past the end of the " +
                                  (is_y_ ? "Y" : "X") + " block at byte " + std::to_string(to_));
     const char* v = bytes_.data() + at_ + kPlanTagBytes;
     at_ += kPlanTagBytes + e->value_bytes;

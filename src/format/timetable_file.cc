@@ -66,8 +66,10 @@ Timetable decode_timetable(std::string_view bytes) {
     at += kScenarioRecordFixedBytes + text;
   }
   if (at != bytes.size())
-    throw FormatError(at, std::to_string(bytes.size() - at) + " bytes follow row " +
-                              std::to_string(kScenarioRows - 1) + ", the last row of a timetable");
+    throw FormatError(at, "the file goes on for " + std::to_string(bytes.size() - at) +
+                              (bytes.size() - at == 1 ? " more byte" : " more bytes") +
+                              " after row " + std::to_string(kScenarioRows - 1) +
+                              ", the last row of a timetable");
   return table;
 }
 
