@@ -1,5 +1,5 @@
 // Benchmarks of the compiler: the item reader, whole compiles in memory and
-// the encoding of the compiled files. Run them with bench/run.sh.
+// the encoding and decoding of the compiled files. Run them with bench/run.sh.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -145,6 +145,21 @@ void BM_EncodeLargestTimetable(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * timetable.size()));
 }
 BENCHMARK(BM_EncodeLargestTimetable)->Unit(benchmark::kMicrosecond);
+
+// Reading the largest scenario's three files back, as `dump` does.
+void BM_DecodeLargest(benchmark::State& state) {
+  Scenario s;
+  compile(largest_texts(), s);
+  Output enc;
+  encode(s, enc);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(decode_line_plan(enc.plan).x.data());
+    benchmark::DoNotOptimize(decode_timetable(enc.timetable).data());
+    benchmark::DoNotOptimize(decode_route(enc.route).data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * enc.bytes()));
+}
+BENCHMARK(BM_DecodeLargest)->Unit(benchmark::kMillisecond);
 
 // Working out the points of the largest plan, without encoding them.
 void BM_ReadLargestPlan(benchmark::State& state) {

@@ -32,7 +32,7 @@ constexpr int32_t kPlanStep = 1000;  // m between the points shown without --all
 // No compiled file is larger than a line plan of the longest route with a
 // double for every metre; anything larger is refused before it is read.
 constexpr uintmax_t kLargestFile =
-    2 * (kPlanTagBytes + 8) * (uintmax_t{kMostRouteCells} * kCellMetres + 1);
+    2 * (kPlanTagBytes + sizeof(double)) * (uintmax_t{kMostRouteCells} * kCellMetres + 1);
 
 enum class FileKind { kRoute, kTimetable, kLinePlan };
 
@@ -107,14 +107,14 @@ class JsonListWriter {
     out_ << (first_ ? "\n  " : ",\n  ") << dump_json(j);
     first_ = false;
   }
-  ~JsonListWriter() { out_ << (first_ ? "]}\n" : "\n]}\n"); }
+  void finish() { out_ << (first_ ? "]}\n" : "\n]}\n"); }
 
  private:
   std::ostream& out_;
   bool first_ = true;
 };
 
-// Columns of fixed width, right-aligned but for the last when asked.
+// A column of fixed width: right-aligned, or left-aligned when asked.
 std::string column(const std::string& s, size_t width, bool left = false) {
   if (s.size() >= width) return s;
   return left ? s + std::string(width - s.size(), ' ') : std::string(width - s.size(), ' ') + s;
@@ -142,6 +142,7 @@ void route_json(const std::string& file, size_t bytes, const std::vector<RouteCe
   head["cell_metres"] = kCellMetres;
   JsonListWriter list(out, head, "cells");
   for (size_t c = 0; c < cells.size(); ++c) list.item(cell_json(c, cells[c]));
+  list.finish();
 }
 
 void route_text(const std::string& file, size_t bytes, const std::vector<RouteCell>& cells,
@@ -263,6 +264,7 @@ void timetable_json(const std::string& file, size_t bytes, const Timetable& t,
   JsonListWriter list(out, head, "rows");
   for (int row = 0; row < kScenarioRows; ++row)
     list.item(row_json(row, t[static_cast<size_t>(row)]));
+  list.finish();
 }
 
 std::string raw_fields_text(const ScenarioRecord& r) {
@@ -296,12 +298,10 @@ void timetable_text(const std::string& file, size_t bytes, const Timetable& t,
   const std::vector<int> stations = rows_holding(RowHolds::kStation);
   out << "stations: " << stations.size() << "\n";
   if (!stations.empty()) {
+    // The name comes last, where its length disturbs no column.
     std::vector<const FieldMeaning*> cols;
     for (const FieldMeaning& m : kRowMeanings)
       if (m.holds == RowHolds::kStation) cols.push_back(&m);
-    // The name last, where its length disturbs no column.
-    std::stable_partition(cols.begin(), cols.end(),
-                          [](const FieldMeaning* m) { return m->field != "text"; });
     std::vector<size_t> width;
     for (const FieldMeaning* m : cols) width.push_back(std::max<size_t>(m->words.size(), 6));
     std::string head = "  row";
@@ -421,6 +421,7 @@ void line_plan_json(const std::string& file, size_t bytes, const DecodedPlan& p,
     j["y"] = coordinate_json(p.y[static_cast<size_t>(m)]);
     list.item(j);
   }
+  list.finish();
 }
 
 void line_plan_text(const std::string& file, size_t bytes, const DecodedPlan& p, bool all,

@@ -73,7 +73,6 @@ struct FieldMeaning {
 // A station row's fields are those of its "stazione" line; the line's fields
 // 4 to 13 are stored as read and carry the field's number.
 inline constexpr FieldMeaning kRowMeanings[] = {
-    {RowHolds::kStation, "text", "name", "name"},
     {RowHolds::kStation, "position", "position_m", "position (m)"},
     {RowHolds::kStation, "type", "station_kind", "kind"},
     {RowHolds::kStation, "start_pos", "area_start_m", "area from (m)"},
@@ -89,6 +88,7 @@ inline constexpr FieldMeaning kRowMeanings[] = {
     {RowHolds::kStation, "int_d", "field_11", "field 11"},
     {RowHolds::kStation, "int_e", "field_12", "field 12"},
     {RowHolds::kStation, "byte_f", "field_13", "field 13"},
+    {RowHolds::kStation, "text", "name", "name"},
     {RowHolds::kSign, "text", "sign_text", "text"},
     // Ordered by where they apply, farthest first; a flag of 1 has already
     // raised the value by 100 m.

@@ -16,15 +16,14 @@
 namespace scenarioc::testing {
 
 struct CompiledScenario {
-  std::string name;
   Scenario scenario;
   std::string route, timetable, plan;  // the three files' bytes
 };
 
-inline CompiledScenario compile_scenario(std::string name, std::string line, std::string train,
+inline CompiledScenario compile_scenario(std::string line, std::string train,
                                          const std::string& L, const std::string& T) {
   CompileResult r = compile(std::move(line), std::move(train), {L, T, true});
-  CompiledScenario c{std::move(name), std::move(r.scenario), {}, {}, {}};
+  CompiledScenario c{std::move(r.scenario), {}, {}, {}};
   c.route = encode_route(c.scenario);
   c.timetable = encode_timetable(c.scenario);
   encode_line_plan(c.scenario.track_plan, [&c](std::string_view piece) { c.plan.append(piece); });
@@ -33,14 +32,14 @@ inline CompiledScenario compile_scenario(std::string name, std::string line, std
 
 inline const CompiledScenario& builtin_scenario() {
   static const CompiledScenario c =
-      compile_scenario("Builtin", text_file_bytes(line_source_table()),
+      compile_scenario(text_file_bytes(line_source_table()),
                        text_file_bytes(train_source_table()), "Valdena", "704");
   return c;
 }
 
 inline const CompiledScenario& largest_scenario() {
   static const CompiledScenario c =
-      compile_scenario("Largest", bench::largest_line_source(), bench::largest_train_source(),
+      compile_scenario(bench::largest_line_source(), bench::largest_train_source(),
                        bench::kLargestLine, bench::kLargestTrain);
   return c;
 }

@@ -9,9 +9,15 @@ namespace {
 
 using testing::CompiledScenario;
 
-class RoundTrip : public ::testing::TestWithParam<const CompiledScenario* (*)()> {
+struct Source {
+  const char* name;
+  const CompiledScenario& (*compiled)();
+  friend void PrintTo(const Source& s, std::ostream* os) { *os << s.name; }
+};
+
+class RoundTrip : public ::testing::TestWithParam<Source> {
  protected:
-  const CompiledScenario& c = *GetParam()();
+  const CompiledScenario& c = GetParam().compiled();
 };
 
 TEST_P(RoundTrip, RouteFile) {
@@ -35,11 +41,10 @@ TEST_P(RoundTrip, LinePlanFile) {
   EXPECT_EQ(encode_line_plan(plan), c.plan);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Scenarios, RoundTrip,
-    ::testing::Values(+[] { return &testing::builtin_scenario(); },
-                      +[] { return &testing::largest_scenario(); }),
-    [](const auto& info) { return info.param()->name; });
+INSTANTIATE_TEST_SUITE_P(Scenarios, RoundTrip,
+                         ::testing::Values(Source{"Builtin", testing::builtin_scenario},
+                                           Source{"Largest", testing::largest_scenario}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace scenarioc
