@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/report.h"
+#include "cli/run.h"
 #include "compiler/text_encoding.h"
 #include "format/format_error.h"
 #include "format/line_plan_file.h"
@@ -476,14 +477,14 @@ int dump_command(const std::string& file, bool json, bool all, std::ostream& out
   if (const uintmax_t size = fs::file_size(path, ec); !ec && size > kLargestFile) {
     report_fatal(err, file + ": " + std::to_string(size) +
                           " bytes, more than any compiled file holds");
-    return 2;
+    return kExitEndedEarly;
   }
   std::string bytes;
   try {
     bytes = read_file(path);
   } catch (const FileError& e) {
     report_fatal(err, file + ": " + e.reason());
-    return 2;
+    return kExitEndedEarly;
   }
 
   const Candidates candidates = kinds_for(path.filename().string());
@@ -494,9 +495,9 @@ int dump_command(const std::string& file, bool json, bool all, std::ostream& out
       out.flush();
       if (!out) {
         report_fatal(err, file + ": the dump could not be written");
-        return 2;
+        return kExitEndedEarly;
       }
-      return 0;
+      return kExitSuccess;
     } catch (const FormatError& e) {
       // What is wrong with it as the kind its name gives.
       if (problem.empty()) problem = "not a " + kind_words(kind) + " file: " + e.what();
@@ -505,7 +506,7 @@ int dump_command(const std::string& file, bool json, bool all, std::ostream& out
   if (!candidates.named)
     problem = "not a compiled file: neither a route, a timetable nor a line plan";
   report_fatal(err, file + ": " + problem);
-  return 2;
+  return kExitEndedEarly;
 }
 
 }  // namespace scenarioc
