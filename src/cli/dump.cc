@@ -39,9 +39,12 @@ enum class FileKind { kRoute, kTimetable, kLinePlan };
 
 std::string kind_words(FileKind k) {
   switch (k) {
-    case FileKind::kRoute: return "route";
-    case FileKind::kTimetable: return "timetable";
-    case FileKind::kLinePlan: return "line plan";
+    case FileKind::kRoute:
+      return "route";
+    case FileKind::kTimetable:
+      return "timetable";
+    case FileKind::kLinePlan:
+      return "line plan";
   }
   return "";
 }
@@ -73,9 +76,7 @@ Candidates kinds_for(const std::string& name) {
   return {{FileKind::kTimetable, FileKind::kLinePlan, FileKind::kRoute}, false};
 }
 
-std::string text_of(const std::string& windows_1252) {
-  return windows_1252_to_utf8(windows_1252);
-}
+std::string text_of(const std::string& windows_1252) { return windows_1252_to_utf8(windows_1252); }
 
 // A time of day in seconds as hh:mm:ss; hours past 23 stay as they are.
 std::string clock_text(int64_t seconds) {
@@ -150,8 +151,8 @@ void route_text(const std::string& file, size_t bytes, const std::vector<RouteCe
                 bool all, std::ostream& out) {
   const size_t occupied = static_cast<size_t>(std::count_if(
       cells.begin(), cells.end(), [](const RouteCell& c) { return c.kind != kEmpty; }));
-  out << file << ": route, " << cells.size() << " cells of " << kCellMetres << " m ("
-      << bytes << " bytes), metres 0 to " << (cells.size() - 1) * kCellMetres << "\n";
+  out << file << ": route, " << cells.size() << " cells of " << kCellMetres << " m (" << bytes
+      << " bytes), metres 0 to " << (cells.size() - 1) * kCellMetres << "\n";
   out << (all ? "every cell" : std::to_string(occupied) + " cells with an occupant") << ":\n";
   // The occupant's word, then each field of the cell as it stands, the
   // speed limit and the gradient in their units.
@@ -170,23 +171,21 @@ void route_text(const std::string& file, size_t bytes, const std::vector<RouteCe
                         return std::string(cell_kind_name(c.kind));
                       }});
     } else if (name == "speed_limit") {
-      cols.push_back({"km/h", [](size_t, const RouteCell& c) {
-                        return std::to_string(c.speed_limit * 5);
-                      }});
+      cols.push_back(
+          {"km/h", [](size_t, const RouteCell& c) { return std::to_string(c.speed_limit * 5); }});
     } else if (name == "gradient") {
-      cols.push_back({"per_mille", [](size_t, const RouteCell& c) {
-                        return std::to_string(c.gradient - 100);
-                      }});
+      cols.push_back({"per_mille",
+                      [](size_t, const RouteCell& c) { return std::to_string(c.gradient - 100); }});
     } else {
       cols.push_back({name, [f](size_t, const RouteCell& c) { return std::to_string(f.of(c)); }});
     }
   });
   std::vector<size_t> width(cols.size());
-  for (size_t i = 0; i < cols.size(); ++i)
-    width[i] = std::max<size_t>(cols[i].heading.size(), 6);
+  for (size_t i = 0; i < cols.size(); ++i) width[i] = std::max<size_t>(cols[i].heading.size(), 6);
   const size_t occupant = 2;
   width[occupant] = 0;
-  for (const CellKindName& k : kCellKinds) width[occupant] = std::max(width[occupant], k.name.size());
+  for (const CellKindName& k : kCellKinds)
+    width[occupant] = std::max(width[occupant], k.name.size());
   const auto line = [&](const std::function<std::string(size_t)>& text) {
     std::string s;
     for (size_t i = 0; i < cols.size(); ++i)
@@ -203,13 +202,20 @@ void route_text(const std::string& file, size_t bytes, const std::vector<RouteCe
 
 std::string_view holds_name(RowHolds h) {
   switch (h) {
-    case RowHolds::kNothing: return "nothing";
-    case RowHolds::kStation: return "station";
-    case RowHolds::kSign: return "sign";
-    case RowHolds::kProgressive: return "progressive";
-    case RowHolds::kTrainData: return "train data";
-    case RowHolds::kLine: return "line";
-    case RowHolds::kTrain: return "train";
+    case RowHolds::kNothing:
+      return "nothing";
+    case RowHolds::kStation:
+      return "station";
+    case RowHolds::kSign:
+      return "sign";
+    case RowHolds::kProgressive:
+      return "progressive";
+    case RowHolds::kTrainData:
+      return "train data";
+    case RowHolds::kLine:
+      return "line";
+    case RowHolds::kTrain:
+      return "train";
   }
   return "";
 }
@@ -219,8 +225,10 @@ Json field_json(const ScenarioRecord& r, std::string_view name) {
   Json v;
   for_each_field(kScenarioRecordFields, [&](const auto& f) {
     if (f.name != name) return;
-    if constexpr (std::decay_t<decltype(f)>::kIsText) v = text_of(f.of(r));
-    else v = f.of(r);
+    if constexpr (std::decay_t<decltype(f)>::kIsText)
+      v = text_of(f.of(r));
+    else
+      v = f.of(r);
   });
   return v;
 }
@@ -242,9 +250,8 @@ std::string row_clock(const ScenarioRecord& r) {
 Json row_json(int row, const ScenarioRecord& r) {
   Json j;
   j["row"] = row;
-  for_each_field(kScenarioRecordFields, [&](const auto& f) {
-    j[std::string(f.name)] = field_json(r, f.name);
-  });
+  for_each_field(kScenarioRecordFields,
+                 [&](const auto& f) { j[std::string(f.name)] = field_json(r, f.name); });
   const RowHolds holds = row_holds(row, r);
   j["holds"] = holds_name(holds);
   for (const FieldMeaning& m : kRowMeanings) {
@@ -256,8 +263,7 @@ Json row_json(int row, const ScenarioRecord& r) {
   return j;
 }
 
-void timetable_json(const std::string& file, size_t bytes, const Timetable& t,
-                    std::ostream& out) {
+void timetable_json(const std::string& file, size_t bytes, const Timetable& t, std::ostream& out) {
   Json head;
   head["kind"] = "timetable";
   head["file"] = file;
@@ -282,12 +288,12 @@ std::string raw_fields_text(const ScenarioRecord& r) {
 std::string meanings_text(const ScenarioRecord& r, RowHolds holds) {
   std::string s;
   for (const FieldMeaning& m : kRowMeanings)
-    if (m.holds == holds) s += (s.empty() ? "" : ", ") + std::string(m.words) + " " + field_text(r, m);
+    if (m.holds == holds)
+      s += (s.empty() ? "" : ", ") + std::string(m.words) + " " + field_text(r, m);
   return s;
 }
 
-void timetable_text(const std::string& file, size_t bytes, const Timetable& t,
-                    std::ostream& out) {
+void timetable_text(const std::string& file, size_t bytes, const Timetable& t, std::ostream& out) {
   out << file << ": timetable, " << kScenarioRows << " rows (" << bytes << " bytes)\n";
   const auto rows_holding = [&](RowHolds h) {
     std::vector<int> rows;
@@ -336,8 +342,7 @@ void timetable_text(const std::string& file, size_t bytes, const Timetable& t,
       << " (clock " << row_clock(t[kTrainRow]) << ")\n";
 
   // Row 0 is never written to: anything in it is worth seeing.
-  if (!is_cleared(t[0]))
-    out << "row 0 is not clear: " << raw_fields_text(t[0]) << '\n';
+  if (!is_cleared(t[0])) out << "row 0 is not clear: " << raw_fields_text(t[0]) << '\n';
 }
 
 // ---- line plan ----------------------------------------------------------
@@ -352,9 +357,15 @@ PlanSummary summarise(const DecodedPlan& p) {
   PlanSummary s;
   for (size_t m = 0; m < p.x.size(); ++m) {
     switch (p.x[m].tag) {
-      case TrackPlan::Tag::kEmpty: ++s.empty; continue;
-      case TrackPlan::Tag::kInteger: ++s.seeds; break;
-      case TrackPlan::Tag::kDouble: ++s.computed; break;
+      case TrackPlan::Tag::kEmpty:
+        ++s.empty;
+        continue;
+      case TrackPlan::Tag::kInteger:
+        ++s.seeds;
+        break;
+      case TrackPlan::Tag::kDouble:
+        ++s.computed;
+        break;
     }
     const double x = p.x[m].value, y = p.y[m].value;
     if (!s.any) {
@@ -381,9 +392,12 @@ std::vector<int32_t> shown_metres(const DecodedPlan& p, bool all) {
 
 Json coordinate_json(const PlanValue& v) {
   switch (v.tag) {
-    case TrackPlan::Tag::kEmpty: return nullptr;
-    case TrackPlan::Tag::kInteger: return static_cast<int64_t>(v.value);
-    case TrackPlan::Tag::kDouble: return v.value;
+    case TrackPlan::Tag::kEmpty:
+      return nullptr;
+    case TrackPlan::Tag::kInteger:
+      return static_cast<int64_t>(v.value);
+    case TrackPlan::Tag::kDouble:
+      return v.value;
   }
   return nullptr;
 }
@@ -391,9 +405,13 @@ Json coordinate_json(const PlanValue& v) {
 std::string coordinate_text(const PlanValue& v) {
   char buf[64];
   switch (v.tag) {
-    case TrackPlan::Tag::kEmpty: return "-";
-    case TrackPlan::Tag::kInteger: return std::to_string(static_cast<int64_t>(v.value));
-    case TrackPlan::Tag::kDouble: std::snprintf(buf, sizeof buf, "%.3f", v.value); return buf;
+    case TrackPlan::Tag::kEmpty:
+      return "-";
+    case TrackPlan::Tag::kInteger:
+      return std::to_string(static_cast<int64_t>(v.value));
+    case TrackPlan::Tag::kDouble:
+      std::snprintf(buf, sizeof buf, "%.3f", v.value);
+      return buf;
   }
   return "";
 }
@@ -410,7 +428,8 @@ void line_plan_json(const std::string& file, size_t bytes, const DecodedPlan& p,
   head["computed"] = s.computed;
   head["empty"] = s.empty;
   if (s.any)
-    head["extent"] = {{"x_min", s.x_min}, {"x_max", s.x_max}, {"y_min", s.y_min}, {"y_max", s.y_max}};
+    head["extent"] = {
+        {"x_min", s.x_min}, {"x_max", s.x_max}, {"y_min", s.y_min}, {"y_max", s.y_max}};
   else
     head["extent"] = nullptr;
   head["every_m"] = all ? 1 : kPlanStep;
@@ -445,8 +464,8 @@ void line_plan_text(const std::string& file, size_t bytes, const DecodedPlan& p,
 }
 
 // Decodes `bytes` as `kind` and writes the dump. Throws FormatError.
-void dump_as(FileKind kind, const std::string& file, const std::string& bytes, bool json,
-             bool all, std::ostream& out) {
+void dump_as(FileKind kind, const std::string& file, const std::string& bytes, bool json, bool all,
+             std::ostream& out) {
   switch (kind) {
     case FileKind::kRoute: {
       const std::vector<RouteCell> cells = decode_route(bytes);
@@ -456,7 +475,8 @@ void dump_as(FileKind kind, const std::string& file, const std::string& bytes, b
     }
     case FileKind::kTimetable: {
       const Timetable t = decode_timetable(bytes);
-      json ? timetable_json(file, bytes.size(), t, out) : timetable_text(file, bytes.size(), t, out);
+      json ? timetable_json(file, bytes.size(), t, out)
+           : timetable_text(file, bytes.size(), t, out);
       return;
     }
     case FileKind::kLinePlan: {
@@ -475,8 +495,8 @@ int dump_command(const std::string& file, bool json, bool all, std::ostream& out
   const fs::path path(file);
   std::error_code ec;
   if (const uintmax_t size = fs::file_size(path, ec); !ec && size > kLargestFile) {
-    report_fatal(err, file + ": " + std::to_string(size) +
-                          " bytes, more than any compiled file holds");
+    report_fatal(err,
+                 file + ": " + std::to_string(size) + " bytes, more than any compiled file holds");
     return kExitEndedEarly;
   }
   std::string bytes;

@@ -12,8 +12,7 @@ class FormatError : public std::runtime_error {
  public:
   // what() is "at byte OFFSET: MESSAGE".
   FormatError(uint64_t offset, const std::string& message)
-      : std::runtime_error("at byte " + std::to_string(offset) + ": " + message),
-        offset_(offset) {}
+      : std::runtime_error("at byte " + std::to_string(offset) + ": " + message), offset_(offset) {}
   uint64_t offset() const { return offset_; }
 
  private:

@@ -142,9 +142,12 @@ class BlockReader {
     const char* v = bytes_.data() + at_ + kPlanTagBytes;
     at_ += kPlanTagBytes + e->value_bytes;
     switch (e->tag) {
-      case Tag::kInteger: return {e->tag, static_cast<double>(get_le<int16_t>(v))};
-      case Tag::kDouble: return {e->tag, get_le<double>(v)};
-      case Tag::kEmpty: break;
+      case Tag::kInteger:
+        return {e->tag, static_cast<double>(get_le<int16_t>(v))};
+      case Tag::kDouble:
+        return {e->tag, get_le<double>(v)};
+      case Tag::kEmpty:
+        break;
     }
     return {};
   }
@@ -171,12 +174,16 @@ class BlockReader {
     }
     switch (p.tag) {
       case Tag::kInteger:
-        if (m < 2) fail(coordinate(m) + " is an integer but metre 0 is empty: a plan has both seeds or none");
+        if (m < 2)
+          fail(coordinate(m) +
+               " is an integer but metre 0 is empty: a plan has both seeds or none");
         fail(coordinate(m) + " is an integer; only the seeds of metres 0 and 1 are");
         break;
       case Tag::kDouble:
-        if (!seeded_) fail(coordinate(m) + " is a double, but the plan has no seeds to compute it from");
-        if (after_empty_) fail(coordinate(m) + " is a double after an empty metre; a plan is computed in order");
+        if (!seeded_)
+          fail(coordinate(m) + " is a double, but the plan has no seeds to compute it from");
+        if (after_empty_)
+          fail(coordinate(m) + " is a double after an empty metre; a plan is computed in order");
         if (!std::isfinite(p.value)) fail(coordinate(m) + " is not a finite number");
         break;
       case Tag::kEmpty:
@@ -203,8 +210,7 @@ class BlockReader {
 
 // Working the points out is most of the work: for a sink that takes the
 // bytes in order, it is done twice, once a block.
-void encode_line_plan(const TrackPlan& plan,
-                      const std::function<void(std::string_view)>& sink,
+void encode_line_plan(const TrackPlan& plan, const std::function<void(std::string_view)>& sink,
                       size_t chunk) {
   if (!plan.created()) return;
   const PlanSink in_order = [&sink](uint64_t, std::string_view piece) { sink(piece); };
@@ -248,9 +254,9 @@ DecodedPlan decode_line_plan(std::string_view bytes) {
   if (bytes.empty())
     throw FormatError(0, "the file is empty; a line plan holds at least one metre");
   if (bytes.size() % 2 != 0)
-    throw FormatError(bytes.size() - 1,
-                      "the file holds an odd number of bytes, " + std::to_string(bytes.size()) +
-                          "; its X and Y blocks are of one length");
+    throw FormatError(bytes.size() - 1, "the file holds an odd number of bytes, " +
+                                            std::to_string(bytes.size()) +
+                                            "; its X and Y blocks are of one length");
   const size_t half = bytes.size() / 2;
   DecodedPlan plan;
   BlockReader(bytes, 0, half, false, nullptr).read(plan.x);
@@ -273,9 +279,15 @@ std::string encode_line_plan(const DecodedPlan& plan) {
   for (const std::vector<PlanValue>* block : {&plan.x, &plan.y})
     for (const PlanValue& v : *block) {
       switch (v.tag) {
-        case Tag::kEmpty: p = put_empty(p); break;
-        case Tag::kInteger: p = put_integer(p, static_cast<int16_t>(v.value)); break;
-        case Tag::kDouble: p = put_double(p, v.value); break;
+        case Tag::kEmpty:
+          p = put_empty(p);
+          break;
+        case Tag::kInteger:
+          p = put_integer(p, static_cast<int16_t>(v.value));
+          break;
+        case Tag::kDouble:
+          p = put_double(p, v.value);
+          break;
       }
     }
   return out;

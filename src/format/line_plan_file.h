@@ -25,9 +25,9 @@ struct PlanElement {
   std::string_view name;
 };
 inline constexpr PlanElement kPlanElements[] = {
-    {TrackPlan::Tag::kEmpty, 0, "empty"},     // a metre the plan never reached
-    {TrackPlan::Tag::kInteger, 2, "integer"}, // a seed: 16 bits, signed
-    {TrackPlan::Tag::kDouble, 8, "double"},   // a computed point: IEEE 754
+    {TrackPlan::Tag::kEmpty, 0, "empty"},      // a metre the plan never reached
+    {TrackPlan::Tag::kInteger, 2, "integer"},  // a seed: 16 bits, signed
+    {TrackPlan::Tag::kDouble, 8, "double"},    // a computed point: IEEE 754
 };
 
 // The element of a tag, or nullptr for a tag no plan holds.
@@ -44,8 +44,7 @@ constexpr int16_t kSeedY[2] = {0, 1};
 
 // Encodes the plan in pieces of about `chunk` bytes handed to `sink` in file
 // order, so that the largest plan never needs to be held whole.
-void encode_line_plan(const TrackPlan& plan,
-                      const std::function<void(std::string_view)>& sink,
+void encode_line_plan(const TrackPlan& plan, const std::function<void(std::string_view)>& sink,
                       size_t chunk = 1 << 18);
 // The same bytes in one pass over the points, the X and the Y block side by
 // side: each piece goes to `sink` with its offset in the file.
@@ -62,8 +61,7 @@ struct PlanValue {
   double value = 0;
   // Equal tags and the same bits: 0.0 is not -0.0.
   friend bool operator==(const PlanValue& a, const PlanValue& b) {
-    return a.tag == b.tag &&
-           std::bit_cast<uint64_t>(a.value) == std::bit_cast<uint64_t>(b.value);
+    return a.tag == b.tag && std::bit_cast<uint64_t>(a.value) == std::bit_cast<uint64_t>(b.value);
   }
 };
 

@@ -28,9 +28,9 @@ std::vector<RouteCell> decode_route(std::string_view bytes) {
                           std::to_string(size % kRouteCellBytes) + " bytes into its " +
                           std::to_string(kRouteCellBytes));
   if (whole > kMostRouteCells)
-    throw FormatError(kMostRouteCells * kRouteCellBytes,
-                      "the file holds " + std::to_string(whole) +
-                          " cells; the longest route has " + std::to_string(kMostRouteCells));
+    throw FormatError(kMostRouteCells * kRouteCellBytes, "the file holds " + std::to_string(whole) +
+                                                             " cells; the longest route has " +
+                                                             std::to_string(kMostRouteCells));
   std::vector<RouteCell> cells(whole);
   const char* p = bytes.data();
   for (size_t c = 0; c < whole; ++c) {

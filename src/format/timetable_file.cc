@@ -53,15 +53,15 @@ Timetable decode_timetable(std::string_view bytes) {
     if (left < kTextLengthAt + kTextLengthBytes)
       throw FormatError(bytes.size(), "the file ends inside row " + std::to_string(row) +
                                           ", which starts at byte " + std::to_string(at) +
-                                          "; a timetable has " +
-                                          std::to_string(kScenarioRows) + " rows");
+                                          "; a timetable has " + std::to_string(kScenarioRows) +
+                                          " rows");
     const size_t text = get_le<uint16_t>(bytes.data() + at + kTextLengthAt);
     if (left < kScenarioRecordFixedBytes + text)
-      throw FormatError(bytes.size(),
-                        "the file ends inside row " + std::to_string(row) +
-                            ", which starts at byte " + std::to_string(at) + " and needs " +
-                            std::to_string(kScenarioRecordFixedBytes) + " + " +
-                            std::to_string(text) + " bytes for its fields and text");
+      throw FormatError(bytes.size(), "the file ends inside row " + std::to_string(row) +
+                                          ", which starts at byte " + std::to_string(at) +
+                                          " and needs " +
+                                          std::to_string(kScenarioRecordFixedBytes) + " + " +
+                                          std::to_string(text) + " bytes for its fields and text");
     get_fields(bytes.data() + at, kScenarioRecordFields, table[static_cast<size_t>(row)]);
     at += kScenarioRecordFixedBytes + text;
   }

@@ -31,7 +31,9 @@ Dump dump(const std::filesystem::path& file, bool as_json = false, bool all = fa
   return {status, out.str(), err.str()};
 }
 
-size_t lines(const std::string& s) { return static_cast<size_t>(std::count(s.begin(), s.end(), '\n')); }
+size_t lines(const std::string& s) {
+  return static_cast<size_t>(std::count(s.begin(), s.end(), '\n'));
+}
 
 bool same_bits(double a, double b) {
   return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
@@ -59,9 +61,9 @@ TEST_F(BuiltinDump, RouteInWordsShowsTheOccupiedCellsOrEveryOne) {
   EXPECT_EQ(d.err, "");
   EXPECT_NE(d.out.find("route, 4541 cells of 50 m (68115 bytes), metres 0 to 227000"),
             std::string::npos);
-  const size_t occupied = static_cast<size_t>(std::count_if(
-      c.scenario.route.begin(), c.scenario.route.end(),
-      [](const RouteCell& cell) { return cell.kind != kEmpty; }));
+  const size_t occupied =
+      static_cast<size_t>(std::count_if(c.scenario.route.begin(), c.scenario.route.end(),
+                                        [](const RouteCell& cell) { return cell.kind != kEmpty; }));
   EXPECT_EQ(lines(d.out), 3 + occupied);
   // Cell 9 holds the stop of the first station, in row 1; 30 km/h there.
   EXPECT_NE(d.out.find("\n     9     450  station stop                      1"), std::string::npos)
@@ -84,8 +86,9 @@ TEST_F(BuiltinDump, TimetableInWordsShowsStationsTimesAndTheGeneralRows) {
 TEST_F(BuiltinDump, LinePlanInWordsShowsASummaryAndAPointEveryKilometre) {
   const Dump d = dump(plan_path);
   ASSERT_EQ(d.status, 0) << d.err;
-  EXPECT_NE(d.out.find("227000 m long: metres 0 to 227000, 2 seeds, 226997 computed points, 2 empty"),
-            std::string::npos)
+  EXPECT_NE(
+      d.out.find("227000 m long: metres 0 to 227000, 2 seeds, 226997 computed points, 2 empty"),
+      std::string::npos)
       << d.out.substr(0, 400);
   EXPECT_NE(d.out.find("extent: x from "), std::string::npos);
   EXPECT_NE(d.out.find("\n     1000           0.000        1000.000\n"), std::string::npos);
@@ -173,7 +176,9 @@ void expect_points_as_plan(const json& points, const DecodedPlan& want) {
     for (const auto& [key, v] : {std::pair{"x", want.x[m]}, std::pair{"y", want.y[m]}}) {
       const json& got = p[key];
       switch (v.tag) {
-        case TrackPlan::Tag::kEmpty: ASSERT_TRUE(got.is_null()) << key << m; break;
+        case TrackPlan::Tag::kEmpty:
+          ASSERT_TRUE(got.is_null()) << key << m;
+          break;
         case TrackPlan::Tag::kInteger:
           ASSERT_TRUE(got.is_number_integer()) << key << m;
           ASSERT_EQ(got.get<double>(), v.value) << key << m;
@@ -316,8 +321,8 @@ INSTANTIATE_TEST_SUITE_P(
                   return s.substr(0, 3000);
                 },
                 "not a route file: at byte 0: cell 0 holds kind 91"},
-        BadFile{"RouteNamedAsATimetable", "Valdena_704.sim",
-                [](const auto& c) { return c.route; }, "not a timetable file: at byte "},
+        BadFile{"RouteNamedAsATimetable", "Valdena_704.sim", [](const auto& c) { return c.route; },
+                "not a timetable file: at byte "},
         BadFile{"TimetableNamedAsALinePlan", "Valdena_linea.dat",
                 [](const auto& c) { return c.timetable; }, "not a line plan file: at byte "},
         BadFile{"ForeignFileOfNoCompiledName", "notes.txt",
@@ -331,8 +336,9 @@ TEST_F(BuiltinDump, TheCommandLineRunsIt) {
   EXPECT_EQ(json::parse(r.out)["rows"][86]["train_number"], "704");
   const auto all = testing::run_scenarioc({"dump", "--all", "Valdena_704.dat"}, dir.path());
   EXPECT_EQ(lines(all.out), 3 + 4541u);
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"dump"}, {"dump", "a.dat", "b.dat"}, {"dump", "a.dat", "--every"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"dump"},
+                                               {"dump", "a.dat", "b.dat"},
+                                               {"dump", "a.dat", "--every"}}) {
     const auto bad = testing::run_scenarioc(args, dir.path());
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(lines(bad.err), 1u) << bad.err;

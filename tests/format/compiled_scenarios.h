@@ -20,8 +20,8 @@ struct CompiledScenario {
   std::string route, timetable, plan;  // the three files' bytes
 };
 
-inline CompiledScenario compile_scenario(std::string line, std::string train,
-                                         const std::string& L, const std::string& T) {
+inline CompiledScenario compile_scenario(std::string line, std::string train, const std::string& L,
+                                         const std::string& T) {
   CompileResult r = compile(std::move(line), std::move(train), {L, T, true});
   CompiledScenario c{std::move(r.scenario), {}, {}, {}};
   c.route = encode_route(c.scenario);
@@ -32,8 +32,8 @@ inline CompiledScenario compile_scenario(std::string line, std::string train,
 
 inline const CompiledScenario& builtin_scenario() {
   static const CompiledScenario c =
-      compile_scenario(text_file_bytes(line_source_table()),
-                       text_file_bytes(train_source_table()), "Valdena", "704");
+      compile_scenario(text_file_bytes(line_source_table()), text_file_bytes(train_source_table()),
+                       "Valdena", "704");
   return c;
 }
 

@@ -18,7 +18,8 @@ using testing::le_double;
 
 std::string plan_bytes(const TrackPlan& plan, size_t chunk = 1 << 20) {
   std::string out;
-  encode_line_plan(plan, [&out](std::string_view p) { out.append(p); }, chunk);
+  encode_line_plan(
+      plan, [&out](std::string_view p) { out.append(p); }, chunk);
   return out;
 }
 
@@ -63,7 +64,6 @@ TEST(LinePlanFile, NoPlanNoBytes) {
   TrackPlan p;
   EXPECT_EQ(plan_bytes(p), "");
 }
-
 
 // Plans written element by element, as no compile would write them.
 constexpr PlanValue E{};
@@ -128,11 +128,13 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedPlan{"UnknownTag", with_tag(kGood, 8, 3), 8,
                     "X of metre 2 has the tag 3; a line plan holds 0 (empty), 2 (integer) and "
                     "5 (double)"},
-        DamagedPlan{"VariantOfAnotherType", with_tag(kGood, 30 + 8, 8), 38, "Y of metre 2 has the tag 8"},
+        DamagedPlan{"VariantOfAnotherType", with_tag(kGood, 30 + 8, 8), 38,
+                    "Y of metre 2 has the tag 8"},
         DamagedPlan{"BlockEndsInsideATag", std::string(6, '\0'), 2,
                     "the X block ends inside the tag of X of metre 1"},
-        DamagedPlan{"ElementPastTheBlock", kGood.substr(0, 28) + std::string("\2\0", 2) + kGood.substr(30),
-                    28, "X of metre 4, an integer, runs past the end of the X block at byte 30"},
+        DamagedPlan{"ElementPastTheBlock",
+                    kGood.substr(0, 28) + std::string("\2\0", 2) + kGood.substr(30), 28,
+                    "X of metre 4, an integer, runs past the end of the X block at byte 30"},
         DamagedPlan{"DoubleWhereTheSeedIs", plan_of({D(0), I(0), E}, {D(0), I(1), E}), 0,
                     "X of metre 0 is a double, but the plan has no seeds"},
         DamagedPlan{"OneSeedOnly", plan_of({I(0), E, E}, {I(0), E, E}), 4,
@@ -141,9 +143,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "X of metre 1 is an integer but metre 0 is empty"},
         DamagedPlan{"SeedOfAnotherValue", plan_of({I(0), I(0), E}, {I(0), I(2), E}), 14,
                     "Y of metre 1 is the integer 2; the seed there is 1"},
-        DamagedPlan{"IntegerPastTheSeeds", plan_of({I(0), I(0), D(1), I(4)}, {I(0), I(1), D(1), I(4)}), 18,
+        DamagedPlan{"IntegerPastTheSeeds",
+                    plan_of({I(0), I(0), D(1), I(4)}, {I(0), I(1), D(1), I(4)}), 18,
                     "X of metre 3 is an integer; only the seeds of metres 0 and 1 are"},
-        DamagedPlan{"DoubleAfterAnEmptyMetre", plan_of({I(0), I(0), E, D(1)}, {I(0), I(1), E, D(1)}), 10,
+        DamagedPlan{"DoubleAfterAnEmptyMetre",
+                    plan_of({I(0), I(0), E, D(1)}, {I(0), I(1), E, D(1)}), 10,
                     "X of metre 3 is a double after an empty metre"},
         DamagedPlan{"DoubleWithoutSeeds", plan_of({E, E, D(1)}, {E, E, D(1)}), 4,
                     "X of metre 2 is a double, but the plan has no seeds"},

@@ -39,7 +39,6 @@ TEST(RouteFile, BuiltInLengthGivesSixtyEightThousandBytes) {
   EXPECT_EQ(encode_route(s).size(), 68115u);
 }
 
-
 // A route of `cells` empty cells, as bytes.
 std::string route_of(size_t cells) { return std::string(cells * kRouteCellBytes, '\0'); }
 
@@ -94,8 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "the longest route has 20141"},
         DamagedRoute{"KindSeven", with_byte(route_of(200), 17 * 15, 7), 255,
                      "cell 17 holds kind 7, which no route holds"},
-        DamagedRoute{"KindAboveTheLast", with_byte(route_of(200), 199 * 15, 15), 2985,
-                     "kind 15"},
+        DamagedRoute{"KindAboveTheLast", with_byte(route_of(200), 199 * 15, 15), 2985, "kind 15"},
         DamagedRoute{"KindByteFull", with_byte(route_of(200), 0, 255), 0, "kind 255"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -85,7 +85,6 @@ TEST(TimetableFile, TextBeyondTheLengthPrefixIsRefused) {
   EXPECT_EQ(encode_timetable(s).size(), 87 * 34 + 65535u);
 }
 
-
 TEST(TimetableFile, EveryFieldOfEveryRowComesBack) {
   Timetable t;
   for (int row = 0; row < kScenarioRows; ++row) {
@@ -153,24 +152,25 @@ constexpr size_t kRow86 = 86 * 34 + 7;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DamagedTimetableFile,
-    ::testing::Values(
-        DamagedTimetable{"Empty", "", 0, "ends inside row 0"},
-        DamagedTimetable{"EndsInsideATextLength", named_rows().substr(0, 34 + 15), 49,
-                         "ends inside row 1, which starts at byte 34"},
-        DamagedTimetable{"EightySixRows", named_rows().substr(0, kRow86), kRow86,
-                         "ends inside row 86"},
-        DamagedTimetable{"LastRowCutShort", named_rows().substr(0, kNamedSize - 1),
-                         kNamedSize - 1, "needs 34 + 3 bytes"},
-        DamagedTimetable{"TextLongerThanTheFile", with_u16(named_rows(), 5 * 34 + 14, 0xffff),
-                         kNamedSize, "row 5, which starts at byte 170 and needs 34 + 65535"},
-        DamagedTimetable{"ByteAfterTheLastRow", named_rows() + "x", kNamedSize,
-                         "1 more byte after row 86"},
-        DamagedTimetable{"TwoTimetables", named_rows() + named_rows(), kNamedSize,
-                         "2968 more bytes after row 86"},
-        // A length one short shifts the next row: its text length now
-        // takes a byte of its own fields, 0x300.
-        DamagedTimetable{"TextLengthOneShort", with_u16(named_rows(), 85 * 34 + 14, 6),
-                         kNamedSize, "needs 34 + 768 bytes"}),
+    ::testing::Values(DamagedTimetable{"Empty", "", 0, "ends inside row 0"},
+                      DamagedTimetable{"EndsInsideATextLength", named_rows().substr(0, 34 + 15), 49,
+                                       "ends inside row 1, which starts at byte 34"},
+                      DamagedTimetable{"EightySixRows", named_rows().substr(0, kRow86), kRow86,
+                                       "ends inside row 86"},
+                      DamagedTimetable{"LastRowCutShort", named_rows().substr(0, kNamedSize - 1),
+                                       kNamedSize - 1, "needs 34 + 3 bytes"},
+                      DamagedTimetable{"TextLongerThanTheFile",
+                                       with_u16(named_rows(), 5 * 34 + 14, 0xffff), kNamedSize,
+                                       "row 5, which starts at byte 170 and needs 34 + 65535"},
+                      DamagedTimetable{"ByteAfterTheLastRow", named_rows() + "x", kNamedSize,
+                                       "1 more byte after row 86"},
+                      DamagedTimetable{"TwoTimetables", named_rows() + named_rows(), kNamedSize,
+                                       "2968 more bytes after row 86"},
+                      // A length one short shifts the next row: its text length now
+                      // takes a byte of its own fields, 0x300.
+                      DamagedTimetable{"TextLengthOneShort",
+                                       with_u16(named_rows(), 85 * 34 + 14, 6), kNamedSize,
+                                       "needs 34 + 768 bytes"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
