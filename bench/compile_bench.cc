@@ -1,5 +1,5 @@
 // Benchmarks of the compiler: the item reader, whole compiles in memory and
-// the encoding of the compiled files. Run them with bench/run.sh.
+// the encoding and decoding of the compiled files. Run them with bench/run.sh.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -9,7 +9,9 @@
 
 #include "compiler/item_reader.h"
 #include "compiler/compile.h"
-#include "format/compiled_files.h"
+#include "format/line_plan_file.h"
+#include "format/route_file.h"
+#include "format/timetable_file.h"
 #include "cli/report.h"
 #include "largest_scenario.h"
 #include "builtin/builtin_sources.h"
@@ -118,6 +120,46 @@ void BM_EncodeLargest(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * out.bytes()));
 }
 BENCHMARK(BM_EncodeLargest)->Unit(benchmark::kMillisecond);
+
+// The route and the timetable alone: the line plan's bytes dwarf them above.
+void BM_EncodeLargestRoute(benchmark::State& state) {
+  Scenario s;
+  compile(largest_texts(), s);
+  std::string route;
+  for (auto _ : state) {
+    route = encode_route(s);
+    benchmark::DoNotOptimize(route.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * route.size()));
+}
+BENCHMARK(BM_EncodeLargestRoute)->Unit(benchmark::kMicrosecond);
+
+void BM_EncodeLargestTimetable(benchmark::State& state) {
+  Scenario s;
+  compile(largest_texts(), s);
+  std::string timetable;
+  for (auto _ : state) {
+    timetable = encode_timetable(s);
+    benchmark::DoNotOptimize(timetable.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * timetable.size()));
+}
+BENCHMARK(BM_EncodeLargestTimetable)->Unit(benchmark::kMicrosecond);
+
+// Reading the largest scenario's three files back, as `dump` does.
+void BM_DecodeLargest(benchmark::State& state) {
+  Scenario s;
+  compile(largest_texts(), s);
+  Output enc;
+  encode(s, enc);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(decode_line_plan(enc.plan).x.data());
+    benchmark::DoNotOptimize(decode_timetable(enc.timetable).data());
+    benchmark::DoNotOptimize(decode_route(enc.route).data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * enc.bytes()));
+}
+BENCHMARK(BM_DecodeLargest)->Unit(benchmark::kMillisecond);
 
 // Working out the points of the largest plan, without encoding them.
 void BM_ReadLargestPlan(benchmark::State& state) {

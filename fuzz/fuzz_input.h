@@ -12,7 +12,10 @@
 #include "compiler/item_reader.h"
 #include "compiler/compile.h"
 #include "compiler/runtime_failure.h"
-#include "format/compiled_files.h"
+#include "format/format_error.h"
+#include "format/line_plan_file.h"
+#include "format/route_file.h"
+#include "format/timetable_file.h"
 
 namespace scenarioc::fuzz {
 
@@ -54,11 +57,39 @@ inline uint64_t compile_input(std::string_view input) {
       placed.replace(offset, piece.size(), piece);
     });
     if (in_order.size() != plan_bytes || placed != in_order) __builtin_trap();
+    // What is written reads back as it was.
+    if (encode_line_plan(decode_line_plan(in_order)) != in_order) __builtin_trap();
   }
-  uint64_t bytes = plan_bytes;
-  bytes += encode_timetable(s).size();
-  bytes += encode_route(s).size();
-  return bytes;
+  const std::string timetable = encode_timetable(s);
+  const std::string route = encode_route(s);
+  if (decode_timetable(timetable) != s.scenario_table) __builtin_trap();
+  if (decode_route(route) != s.route) __builtin_trap();
+  return plan_bytes + timetable.size() + route.size();
+}
+
+// A decoder input: the same bytes read as a route, a timetable and a line
+// plan file. Each decoder either refuses them with a FormatError at a byte
+// inside the file or accepts bytes that its encoder writes back unchanged:
+// whatever it accepts is a file the compiler could have written.
+inline void decode_input(std::string_view bytes) {
+  const auto check_offset = [&bytes](const FormatError& e) {
+    if (e.offset() > bytes.size()) __builtin_trap();
+  };
+  try {
+    if (encode_route(decode_route(bytes)) != bytes) __builtin_trap();
+  } catch (const FormatError& e) {
+    check_offset(e);
+  }
+  try {
+    if (encode_timetable(decode_timetable(bytes)) != bytes) __builtin_trap();
+  } catch (const FormatError& e) {
+    check_offset(e);
+  }
+  try {
+    if (encode_line_plan(decode_line_plan(bytes)) != bytes) __builtin_trap();
+  } catch (const FormatError& e) {
+    check_offset(e);
+  }
 }
 
 // Counts lines up to a read position that only moves forward: CR LF, a lone

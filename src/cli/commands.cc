@@ -7,6 +7,7 @@
 #include "cli/builtin_files.h"
 #include "cli/command_line.h"
 #include "cli/explain.h"
+#include "cli/dump.h"
 #include "cli/file_sources.h"
 #include "cli/report.h"
 #include "cli/run.h"
@@ -190,6 +191,16 @@ const std::vector<CommandSpec>& command_table() {
        {}, 0, 0, emit_command},
       {"explain", "[CODE]", "what an error code means, with a wrong row and its fix",
        "Without CODE, lists every code with its meaning.", {}, {}, 0, 1, explain_command},
+      {"dump", "FILE", "what a compiled file (N_T.dat, N_T.sim, N_linea.dat) holds",
+       "The kind follows from the name. In words by default: the occupied cells of a\n"
+       "route, the stations, signs and general rows of a timetable, a point every\n"
+       "1000 m of a line plan.",
+       {{"--json", "", "one JSON document with every raw value (see the README)"},
+        {"--all", "", "every cell, or every metre of a line plan"}},
+       {}, 1, 1,
+       [](const Arguments& a, IO& io) {
+         return dump_command(a.positional[0], a.has("--json"), a.has("--all"), io.out, io.err);
+       }},
   };
   return table;
 }

@@ -8,7 +8,9 @@
 #include "cli/file_sources.h"
 #include "cli/report.h"
 #include "compiler/compile.h"
-#include "format/compiled_files.h"
+#include "format/line_plan_file.h"
+#include "format/route_file.h"
+#include "format/timetable_file.h"
 #include "model/file_names.h"
 #include "platform/file_io.h"
 

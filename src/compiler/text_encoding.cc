@@ -41,7 +41,32 @@ size_t decode(const std::string& s, size_t i, uint32_t& cp) {
   return n;
 }
 
+uint32_t code_point(uint8_t byte) {
+  if (byte >= 0x80 && byte < 0xA0 && kHigh[byte - 0x80] != 0) return kHigh[byte - 0x80];
+  return byte;
+}
+
+void put_utf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | cp >> 6));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {  // the code page reaches no further than U+FFFF
+    out.push_back(static_cast<char>(0xE0 | cp >> 12));
+    out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
 }  // namespace
+
+std::string windows_1252_to_utf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char c : bytes) put_utf8(out, code_point(static_cast<uint8_t>(c)));
+  return out;
+}
 
 std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::string& label) {
   bool beyond_ascii = false;

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "model/scenario_tables.h"
 
@@ -18,5 +19,10 @@ struct EncodingProblem {
 // Converts `text` in place when it is valid UTF-8 with characters beyond
 // ASCII. Returns the first character that has no Windows-1252 form.
 std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::string& label);
+
+// The UTF-8 form of Windows-1252 bytes, for showing a compiled file's texts.
+// The five bytes the code page leaves unassigned become the control
+// characters of the same number (0x81 is U+0081), so no byte is lost.
+std::string windows_1252_to_utf8(std::string_view bytes);
 
 }  // namespace scenarioc

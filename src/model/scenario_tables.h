@@ -1,6 +1,6 @@
 // The scenario tables: everything one compilation builds before the three
 // compiled files are written. The field order and widths of RouteCell and
-// ScenarioRecord are those of the files; compiled_files.cc encodes them.
+// ScenarioRecord are those of the files; src/format/ encodes them.
 #pragma once
 
 #include <array>
@@ -27,6 +27,7 @@ struct RouteCell {
   uint8_t speed_limit = 0;
   uint8_t gradient = 0;
   uint8_t adhesion = 0;
+  friend bool operator==(const RouteCell&, const RouteCell&) = default;
 };
 
 // Occupants of a route cell (RouteCell::kind).
@@ -71,6 +72,7 @@ struct ScenarioRecord {
   uint8_t byte_c = 0;
   uint8_t byte_d = 0;
   int32_t time_s = 0;
+  friend bool operator==(const ScenarioRecord&, const ScenarioRecord&) = default;
 };
 
 constexpr int kScenarioRows = 87;         // rows 0 to 86

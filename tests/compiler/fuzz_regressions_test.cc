@@ -1,5 +1,6 @@
 // Replays through the fuzz harness every input the fuzzers once failed on
-// (tests/data/fuzz_regressions, named compile_* or item_reader_*) and the
+// (tests/data/fuzz_regressions, named compile_*, item_reader_* or
+// decoders_*) and the
 // seed corpus, so that the suite, and its sanitizer build, keeps them fixed.
 #include <gtest/gtest.h>
 
@@ -38,13 +39,19 @@ TEST(FuzzRegressions, SavedFindingsRunCleanly) {
     SCOPED_TRACE(f.filename().string());
     fuzz::read_items(slurp(f));
   }
+  for (const fs::path& f : files_in(kData / "fuzz_regressions", "decoders_")) {
+    SCOPED_TRACE(f.filename().string());
+    fuzz::decode_input(slurp(f));
+  }
 }
 
 TEST(FuzzRegressions, SeedCorpusRunsCleanly) {
   const auto compile_seeds = files_in(kSeeds / "compile");
   const auto reader_seeds = files_in(kSeeds / "item_reader");
+  const auto decoder_seeds = files_in(kSeeds / "decoders");
   ASSERT_FALSE(compile_seeds.empty()) << kSeeds;
   ASSERT_FALSE(reader_seeds.empty()) << kSeeds;
+  ASSERT_FALSE(decoder_seeds.empty()) << kSeeds;
   for (const fs::path& f : compile_seeds) {
     SCOPED_TRACE(f.filename().string());
     fuzz::compile_input(slurp(f));
@@ -52,6 +59,10 @@ TEST(FuzzRegressions, SeedCorpusRunsCleanly) {
   for (const fs::path& f : reader_seeds) {
     SCOPED_TRACE(f.filename().string());
     fuzz::read_items(slurp(f));
+  }
+  for (const fs::path& f : decoder_seeds) {
+    SCOPED_TRACE(f.filename().string());
+    fuzz::decode_input(slurp(f));
   }
 }
 

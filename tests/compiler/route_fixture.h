@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "format/compiled_files.h"
+#include "format/route_file.h"
 #include "model/scenario_tables.h"
 
 namespace scenarioc {

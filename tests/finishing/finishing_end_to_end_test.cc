@@ -6,12 +6,11 @@
 #include <vector>
 
 #include "compiler/compile_fixture.h"
+#include "format/route_file.h"
 #include "test_util.h"
 
 namespace scenarioc {
 namespace {
-
-using testing::le16;
 
 TEST(FinishingEndToEnd, PointsAroundASlowDownReachTheRouteFile) {
   testing::TempDir dir;
@@ -32,10 +31,10 @@ TEST(FinishingEndToEnd, PointsAroundASlowDownReachTheRouteFile) {
       dir.path());
   ASSERT_EQ(r.status, 0) << r.err;
 
-  const std::string route = testing::slurp(dir / "Prova_9.dat");
-  ASSERT_EQ(route.size(), 341u * 15);  // (10000 + 7000) / 50 = 340 cells after cell 0
-  auto kind = [&](int c) { return static_cast<uint8_t>(route[15 * c]); };
-  auto code1 = [&](int c) { return le16(route, 15 * c + 1); };
+  const std::vector<RouteCell> route = decode_route(testing::slurp(dir / "Prova_9.dat"));
+  ASSERT_EQ(route.size(), 341u);  // (10000 + 7000) / 50 = 340 cells after cell 0
+  auto kind = [&](int c) { return route[static_cast<size_t>(c)].kind; };
+  auto code1 = [&](int c) { return route[static_cast<size_t>(c)].code1; };
 
   // By hand: 70 in front of the signal behind the board; 96, 90 and 83 at the
   // three distances in front of the start; inside, cell 109 holds the 250 point,

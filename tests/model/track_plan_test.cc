@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "compiler/compile_fixture.h"
-#include "format/compiled_files.h"
+#include "format/line_plan_file.h"
 #include "model/scenario_tables.h"
 #include "test_util.h"
 
@@ -75,14 +75,13 @@ TEST(TrackPlan, PointsAreThoseOfTheMetreByMetreComputation) {
   const std::string b = plan_file(bulk);
   ASSERT_EQ(b, plan_file(single));
   ASSERT_EQ(b.size(), line_plan_bytes(bulk));
-  const size_t block = b.size() / 2;
+  const DecodedPlan file = decode_line_plan(b);
   for (size_t m = 2; m < want.size(); ++m) {
-    const size_t at = 8 + (m - 2) * 10;
-    ASSERT_EQ(testing::le16(b, at), 5) << m;
-    ASSERT_TRUE(same_bits(testing::le_double(b, at + 2), want[m].x)) << m;
-    ASSERT_TRUE(same_bits(testing::le_double(b, block + at + 2), want[m].y)) << m;
+    ASSERT_EQ(file.x[m], (PlanValue{TrackPlan::Tag::kDouble, want[m].x})) << m;
+    ASSERT_EQ(file.y[m], (PlanValue{TrackPlan::Tag::kDouble, want[m].y})) << m;
   }
-  EXPECT_EQ(b.substr(block - 4, 4), std::string(4, '\0'));
+  for (size_t m = want.size(); m < file.x.size(); ++m) EXPECT_EQ(file.x[m].tag, TrackPlan::Tag::kEmpty);
+  EXPECT_EQ(file.x.size(), want.size() + 2);
 }
 
 // The file in pieces placed by offset, as the compile writes it.

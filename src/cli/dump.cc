@@ -1,0 +1,532 @@
+#include "cli/dump.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string_view>
+#include <vector>
+
+#include "cli/report.h"
+#include "cli/run.h"
+#include "compiler/text_encoding.h"
+#include "format/format_error.h"
+#include "format/line_plan_file.h"
+#include "format/route_file.h"
+#include "format/timetable_file.h"
+#include "platform/file_io.h"
+
+namespace scenarioc {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Keys stay in the order they are set: the order of the file's fields.
+using Json = nlohmann::ordered_json;
+
+constexpr int32_t kPlanStep = 1000;  // m between the points shown without --all
+
+// No compiled file is larger than a line plan of the longest route with a
+// double for every metre; anything larger is refused before it is read.
+constexpr uintmax_t kLargestFile =
+    2 * (kPlanTagBytes + sizeof(double)) * (uintmax_t{kMostRouteCells} * kCellMetres + 1);
+
+enum class FileKind { kRoute, kTimetable, kLinePlan };
+
+std::string kind_words(FileKind k) {
+  switch (k) {
+    case FileKind::kRoute:
+      return "route";
+    case FileKind::kTimetable:
+      return "timetable";
+    case FileKind::kLinePlan:
+      return "line plan";
+  }
+  return "";
+}
+
+bool ends_with_ci(std::string_view s, std::string_view tail) {
+  if (s.size() < tail.size()) return false;
+  return std::equal(tail.begin(), tail.end(), s.end() - static_cast<ptrdiff_t>(tail.size()),
+                    [](char a, char b) {
+                      const auto lower = [](char c) {
+                        return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+                      };
+                      return lower(a) == lower(b);
+                    });
+}
+
+// The kinds a file may be, the one its name names first. Every .dat that
+// is not a line plan by name is a route first; a route's size is a multiple
+// of its 15-byte cells, which the route decoder checks before anything else.
+// A name of no compiled file leaves all three to try.
+struct Candidates {
+  std::vector<FileKind> kinds;
+  bool named = true;
+};
+
+Candidates kinds_for(const std::string& name) {
+  if (ends_with_ci(name, "_linea.dat")) return {{FileKind::kLinePlan}};
+  if (ends_with_ci(name, ".sim")) return {{FileKind::kTimetable}};
+  if (ends_with_ci(name, ".dat")) return {{FileKind::kRoute, FileKind::kLinePlan}};
+  return {{FileKind::kTimetable, FileKind::kLinePlan, FileKind::kRoute}, false};
+}
+
+std::string text_of(const std::string& windows_1252) { return windows_1252_to_utf8(windows_1252); }
+
+// A time of day in seconds as hh:mm:ss; hours past 23 stay as they are.
+std::string clock_text(int64_t seconds) {
+  const bool negative = seconds < 0;
+  const uint64_t s = negative ? 0 - static_cast<uint64_t>(seconds) : static_cast<uint64_t>(seconds);
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%s%02llu:%02llu:%02llu", negative ? "-" : "",
+                static_cast<unsigned long long>(s / 3600),
+                static_cast<unsigned long long>(s / 60 % 60),
+                static_cast<unsigned long long>(s % 60));
+  return buf;
+}
+
+std::string dump_json(const Json& j) {
+  // Texts are UTF-8 already; a file name given in another encoding is
+  // shown with replacement characters rather than refused.
+  return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+// Writes {HEAD..., "LIST": [ITEM, ITEM, ...]} with one item a line, so that
+// the largest plan is written a point at a time, never held whole.
+class JsonListWriter {
+ public:
+  JsonListWriter(std::ostream& out, const Json& head, std::string_view list) : out_(out) {
+    std::string h = dump_json(head);
+    h.pop_back();  // the closing brace
+    out_ << h << (head.empty() ? "" : ",") << dump_json(Json(list)) << ":[";
+  }
+  void item(const Json& j) {
+    out_ << (first_ ? "\n  " : ",\n  ") << dump_json(j);
+    first_ = false;
+  }
+  void finish() { out_ << (first_ ? "]}\n" : "\n]}\n"); }
+
+ private:
+  std::ostream& out_;
+  bool first_ = true;
+};
+
+// A column of fixed width: right-aligned, or left-aligned when asked.
+std::string column(const std::string& s, size_t width, bool left = false) {
+  if (s.size() >= width) return s;
+  return left ? s + std::string(width - s.size(), ' ') : std::string(width - s.size(), ' ') + s;
+}
+
+// ---- route --------------------------------------------------------------
+
+Json cell_json(size_t c, const RouteCell& cell) {
+  Json j;
+  j["cell"] = c;
+  for_each_field(kRouteCellFields, [&](const auto& f) { j[std::string(f.name)] = f.of(cell); });
+  j["metres"] = static_cast<int64_t>(c) * kCellMetres;
+  j["occupant"] = cell_kind_name(cell.kind);
+  j["speed_limit_kmh"] = cell.speed_limit * 5;
+  j["gradient_per_mille"] = cell.gradient - 100;
+  return j;
+}
+
+void route_json(const std::string& file, size_t bytes, const std::vector<RouteCell>& cells,
+                std::ostream& out) {
+  Json head;
+  head["kind"] = "route";
+  head["file"] = file;
+  head["bytes"] = bytes;
+  head["cell_metres"] = kCellMetres;
+  JsonListWriter list(out, head, "cells");
+  for (size_t c = 0; c < cells.size(); ++c) list.item(cell_json(c, cells[c]));
+  list.finish();
+}
+
+void route_text(const std::string& file, size_t bytes, const std::vector<RouteCell>& cells,
+                bool all, std::ostream& out) {
+  const size_t occupied = static_cast<size_t>(std::count_if(
+      cells.begin(), cells.end(), [](const RouteCell& c) { return c.kind != kEmpty; }));
+  out << file << ": route, " << cells.size() << " cells of " << kCellMetres << " m (" << bytes
+      << " bytes), metres 0 to " << (cells.size() - 1) * kCellMetres << "\n";
+  out << (all ? "every cell" : std::to_string(occupied) + " cells with an occupant") << ":\n";
+  // The occupant's word, then each field of the cell as it stands, the
+  // speed limit and the gradient in their units.
+  struct Col {
+    std::string heading;
+    std::function<std::string(size_t, const RouteCell&)> value;
+  };
+  std::vector<Col> cols = {
+      {"cell", [](size_t c, const RouteCell&) { return std::to_string(c); }},
+      {"metres", [](size_t c, const RouteCell&) { return std::to_string(c * kCellMetres); }},
+  };
+  for_each_field(kRouteCellFields, [&](const auto& f) {
+    const std::string name(f.name);
+    if (name == "kind") {
+      cols.push_back({"occupant", [](size_t, const RouteCell& c) {
+                        return std::string(cell_kind_name(c.kind));
+                      }});
+    } else if (name == "speed_limit") {
+      cols.push_back(
+          {"km/h", [](size_t, const RouteCell& c) { return std::to_string(c.speed_limit * 5); }});
+    } else if (name == "gradient") {
+      cols.push_back({"per_mille",
+                      [](size_t, const RouteCell& c) { return std::to_string(c.gradient - 100); }});
+    } else {
+      cols.push_back({name, [f](size_t, const RouteCell& c) { return std::to_string(f.of(c)); }});
+    }
+  });
+  std::vector<size_t> width(cols.size());
+  for (size_t i = 0; i < cols.size(); ++i) width[i] = std::max<size_t>(cols[i].heading.size(), 6);
+  const size_t occupant = 2;
+  width[occupant] = 0;
+  for (const CellKindName& k : kCellKinds)
+    width[occupant] = std::max(width[occupant], k.name.size());
+  const auto line = [&](const std::function<std::string(size_t)>& text) {
+    std::string s;
+    for (size_t i = 0; i < cols.size(); ++i)
+      s += (i ? "  " : "") + column(text(i), width[i], i == occupant);
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    out << s << '\n';
+  };
+  line([&](size_t i) { return cols[i].heading; });
+  for (size_t c = 0; c < cells.size(); ++c)
+    if (all || cells[c].kind != kEmpty) line([&](size_t i) { return cols[i].value(c, cells[c]); });
+}
+
+// ---- timetable ----------------------------------------------------------
+
+std::string_view holds_name(RowHolds h) {
+  switch (h) {
+    case RowHolds::kNothing:
+      return "nothing";
+    case RowHolds::kStation:
+      return "station";
+    case RowHolds::kSign:
+      return "sign";
+    case RowHolds::kProgressive:
+      return "progressive";
+    case RowHolds::kTrainData:
+      return "train data";
+    case RowHolds::kLine:
+      return "line";
+    case RowHolds::kTrain:
+      return "train";
+  }
+  return "";
+}
+
+// A field of a record by its name: a number, or a text in UTF-8.
+Json field_json(const ScenarioRecord& r, std::string_view name) {
+  Json v;
+  for_each_field(kScenarioRecordFields, [&](const auto& f) {
+    if (f.name != name) return;
+    if constexpr (std::decay_t<decltype(f)>::kIsText)
+      v = text_of(f.of(r));
+    else
+      v = f.of(r);
+  });
+  return v;
+}
+
+bool is_time(std::string_view meaning) { return meaning == "time_of_day_s"; }
+
+// The readable form of a field in the text dump.
+std::string field_text(const ScenarioRecord& r, const FieldMeaning& m) {
+  const Json v = field_json(r, m.field);
+  if (v.is_string()) return "\"" + v.get<std::string>() + "\"";
+  if (is_time(m.name)) return clock_text(v.get<int64_t>());
+  return std::to_string(v.get<int64_t>());
+}
+
+std::string row_clock(const ScenarioRecord& r) {
+  return clock_text((int64_t{r.int_c} * 60 + r.int_d) * 60 + r.int_e);
+}
+
+Json row_json(int row, const ScenarioRecord& r) {
+  Json j;
+  j["row"] = row;
+  for_each_field(kScenarioRecordFields,
+                 [&](const auto& f) { j[std::string(f.name)] = field_json(r, f.name); });
+  const RowHolds holds = row_holds(row, r);
+  j["holds"] = holds_name(holds);
+  for (const FieldMeaning& m : kRowMeanings) {
+    if (m.holds != holds) continue;
+    j[std::string(m.name)] = field_json(r, m.field);
+    if (is_time(m.name)) j["time"] = clock_text(r.time_s);
+  }
+  if (holds == RowHolds::kTrain) j["clock"] = row_clock(r);
+  return j;
+}
+
+void timetable_json(const std::string& file, size_t bytes, const Timetable& t, std::ostream& out) {
+  Json head;
+  head["kind"] = "timetable";
+  head["file"] = file;
+  head["bytes"] = bytes;
+  JsonListWriter list(out, head, "rows");
+  for (int row = 0; row < kScenarioRows; ++row)
+    list.item(row_json(row, t[static_cast<size_t>(row)]));
+  list.finish();
+}
+
+std::string raw_fields_text(const ScenarioRecord& r) {
+  std::string s;
+  for_each_field(kScenarioRecordFields, [&](const auto& f) {
+    const Json v = field_json(r, f.name);
+    s += (s.empty() ? "" : ", ") + std::string(f.name) + " " +
+         (v.is_string() ? "\"" + v.get<std::string>() + "\"" : v.dump());
+  });
+  return s;
+}
+
+// "words value, words value" for the meanings of one kind of row.
+std::string meanings_text(const ScenarioRecord& r, RowHolds holds) {
+  std::string s;
+  for (const FieldMeaning& m : kRowMeanings)
+    if (m.holds == holds)
+      s += (s.empty() ? "" : ", ") + std::string(m.words) + " " + field_text(r, m);
+  return s;
+}
+
+void timetable_text(const std::string& file, size_t bytes, const Timetable& t, std::ostream& out) {
+  out << file << ": timetable, " << kScenarioRows << " rows (" << bytes << " bytes)\n";
+  const auto rows_holding = [&](RowHolds h) {
+    std::vector<int> rows;
+    for (int row = 0; row < kScenarioRows; ++row)
+      if (row_holds(row, t[static_cast<size_t>(row)]) == h) rows.push_back(row);
+    return rows;
+  };
+
+  const std::vector<int> stations = rows_holding(RowHolds::kStation);
+  out << "stations: " << stations.size() << "\n";
+  if (!stations.empty()) {
+    // The name comes last, where its length disturbs no column.
+    std::vector<const FieldMeaning*> cols;
+    for (const FieldMeaning& m : kRowMeanings)
+      if (m.holds == RowHolds::kStation) cols.push_back(&m);
+    std::vector<size_t> width;
+    for (const FieldMeaning* m : cols) width.push_back(std::max<size_t>(m->words.size(), 6));
+    std::string head = "  row";
+    for (size_t i = 0; i < cols.size(); ++i)
+      head += "  " + column(std::string(cols[i]->words), width[i], i + 1 == cols.size());
+    while (head.back() == ' ') head.pop_back();
+    out << head << '\n';
+    for (int row : stations) {
+      const ScenarioRecord& r = t[static_cast<size_t>(row)];
+      std::string s = column(std::to_string(row), 5);
+      for (size_t i = 0; i < cols.size(); ++i)
+        s += "  " + column(field_text(r, *cols[i]), width[i], i + 1 == cols.size());
+      out << s << '\n';
+    }
+  }
+
+  const std::vector<int> signs = rows_holding(RowHolds::kSign);
+  out << "signs: " << signs.size() << "\n";
+  for (auto it = signs.rbegin(); it != signs.rend(); ++it)
+    out << "  row " << *it << ": " << meanings_text(t[static_cast<size_t>(*it)], RowHolds::kSign)
+        << '\n';
+
+  out << "kilometric progressives, farthest first:\n";
+  for (int row : kProgressiveRows)
+    out << "  row " << row << ": "
+        << meanings_text(t[static_cast<size_t>(row)], RowHolds::kProgressive) << '\n';
+  out << "train data, row " << kTrainDataRow << ": "
+      << meanings_text(t[kTrainDataRow], RowHolds::kTrainData) << '\n';
+  out << "line, row " << kLineRow << ": " << meanings_text(t[kLineRow], RowHolds::kLine) << '\n';
+  out << "train, row " << kTrainRow << ": " << meanings_text(t[kTrainRow], RowHolds::kTrain)
+      << " (clock " << row_clock(t[kTrainRow]) << ")\n";
+
+  // Row 0 is never written to: anything in it is worth seeing.
+  if (!is_cleared(t[0])) out << "row 0 is not clear: " << raw_fields_text(t[0]) << '\n';
+}
+
+// ---- line plan ----------------------------------------------------------
+
+struct PlanSummary {
+  size_t seeds = 0, computed = 0, empty = 0;
+  bool any = false;
+  double x_min = 0, x_max = 0, y_min = 0, y_max = 0;
+};
+
+PlanSummary summarise(const DecodedPlan& p) {
+  PlanSummary s;
+  for (size_t m = 0; m < p.x.size(); ++m) {
+    switch (p.x[m].tag) {
+      case TrackPlan::Tag::kEmpty:
+        ++s.empty;
+        continue;
+      case TrackPlan::Tag::kInteger:
+        ++s.seeds;
+        break;
+      case TrackPlan::Tag::kDouble:
+        ++s.computed;
+        break;
+    }
+    const double x = p.x[m].value, y = p.y[m].value;
+    if (!s.any) {
+      s.x_min = s.x_max = x;
+      s.y_min = s.y_max = y;
+      s.any = true;
+    }
+    s.x_min = std::min(s.x_min, x);
+    s.x_max = std::max(s.x_max, x);
+    s.y_min = std::min(s.y_min, y);
+    s.y_max = std::max(s.y_max, y);
+  }
+  return s;
+}
+
+// The metres shown: every one, or one every 1000 m and the last.
+std::vector<int32_t> shown_metres(const DecodedPlan& p, bool all) {
+  std::vector<int32_t> ms;
+  const int32_t step = all ? 1 : kPlanStep;
+  for (int32_t m = 0; m <= p.last_metre(); m += step) ms.push_back(m);
+  if (ms.back() != p.last_metre()) ms.push_back(p.last_metre());
+  return ms;
+}
+
+Json coordinate_json(const PlanValue& v) {
+  switch (v.tag) {
+    case TrackPlan::Tag::kEmpty:
+      return nullptr;
+    case TrackPlan::Tag::kInteger:
+      return static_cast<int64_t>(v.value);
+    case TrackPlan::Tag::kDouble:
+      return v.value;
+  }
+  return nullptr;
+}
+
+std::string coordinate_text(const PlanValue& v) {
+  char buf[64];
+  switch (v.tag) {
+    case TrackPlan::Tag::kEmpty:
+      return "-";
+    case TrackPlan::Tag::kInteger:
+      return std::to_string(static_cast<int64_t>(v.value));
+    case TrackPlan::Tag::kDouble:
+      std::snprintf(buf, sizeof buf, "%.3f", v.value);
+      return buf;
+  }
+  return "";
+}
+
+void line_plan_json(const std::string& file, size_t bytes, const DecodedPlan& p, bool all,
+                    std::ostream& out) {
+  const PlanSummary s = summarise(p);
+  Json head;
+  head["kind"] = "line_plan";
+  head["file"] = file;
+  head["bytes"] = bytes;
+  head["last_metre"] = p.last_metre();
+  head["seeds"] = s.seeds;
+  head["computed"] = s.computed;
+  head["empty"] = s.empty;
+  if (s.any)
+    head["extent"] = {
+        {"x_min", s.x_min}, {"x_max", s.x_max}, {"y_min", s.y_min}, {"y_max", s.y_max}};
+  else
+    head["extent"] = nullptr;
+  head["every_m"] = all ? 1 : kPlanStep;
+  JsonListWriter list(out, head, "points");
+  for (const int32_t m : shown_metres(p, all)) {
+    Json j;
+    j["metre"] = m;
+    j["x"] = coordinate_json(p.x[static_cast<size_t>(m)]);
+    j["y"] = coordinate_json(p.y[static_cast<size_t>(m)]);
+    list.item(j);
+  }
+  list.finish();
+}
+
+void line_plan_text(const std::string& file, size_t bytes, const DecodedPlan& p, bool all,
+                    std::ostream& out) {
+  const PlanSummary s = summarise(p);
+  out << file << ": line plan (" << bytes << " bytes), " << p.last_metre()
+      << " m long: metres 0 to " << p.last_metre() << ", " << s.seeds << " seeds, " << s.computed
+      << " computed points, " << s.empty << " empty\n";
+  if (s.any) {
+    char buf[200];
+    std::snprintf(buf, sizeof buf, "extent: x from %.3f to %.3f m, y from %.3f to %.3f m\n",
+                  s.x_min, s.x_max, s.y_min, s.y_max);
+    out << buf;
+  }
+  out << (all ? "every metre" : "every " + std::to_string(kPlanStep) + " m and the last") << ":\n";
+  out << column("metre", 9) << column("x", 16) << column("y", 16) << '\n';
+  for (const int32_t m : shown_metres(p, all))
+    out << column(std::to_string(m), 9) << column(coordinate_text(p.x[static_cast<size_t>(m)]), 16)
+        << column(coordinate_text(p.y[static_cast<size_t>(m)]), 16) << '\n';
+}
+
+// Decodes `bytes` as `kind` and writes the dump. Throws FormatError.
+void dump_as(FileKind kind, const std::string& file, const std::string& bytes, bool json, bool all,
+             std::ostream& out) {
+  switch (kind) {
+    case FileKind::kRoute: {
+      const std::vector<RouteCell> cells = decode_route(bytes);
+      json ? route_json(file, bytes.size(), cells, out)
+           : route_text(file, bytes.size(), cells, all, out);
+      return;
+    }
+    case FileKind::kTimetable: {
+      const Timetable t = decode_timetable(bytes);
+      json ? timetable_json(file, bytes.size(), t, out)
+           : timetable_text(file, bytes.size(), t, out);
+      return;
+    }
+    case FileKind::kLinePlan: {
+      const DecodedPlan p = decode_line_plan(bytes);
+      json ? line_plan_json(file, bytes.size(), p, all, out)
+           : line_plan_text(file, bytes.size(), p, all, out);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+int dump_command(const std::string& file, bool json, bool all, std::ostream& out,
+                 std::ostream& err) {
+  const fs::path path(file);
+  std::error_code ec;
+  if (const uintmax_t size = fs::file_size(path, ec); !ec && size > kLargestFile) {
+    report_fatal(err,
+                 file + ": " + std::to_string(size) + " bytes, more than any compiled file holds");
+    return kExitEndedEarly;
+  }
+  std::string bytes;
+  try {
+    bytes = read_file(path);
+  } catch (const FileError& e) {
+    report_fatal(err, file + ": " + e.reason());
+    return kExitEndedEarly;
+  }
+
+  const Candidates candidates = kinds_for(path.filename().string());
+  std::string problem;
+  for (const FileKind kind : candidates.kinds) {
+    try {
+      dump_as(kind, file, bytes, json, all, out);
+      out.flush();
+      if (!out) {
+        report_fatal(err, file + ": the dump could not be written");
+        return kExitEndedEarly;
+      }
+      return kExitSuccess;
+    } catch (const FormatError& e) {
+      // What is wrong with it as the kind its name gives.
+      if (problem.empty()) problem = "not a " + kind_words(kind) + " file: " + e.what();
+    }
+  }
+  if (!candidates.named)
+    problem = "not a compiled file: neither a route, a timetable nor a line plan";
+  report_fatal(err, file + ": " + problem);
+  return kExitEndedEarly;
+}
+
+}  // namespace scenarioc
