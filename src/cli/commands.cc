@@ -6,6 +6,7 @@
 
 #include "cli/builtin_files.h"
 #include "cli/file_sources.h"
+#include "cli/plot_command.h"
 #include "cli/report.h"
 #include "cli/run.h"
 #include "compiler/text_encoding.h"
@@ -210,6 +211,12 @@ int run_command_line(const std::vector<std::string>& args, std::ostream& out,
     if (args[0] == "compile") return compile_command(args, true, out, err);
     if (args[0] == "check") return compile_command(args, false, out, err);
     if (args[0] == "emit") return emit_command(args, err);
+    if (args[0] == "plot") {
+      PlotOptions o;
+      const std::vector<std::string> rest(args.begin() + 1, args.end());
+      if (std::string e = parse_plot_arguments(rest, o); !e.empty()) return usage_error(err, e);
+      return plot_command(o, out, err);
+    }
   }
   return builtin_run(args, out, err);
 }
