@@ -80,7 +80,7 @@ const char* lineside_name(LinesideKind kind) {
     case LinesideKind::kSlowDownStart: return "slow-down start";
     case LinesideKind::kSlowDownEnd: return "slow-down end";
     case LinesideKind::kSign: return "sign";
-    case LinesideKind::kPoint: return "point";
+    case LinesideKind::kPoint: return "abbattimento point";
   }
   return "";
 }

@@ -278,11 +278,14 @@ constexpr const char* kPageScript = R"JS(
     profileWorld.setAttribute('transform', 'matrix(' + kx + ' 0 0 1 ' + tx + ' 0)');
     profilePins.forEach(function (g) {
       var x = kx * +g.dataset.x + tx;
-      g.setAttribute('transform', 'translate(' + x + ' 0)');
       if (g.classList.contains('vl')) {
-        var fits = +g.dataset.w * kx >= +g.dataset.tw + 6 && x >= D.left && x <= D.left + D.inner;
-        if (fits) g.removeAttribute('display'); else g.setAttribute('display', 'none');
+        // A value stands over the middle of the part of its run in sight.
+        var half = +g.dataset.w * kx / 2;
+        var x0 = Math.max(x - half, D.left), x1 = Math.min(x + half, D.left + D.inner);
+        x = (x0 + x1) / 2;
+        if (x1 - x0 >= +g.dataset.tw + 6) g.removeAttribute('display'); else g.setAttribute('display', 'none');
       }
+      g.setAttribute('transform', 'translate(' + x + ' 0)');
     });
     var shown = [], anchors = [];
     profileLabels.forEach(function (g) {

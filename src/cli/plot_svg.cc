@@ -948,7 +948,7 @@ class Drawing {
         {"<rect class=\"board\" x=\"-3.5\" y=\"-3.5\" width=\"7\" height=\"7\"/>", "speed board"},
         {"<path class=\"slow\" d=\"M-4 -3h8l-4 7Z\"/>", "slow-down board"},
         {"<path class=\"sign\" d=\"M0 -4l4 4l-4 4l-4 -4Z\"/>", "sign"},
-        {"<circle class=\"point\" r=\"2.6\"/>", "point"},
+        {"<circle class=\"point\" r=\"2.6\"/>", "abbattimento point"},
         {"<rect class=\"mountain\" x=\"-8\" y=\"-6\" width=\"16\" height=\"12\"/>", "mountain stretch"},
         {"<rect class=\"climb\" x=\"-8\" y=\"-6\" width=\"16\" height=\"6\"/>", "climbing"},
         {"<rect class=\"fall\" x=\"-8\" y=\"0\" width=\"16\" height=\"6\"/>", "falling"},
@@ -958,7 +958,7 @@ class Drawing {
     o << "<g id=\"legend\">\n<text class=\"panel-title\" x=\"" << fmt(kLeft) << "\" y=\""
       << fmt(y - 16) << "\">Legend</text>\n";
     for (const Entry& e : entries) {
-      const double w = 26 + text_width(e.text, 11) + 18;
+      const double w = 26 + text_width(e.text, 11) + 8;
       if (x + w > kLeft + kInner) {
         x = kLeft + 8;
         y += 22;

@@ -1,7 +1,7 @@
 // Checks a line diagram as a person would look at it, inside the browser
-// that drew it. The test puts the station names the drawing must show into
-// EXPECTED_NAMES and reads back one line per check from the element with
-// the id "check-results": "ok NAME" or "fail NAME: WHY".
+// that drew it. The test writes the station names the drawing must show in
+// place of the list's name below, and reads back one line per check from
+// the element with the id "check-results": "ok NAME" or "fail NAME: WHY".
 (function () {
   'use strict';
   var expected = EXPECTED_NAMES;
@@ -32,7 +32,9 @@
     return Array.prototype.slice.call(document.querySelectorAll(selector)).filter(shown);
   }
 
-  attempt('track spans the plan', function () {
+  // Zoomed in (a stretch named in the address), the track runs on past the
+  // plan's edges.
+  if (!location.hash) attempt('track spans the plan', function () {
     var frame = screenBox(document.querySelector('#plan .frame'));
     var track = screenBox(document.getElementById('track'));
     var fill = Math.max(track.w / frame.w, track.h / frame.h);
@@ -78,18 +80,30 @@
   var tip = document.getElementById('tip');
   if (tip) {
     attempt('pointing at a station shows its values', function () {
-      var pins = Array.prototype.slice.call(document.querySelectorAll('#plan .pp[data-item] .station-dot'));
+      var frame = document.querySelector('#plan .frame').getBoundingClientRect();
+      var pins = Array.prototype.slice.call(document.querySelectorAll('#plan .pp[data-item] .station-dot'))
+          .filter(function (p) {
+            var r = p.getBoundingClientRect(), x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+            return x > frame.left && x < frame.right && y > frame.top && y < frame.bottom;
+          });
       if (!pins.length) return 'no station on the plan';
-      var dot = pins[Math.floor(pins.length / 2)];
-      dot.scrollIntoView({ block: 'center' });
-      var r = dot.getBoundingClientRect(), x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-      var under = document.elementFromPoint(x, y);
-      if (!under || !under.closest('[data-item]')) return 'nothing to point at under the station';
+      // A station whose dot is not under another one's (stations a few
+      // pixels apart on the plan overlap there).
+      var item = null, pin = null, x = 0, y = 0, under = null;
+      for (var k = 0; k < pins.length && !item; k++) {
+        var dot = pins[(Math.floor(pins.length / 2) + k) % pins.length];
+        dot.scrollIntoView({ block: 'center' });
+        var r = dot.getBoundingClientRect();
+        x = (r.left + r.right) / 2; y = (r.top + r.bottom) / 2;
+        under = document.elementFromPoint(x, y);
+        pin = dot.closest('[data-item]');
+        if (under && under.closest('[data-item]') &&
+            under.closest('[data-item]').getAttribute('data-item') === pin.getAttribute('data-item'))
+          item = under.closest('[data-item]');
+      }
+      if (!item) return 'every station is covered by something else';
       under.dispatchEvent(new MouseEvent('mouseover', { bubbles: true, clientX: x, clientY: y }));
-      var item = under.closest('[data-item]');
-      if (item.getAttribute('data-item') !== dot.closest('[data-item]').getAttribute('data-item'))
-        return 'the station is covered by ' + item.outerHTML.slice(0, 120);
-      var title = item.querySelector('title').textContent;
+      var title = pin.querySelector('title').textContent;
       var name = title.split('\n')[0];
       if (getComputedStyle(tip).display === 'none') return 'no values shown';
       var t = tip.textContent;
@@ -100,6 +114,30 @@
       if (!position || t.indexOf(position[1]) < 0) return 'the position is not shown: ' + t;
       if (!document.querySelector('#profile [data-item="' + item.getAttribute('data-item') + '"].hi'))
         return 'the station is not marked in the profile';
+    });
+  }
+
+  if (tip && !location.hash) {
+    attempt('zooming the profile zooms the plan with it, and a double click undoes it', function () {
+      var axis = document.getElementById('distance-axis'), world = document.getElementById('plan-world');
+      var before = axis.textContent;
+      var lane = document.querySelector('#profile .frame');
+      lane.scrollIntoView({ block: 'center' });
+      var r = lane.getBoundingClientRect(), x = r.left + r.width * 0.4, y = (r.top + r.bottom) / 2;
+      for (var i = 0; i < 6; i++)
+        svg.dispatchEvent(new WheelEvent('wheel', { deltaY: -300, clientX: x, clientY: y, bubbles: true, cancelable: true }));
+      if (axis.textContent === before) return 'the distance axis did not change';
+      var m = world.getAttribute('transform');
+      if (!m || !/matrix\(([0-9.]+)/.test(m) || +/matrix\(([0-9.]+)/.exec(m)[1] <= 1) return 'the plan did not zoom: ' + m;
+      var names = texts('.station-name').map(screenBox);
+      for (var a = 0; a < names.length; a++)
+        for (var b = a + 1; b < names.length; b++) {
+          var w = Math.min(names[a].x1, names[b].x1) - Math.max(names[a].x0, names[b].x0);
+          var h = Math.min(names[a].y1, names[b].y1) - Math.max(names[a].y0, names[b].y0);
+          if (w > 0.5 && h > 0.5) return 'names overlap once zoomed';
+        }
+      svg.dispatchEvent(new MouseEvent('dblclick', { bubbles: true, clientX: x, clientY: y }));
+      if (axis.textContent !== before) return 'a double click did not bring back the whole stretch';
     });
   }
 
