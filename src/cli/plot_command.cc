@@ -106,9 +106,11 @@ int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err)
     return fail(err, "cannot tell what to draw from '" + o.output.string() +
                          "': name it FILE.svg for a picture or FILE.html for a page");
 
-  const fs::path dir = o.dir.empty() ? fs::path(".") : o.dir;
+  // Files here are named by their names alone.
+  const fs::path& dir = o.dir;
   std::error_code ec;
-  if (!fs::is_directory(dir, ec)) return fail(err, "no folder " + dir.string());
+  if (!fs::is_directory(dir.empty() ? fs::path(".") : dir, ec))
+    return fail(err, "no folder " + dir.string());
 
   // Which scenario: as named, or the one the folder holds.
   Names names;
@@ -116,19 +118,21 @@ int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err)
     names = {*o.line_name, *o.train_number};
   } else {
     std::vector<Names> found;
-    for (const Names& n : scenarios_in(dir))
+    for (const Names& n : scenarios_in(dir.empty() ? fs::path(".") : dir))
       if ((!o.line_name || n.line == *o.line_name) &&
           (!o.train_number || n.train == *o.train_number))
         found.push_back(n);
     if (found.empty())
-      return fail(err, dir.string() + " holds no compiled scenario (no LINE_TRAIN.sim file" +
+      return fail(err, (dir.empty() ? "this folder" : dir.string()) +
+                           " holds no compiled scenario (no LINE_TRAIN.sim file" +
                            (o.line_name || o.train_number ? " of that name" : "") + ")");
     if (found.size() > 1) {
       std::string list;
       for (size_t i = 0; i < found.size() && i < 4; ++i)
         list += (i ? ", " : "") + timetable_name(found[i].line, found[i].train);
       if (found.size() > 4) list += ", ...";
-      return fail(err, dir.string() + " holds " + std::to_string(found.size()) +
+      return fail(err, (dir.empty() ? "this folder" : dir.string()) + " holds " +
+                           std::to_string(found.size()) +
                            " compiled scenarios (" + list +
                            "): name one with --line-name and --train-number");
     }

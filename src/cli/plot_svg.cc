@@ -1,6 +1,7 @@
 #include "cli/plot_svg.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -199,7 +200,7 @@ class Drawing {
   Px plan_px(const PlotPoint& p) const { return {ox_ + s_ * p.x, oy_ - s_ * p.y}; }
 
   void lay_out_plan() {
-    plan_box_ = {kLeft, kPlanTop, kLeft + kInner, kPlanTop + 120};
+    plan_box_ = {kLeft, kPlanTop, kLeft + kInner, kPlanTop + 64};
     if (!d_.has_plan()) return;
     double x0 = std::numeric_limits<double>::infinity(), x1 = -x0, y0 = x0, y1 = -x0;
     for (int32_t m = d_.from; m <= d_.to; ++m) {
@@ -707,7 +708,7 @@ class Drawing {
     }
   }
 
-  void panel_frame(std::ostream& o, double top, double h, const std::string& title) const {
+  void panel_frame(std::ostream& o, double top, double h, const std::string& title) {
     o << "<rect class=\"frame\" x=\"" << fmt(kLeft) << "\" y=\"" << fmt(top) << "\" width=\""
       << fmt(kInner) << "\" height=\"" << fmt(h) << "\"/>\n";
     panel_titles_.push_back({top, title});
@@ -902,11 +903,10 @@ class Drawing {
     o << "</g>\n";
   }
 
- public:
-  // Kept for the page script, which lays the names out again as it zooms.
+  // Where the station names in the profile start, reading upward; the page
+  // script lays them out again from there as it zooms.
   double station_label_bottom() const { return lane_top_ - 27; }
 
- private:
   std::string station_leader(double anchor, double label) const {
     return fmt(anchor) + ',' + fmt(lane_top_) + ' ' + fmt(anchor) + ',' + fmt(lane_top_ - 8) + ' ' +
            fmt(label) + ',' + fmt(lane_top_ - 20) + ' ' + fmt(label) + ',' + fmt(lane_top_ - 25);
@@ -1053,7 +1053,7 @@ class Drawing {
   std::vector<Item> items_;
   std::vector<int> station_items_;        // item of each station
   std::vector<int> lineside_items_;  // item of each lineside mark
-  mutable std::vector<std::pair<double, std::string>> panel_titles_;
+  std::vector<std::pair<double, std::string>> panel_titles_;  // top of a panel, its title
 };
 
 }  // namespace

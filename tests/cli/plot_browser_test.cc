@@ -37,6 +37,8 @@ using testing::TempDir;
 
 #ifndef _WIN32
 
+// The browser SCENARIOC_CHROMIUM names (set empty: none), or the first
+// Chromium on the PATH.
 fs::path find_chromium() {
   if (const char* named = std::getenv("SCENARIOC_CHROMIUM")) return named;
   const char* path = std::getenv("PATH");
