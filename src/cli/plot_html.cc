@@ -444,9 +444,10 @@ constexpr const char* kPageScript = R"JS(
       }
       return;
     }
-    showReadout(p);
+    showCursor(p);
     moveTip(e);
   });
+  svg.addEventListener('pointerleave', function () { showCursor(null); });
   function endDrag(e) { if (drag && drag.id === e.pointerId) drag = null; }
   svg.addEventListener('pointerup', endDrag);
   svg.addEventListener('pointercancel', endDrag);
@@ -482,12 +483,74 @@ constexpr const char* kPageScript = R"JS(
     for (var i = 0; i < runs.length; i += 3) if (m >= runs[i] && m < runs[i + 1]) return runs[i + 2];
     return runs.length ? runs[runs.length - 1] : 0;
   }
-  function showReadout(p) {
-    if (region(p) !== 'profile') { readout.textContent = ''; return; }
-    var m = Math.round(span.a + (p.x - D.left) / D.inner * (span.b - span.a));
+  // The same place on both: a hairline across the profile, a ring on the
+  // plan, and its values above the drawing.
+  var NS = 'http://www.w3.org/2000/svg';
+  var hairline = document.createElementNS(NS, 'line');
+  hairline.setAttribute('stroke', '#c0392b');
+  hairline.setAttribute('stroke-dasharray', '4 3');
+  hairline.setAttribute('pointer-events', 'none');
+  hairline.setAttribute('display', 'none');
+  document.getElementById('profile').appendChild(hairline);
+  var ring = document.createElementNS(NS, 'circle');
+  ring.setAttribute('r', '7');
+  ring.setAttribute('fill', 'none');
+  ring.setAttribute('stroke', '#c0392b');
+  ring.setAttribute('stroke-width', '2');
+  ring.setAttribute('pointer-events', 'none');
+  ring.setAttribute('display', 'none');
+  ring.setAttribute('clip-path', 'url(#plan-clip)');
+  if (P) document.getElementById('plan').appendChild(ring);
+
+  // The plan point of a metre, between the two samples around it.
+  function samplePoint(m) {
+    var S = D.samples, lo = 0, hi = S.length / 3 - 1;
+    if (hi < 0 || m < S[0] || m > S[hi * 3]) return null;
+    while (hi - lo > 1) {
+      var mid = (lo + hi) >> 1;
+      if (S[mid * 3] <= m) lo = mid; else hi = mid;
+    }
+    var m0 = S[lo * 3], m1 = S[hi * 3], t = m1 > m0 ? (m - m0) / (m1 - m0) : 0;
+    return [S[lo * 3 + 1] + t * (S[hi * 3 + 1] - S[lo * 3 + 1]), S[lo * 3 + 2] + t * (S[hi * 3 + 2] - S[lo * 3 + 2])];
+  }
+  // The metre of the track nearest a point of the plan, if it is near.
+  function metreNear(p) {
+    var best = 20 * 20, m = null, S = D.samples;
+    for (var i = 0; i < S.length; i += 3) {
+      var s = toScreen(S[i + 1], S[i + 2]), d = (s[0] - p.x) * (s[0] - p.x) + (s[1] - p.y) * (s[1] - p.y);
+      if (d < best) { best = d; m = S[i]; }
+    }
+    return m;
+  }
+  function showCursor(p) {
+    var where = p ? region(p) : null, m = null;
+    if (where === 'profile') m = Math.round(span.a + (p.x - D.left) / D.inner * (span.b - span.a));
+    else if (where === 'plan') m = metreNear(p);
+    if (m === null) {
+      readout.textContent = '';
+      hairline.setAttribute('display', 'none');
+      ring.setAttribute('display', 'none');
+      return;
+    }
     var g = valueAt(D.gradients, m);
     readout.textContent = kmText(m) + ' \u00b7 height ' + fmt(heightAt(m), 1) + ' m \u00b7 gradient ' +
         (g > 0 ? '+' : '') + g + ' \u2030 \u00b7 line speed ' + valueAt(D.speeds, m) + ' km/h';
+    var x = xOf(m);
+    if (x >= D.left && x <= D.left + D.inner) {
+      hairline.setAttribute('x1', x); hairline.setAttribute('x2', x);
+      hairline.setAttribute('y1', Q.laneTop); hairline.setAttribute('y2', Q.axisY);
+      hairline.removeAttribute('display');
+    } else {
+      hairline.setAttribute('display', 'none');
+    }
+    var at = P ? samplePoint(m) : null;
+    if (at) {
+      var s = toScreen(at[0], at[1]);
+      ring.setAttribute('cx', s[0]); ring.setAttribute('cy', s[1]);
+      ring.removeAttribute('display');
+    } else {
+      ring.setAttribute('display', 'none');
+    }
   }
 
   var hovered = null;

@@ -433,7 +433,7 @@ class Drawing {
                    page_ ? 3 : 2);
   }
 
-  static constexpr double kMaxZoom = 64;
+  static constexpr double kMaxZoom = 256;
 
   void draw_plan(std::ostream& o) {
     const Box& f = plan_box_;

@@ -192,6 +192,7 @@ class PlotInBrowser : public ::testing::Test {
                                        "station names stay on the page"};
     if (hash.empty()) wanted.push_back("track spans the plan");
     if (page) wanted.push_back("pointing at a station shows its values");
+    if (page) wanted.push_back("pointing along the profile marks the place on the plan");
     if (page && hash.empty())
       wanted.push_back("zooming the profile zooms the plan with it, and a double click undoes it");
     for (const std::string& w : wanted)

@@ -117,6 +117,23 @@
     });
   }
 
+  if (tip && document.getElementById('plan-world')) {
+    attempt('pointing along the profile marks the place on the plan', function () {
+      var lane = document.querySelector('#profile .frame');
+      lane.scrollIntoView({ block: 'center' });
+      var r = lane.getBoundingClientRect(), x = r.left + r.width * 0.5, y = r.top + 3;
+      svg.dispatchEvent(new PointerEvent('pointermove', { bubbles: true, clientX: x, clientY: y }));
+      var said = document.getElementById('readout').textContent;
+      if (!/^km \d+\+\d{3} .*height .*gradient .*line speed \d+ km\/h$/.test(said)) return 'the values read: ' + said;
+      var rings = Array.prototype.slice.call(document.querySelectorAll('#plan > circle')).filter(shown);
+      if (rings.length !== 1) return 'no mark on the plan';
+      var frame = document.querySelector('#plan .frame').getBoundingClientRect();
+      var ring = rings[0].getBoundingClientRect();
+      if (ring.left < frame.left || ring.right > frame.right || ring.top < frame.top || ring.bottom > frame.bottom)
+        return 'the mark is off the plan';
+    });
+  }
+
   if (tip && !location.hash) {
     attempt('zooming the profile zooms the plan with it, and a double click undoes it', function () {
       var axis = document.getElementById('distance-axis'), world = document.getElementById('plan-world');
