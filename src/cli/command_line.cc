@@ -58,7 +58,7 @@ std::optional<std::string> parse_arguments(const CommandSpec& spec,
     } else if (eq != std::string::npos) {
       parsed.options[key] = a.substr(eq + 1);
     } else {
-      if (i + 1 >= args.size()) return "option '" + key + "' needs a value";
+      if (i + 1 >= args.size()) return "option '" + name + "' needs a value";
       parsed.options[key] = args[++i];
     }
   }

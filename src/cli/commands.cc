@@ -9,6 +9,7 @@
 #include "cli/explain.h"
 #include "cli/dump.h"
 #include "cli/file_sources.h"
+#include "cli/plot_command.h"
 #include "cli/report.h"
 #include "cli/run.h"
 #include "compiler/text_encoding.h"
@@ -200,6 +201,21 @@ const std::vector<CommandSpec>& command_table() {
        {}, 1, 1,
        [](const Arguments& a, IO& io) {
          return dump_command(a.positional[0], a.has("--json"), a.has("--all"), io.out, io.err);
+       }},
+      {"plot", "", "draws a compiled scenario: the plan of the track and the profile along it",
+       "Draws from the three compiled files in DIR (default: here), named as for\n"
+       "compile or taken from the folder when it holds one scenario. FILE.svg is a\n"
+       "picture; FILE.html a page that pans, zooms and shows a row's values on hover.",
+       {{"--output", "FILE", "the picture (.svg) or page (.html) to write", "-o"},
+        {"--dir", "DIR", "the folder of the compiled files"},
+        kLineNameOption, kTrainNumberOption,
+        {"--from", "M", "draw from metre M"},
+        {"--to", "M", "draw up to metre M"}},
+       {}, 0, 0,
+       [](const Arguments& a, IO& io) {
+         PlotOptions o;
+         if (std::string e = plot_options(a, o); !e.empty()) return usage_error(io.err, e);
+         return plot_command(o, io.out, io.err);
        }},
   };
   return table;

@@ -1,0 +1,194 @@
+#include "cli/plot_command.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <ostream>
+
+#include "cli/plot_html.h"
+#include "cli/plot_svg.h"
+#include "cli/report.h"
+#include "cli/run.h"
+#include "model/file_names.h"
+#include "model/rounding.h"
+#include "platform/file_io.h"
+
+namespace scenarioc {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int32_t kRunOff = 7000;  // metres of route beyond the line's length
+
+std::optional<int32_t> metres(const std::string& s) {
+  int32_t v = 0;
+  const char* end = s.data() + s.size();
+  const auto [p, ec] = std::from_chars(s.data(), end, v);
+  if (ec != std::errc() || p != end) return std::nullopt;
+  return v;
+}
+
+std::string lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+struct Names {
+  std::string line, train;
+};
+
+// The scenarios whose timetable file (L_T.sim) lies in `dir`.
+std::vector<Names> scenarios_in(const fs::path& dir) {
+  std::vector<Names> found;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() <= 4 || name.compare(name.size() - 4, 4, ".sim") != 0) continue;
+    if (!it->is_regular_file(ec)) continue;
+    const std::string stem = name.substr(0, name.size() - 4);
+    const size_t cut = stem.rfind('_');
+    if (cut == std::string::npos || cut == 0 || cut + 1 == stem.size()) continue;
+    found.push_back({stem.substr(0, cut), stem.substr(cut + 1)});
+  }
+  std::sort(found.begin(), found.end(), [](const Names& a, const Names& b) {
+    return a.line != b.line ? a.line < b.line : a.train < b.train;
+  });
+  return found;
+}
+
+int fail(std::ostream& err, const std::string& message) {
+  report_fatal(err, message);
+  return kExitEndedEarly;
+}
+
+// The whole of a file, or nothing when it is not there.
+std::optional<std::string> read_if_there(const fs::path& p) {
+  std::error_code ec;
+  if (!fs::exists(p, ec)) return std::nullopt;
+  return read_file(p);
+}
+
+}  // namespace
+
+std::string plot_options(const Arguments& args, PlotOptions& o) {
+  o.dir = args.value("--dir").value_or("");
+  o.line_name = args.value("--line-name");
+  o.train_number = args.value("--train-number");
+  o.output = args.value("--output").value_or("");
+  for (const char* bound : {"--from", "--to"}) {
+    const std::optional<std::string> v = args.value(bound);
+    if (!v) continue;
+    const std::optional<int32_t> m = metres(*v);
+    if (!m)
+      return "option '" + std::string(bound) + "' needs a whole number of metres, not '" + *v + "'";
+    (std::string_view(bound) == "--from" ? o.range.from : o.range.to) = m;
+  }
+  if (o.output.empty()) return "plot needs an output file: -o FILE.svg or -o FILE.html";
+  return "";
+}
+
+int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err) {
+  const std::string ext = lower(o.output.extension().string());
+  const bool page = ext == ".html" || ext == ".htm";
+  if (!page && ext != ".svg")
+    return fail(err, "cannot tell what to draw from '" + o.output.string() +
+                         "': name it FILE.svg for a picture or FILE.html for a page");
+
+  // Files here are named by their names alone.
+  const fs::path& dir = o.dir;
+  std::error_code ec;
+  if (!fs::is_directory(dir.empty() ? fs::path(".") : dir, ec))
+    return fail(err, "no folder " + dir.string());
+
+  // Which scenario: as named, or the one the folder holds.
+  Names names;
+  if (o.line_name && o.train_number) {
+    names = {*o.line_name, *o.train_number};
+  } else {
+    std::vector<Names> found;
+    for (const Names& n : scenarios_in(dir.empty() ? fs::path(".") : dir))
+      if ((!o.line_name || n.line == *o.line_name) &&
+          (!o.train_number || n.train == *o.train_number))
+        found.push_back(n);
+    if (found.empty())
+      return fail(err, (dir.empty() ? "this folder" : dir.string()) +
+                           " holds no compiled scenario (no LINE_TRAIN.sim file" +
+                           (o.line_name || o.train_number ? " of that name" : "") + ")");
+    if (found.size() > 1) {
+      std::string list;
+      for (size_t i = 0; i < found.size() && i < 4; ++i)
+        list += (i ? ", " : "") + timetable_name(found[i].line, found[i].train);
+      if (found.size() > 4) list += ", ...";
+      return fail(err, (dir.empty() ? "this folder" : dir.string()) + " holds " +
+                           std::to_string(found.size()) +
+                           " compiled scenarios (" + list +
+                           "): name one with --line-name and --train-number");
+    }
+    names = found.front();
+  }
+
+  const fs::path timetable_path = dir / timetable_name(names.line, names.train);
+  const fs::path route_path = dir / route_name(names.line, names.train);
+  const fs::path plan_path = dir / line_plan_name(names.line);
+  Timetable rows;
+  std::vector<RouteCell> route;
+  std::optional<DecodedPlan> plan;
+  const fs::path* reading = &timetable_path;
+  try {
+    const std::optional<std::string> timetable_bytes = read_if_there(timetable_path);
+    if (!timetable_bytes) return fail(err, "no compiled scenario: " + timetable_path.string() + " is missing");
+    rows = decode_timetable(*timetable_bytes);
+    reading = &route_path;
+    const std::optional<std::string> route_bytes = read_if_there(route_path);
+    if (!route_bytes) return fail(err, "no compiled scenario: " + route_path.string() + " is missing");
+    route = decode_route(*route_bytes);
+    reading = &plan_path;
+    if (const std::optional<std::string> plan_bytes = read_if_there(plan_path))
+      plan = decode_line_plan(*plan_bytes);
+  } catch (const FormatError& e) {
+    return fail(err, reading->string() + " is damaged: " + e.what());
+  } catch (const FileError& e) {
+    return fail(err, "cannot read " + e.path().string() + ": " + e.reason());
+  }
+
+  // The three files of one compile agree on the length of the route: the
+  // timetable keeps the line's length, the route has a cell every 50 m of
+  // it and the run-off, the plan a point every metre.
+  const int32_t cells_last = static_cast<int32_t>(route.size()) - 1;
+  const int64_t length = rows[kTrainDataRow].stop_pos;
+  if (cell_of(length + kRunOff) != cells_last)
+    return fail(err, timetable_path.string() + " and " + route_path.string() +
+                         " do not belong together: a line of " + std::to_string(length) +
+                         " m has " + std::to_string(cell_of(length + kRunOff) + 1) +
+                         " route cells, not " + std::to_string(route.size()) +
+                         "; compile the scenario again");
+  if (plan && plan->last_metre() != length + kRunOff)
+    return fail(err, plan_path.string() + " does not belong to " + timetable_path.string() +
+                         ": it holds " + std::to_string(plan->last_metre() + 1) +
+                         " metres of plan, a line of " + std::to_string(length) + " m has " +
+                         std::to_string(length + kRunOff + 1) + "; compile the scenario again");
+
+  if (!plan)
+    err << "scenarioc: note: no " << plan_path.string() << ": the plan of the track is left out\n";
+  std::string caption = "Drawn by scenarioc from " + timetable_path.filename().string() + ", " +
+                        route_path.filename().string();
+  caption += plan ? " and " + plan_path.filename().string() + "."
+                  : " (no " + plan_path.filename().string() + ": no plan drawn).";
+  std::string drawing;
+  try {
+    const PlotData d = plot_data(route, rows, plan ? &*plan : nullptr, o.range);
+    drawing = page ? plot_html(d, caption) : plot_svg(d, caption);
+  } catch (const PlotRangeError& e) {
+    return fail(err, e.what());
+  } catch (const FormatError& e) {
+    return fail(err, plan_path.string() + " is damaged: " + e.what());
+  }
+  try {
+    replace_file(o.output, drawing);
+  } catch (const FileError& e) {
+    return fail(err, "cannot write " + e.path().string() + ": " + e.reason());
+  }
+  return kExitSuccess;
+}
+
+}  // namespace scenarioc

@@ -1,0 +1,222 @@
+#include "cli/plot_data.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace scenarioc {
+namespace {
+
+bool cleared(const ScenarioRecord& r) {
+  return r.type == 0 && r.start_pos == 0 && r.stop_pos == 0 && r.position == 0 &&
+         r.byte_a == 0 && r.text.empty() && r.int_a == 0 && r.int_b == 0 && r.int_c == 0 &&
+         r.int_d == 0 && r.int_e == 0 && r.byte_e == 0 && r.byte_f == 0 && r.byte_c == 0 &&
+         r.byte_d == 0 && r.time_s == 0;
+}
+
+// Runs of one value over the cells that meet [from, to), clipped to it.
+template <typename Value>
+std::vector<ValueRun> runs(const std::vector<RouteCell>& route, int32_t from, int32_t to,
+                           Value value) {
+  std::vector<ValueRun> out;
+  const size_t first = static_cast<size_t>(from / kCellMetres);
+  for (size_t c = first; c < route.size(); ++c) {
+    const int32_t a = std::max(from, static_cast<int32_t>(c) * kCellMetres);
+    const int32_t b = std::min(to, static_cast<int32_t>(c + 1) * kCellMetres);
+    if (a >= b) break;
+    const int v = value(route[c]);
+    if (!out.empty() && out.back().value == v && out.back().to == a)
+      out.back().to = b;
+    else
+      out.push_back({a, b, v});
+  }
+  return out;
+}
+
+int gradient_of(const RouteCell& c) { return static_cast<int>(c.gradient) - 100; }
+
+LinesideKind lineside_kind(uint8_t kind, bool& known) {
+  known = true;
+  switch (kind) {
+    case kSignal: return LinesideKind::kSignal;
+    case kSpeedBoard: return LinesideKind::kSpeedBoard;
+    case kWarningBoard: return LinesideKind::kSlowDownWarning;
+    case kSlowDownStart: return LinesideKind::kSlowDownStart;
+    case kSlowDownEnd: return LinesideKind::kSlowDownEnd;
+    case kSign: return LinesideKind::kSign;
+    case kPointWithValue:
+    case kPointWithoutValue: return LinesideKind::kPoint;
+    default: known = false; return LinesideKind::kSignal;
+  }
+}
+
+size_t element_bytes(const PlanValue& v) {
+  switch (v.tag) {
+    case TrackPlan::Tag::kInteger: return 4;
+    case TrackPlan::Tag::kDouble: return 10;
+    default: return 2;
+  }
+}
+
+// Where the coordinate of a metre lies in the line plan file, for the
+// message about a point that is no number.
+uint64_t offset_of(const DecodedPlan& plan, bool y, int32_t metre) {
+  uint64_t at = 0;
+  if (y)
+    for (const PlanValue& v : plan.x) at += element_bytes(v);
+  const std::vector<PlanValue>& block = y ? plan.y : plan.x;
+  for (int32_t m = 0; m < metre; ++m) at += element_bytes(block[static_cast<size_t>(m)]);
+  return at;
+}
+
+}  // namespace
+
+const char* lineside_name(LinesideKind kind) {
+  switch (kind) {
+    case LinesideKind::kSignal: return "signal";
+    case LinesideKind::kSpeedBoard: return "speed board";
+    case LinesideKind::kSlowDownWarning: return "slow-down warning board";
+    case LinesideKind::kSlowDownStart: return "slow-down start";
+    case LinesideKind::kSlowDownEnd: return "slow-down end";
+    case LinesideKind::kSign: return "sign";
+    case LinesideKind::kPoint: return "abbattimento point";
+  }
+  return "";
+}
+
+std::string text_for_display(const std::string& windows_1252) {
+  // Windows-1252 bytes 0x80 to 0x9F; 0 where the code page leaves one unset.
+  static constexpr char16_t kHigh[32] = {
+      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+  std::string out;
+  for (unsigned char b : windows_1252) {
+    char32_t c = b;
+    if (b >= 0x80 && b < 0xA0) c = kHigh[b - 0x80] ? kHigh[b - 0x80] : 0xFFFD;
+    if (c < 0x20 && c != '\t') c = 0xFFFD;  // no place in XML
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::optional<PlotPoint> PlotData::point_at(int32_t metre) const {
+  const int64_t i = static_cast<int64_t>(metre) - track_from;
+  if (i < 0 || i >= static_cast<int64_t>(track.size())) return std::nullopt;
+  return track[static_cast<size_t>(i)];
+}
+
+PlotData plot_data(const std::vector<RouteCell>& route, const Timetable& rows,
+                   const DecodedPlan* plan, const PlotRange& range) {
+  PlotData d;
+  d.line_name = text_for_display(rows[kLineRow].text);
+  d.train_number = text_for_display(rows[kTrainRow].text);
+  d.route_length = rows[kTrainDataRow].stop_pos;
+  // The gradient and speed tails stop short of the last two cells, which
+  // hold nothing the line file gave.
+  d.data_end = std::max<int32_t>(0, static_cast<int32_t>(route.size()) - 3) * kCellMetres;
+  if (d.data_end <= 0) throw PlotRangeError("the route holds no stretch of line to draw");
+
+  d.from = range.from.value_or(0);
+  if (d.from < 0) throw PlotRangeError("--from must not be negative");
+  if (d.from >= d.data_end)
+    throw PlotRangeError("--from " + std::to_string(d.from) + " lies beyond the line, which ends at " +
+                         std::to_string(d.data_end) + " m");
+  if (range.to) {
+    d.to = std::min(*range.to, d.data_end);
+  } else {
+    d.to = d.route_length > d.from && d.route_length <= d.data_end ? d.route_length : d.data_end;
+  }
+  if (d.to <= d.from)
+    throw PlotRangeError("--to " + std::to_string(d.to) + " must lie after --from " +
+                         std::to_string(d.from));
+
+  // The plan: metres from 0 up to the first one the compiler left empty.
+  if (plan) {
+    const int32_t metres = static_cast<int32_t>(std::min(plan->x.size(), plan->y.size()));
+    int32_t valid = 0;
+    while (valid < metres && plan->x[static_cast<size_t>(valid)].tag != TrackPlan::Tag::kEmpty &&
+           plan->y[static_cast<size_t>(valid)].tag != TrackPlan::Tag::kEmpty)
+      ++valid;
+    const int32_t length = d.to - d.from;
+    const int32_t first = std::max(0, d.from - length);
+    const int32_t last = std::min(valid - 1, d.to + length);
+    if (last >= d.from && first <= last) {
+      d.track_from = first;
+      d.track.reserve(static_cast<size_t>(last - first + 1));
+      for (int32_t m = first; m <= last; ++m) {
+        const PlanValue& x = plan->x[static_cast<size_t>(m)];
+        const PlanValue& y = plan->y[static_cast<size_t>(m)];
+        if (!std::isfinite(x.value) || !std::isfinite(y.value)) {
+          const bool in_y = std::isfinite(x.value);
+          throw FormatError(offset_of(*plan, in_y, m),
+                            "the line plan's " + std::string(in_y ? "Y" : "X") + " of metre " +
+                                std::to_string(m) + " is not a number");
+        }
+        d.track.push_back({x.value, y.value});
+      }
+    }
+  }
+
+  // Station rows grow from row 1 until the first cleared row; sign rows,
+  // which grow down from row 80, are the rows a sign cell names.
+  std::vector<bool> sign_row(kScenarioRows, false);
+  for (const RouteCell& c : route)
+    if (c.kind == kSign && c.code1 > 0 && c.code1 < kScenarioRows) sign_row[c.code1] = true;
+  for (int r = 1; r <= kFirstSignRow; ++r) {
+    const ScenarioRecord& rec = rows[static_cast<size_t>(r)];
+    if (sign_row[static_cast<size_t>(r)] || cleared(rec)) break;
+    if (rec.position < d.from || rec.position > d.to) continue;
+    StationMark s;
+    s.row = r;
+    s.name = text_for_display(rec.text);
+    s.record = rec;
+    s.stops = rec.type < 25;
+    s.at = d.point_at(rec.position);
+    d.stations.push_back(std::move(s));
+  }
+
+  for (size_t c = 0; c < route.size(); ++c) {
+    bool known = false;
+    const LinesideKind kind = lineside_kind(route[c].kind, known);
+    if (!known) continue;
+    // A point lies on the cell of its position; every other item one cell on.
+    const int32_t cell = static_cast<int32_t>(c);
+    const int32_t position = (kind == LinesideKind::kPoint ? cell : cell - 1) * kCellMetres;
+    if (position < d.from || position > d.to) continue;
+    LinesideMark m;
+    m.kind = kind;
+    m.cell = cell;
+    m.position = position;
+    m.values = route[c];
+    if (kind == LinesideKind::kSign && m.values.code1 > 0 && m.values.code1 < kScenarioRows)
+      m.text = text_for_display(rows[static_cast<size_t>(m.values.code1)].text);
+    m.at = d.point_at(position);
+    d.lineside.push_back(std::move(m));
+  }
+
+  d.gradients = runs(route, d.from, d.to, gradient_of);
+  d.speeds = runs(route, d.from, d.to, [](const RouteCell& c) { return c.speed_limit * 5; });
+  std::vector<ValueRun> mountains =
+      runs(route, d.from, d.to, [](const RouteCell& c) { return static_cast<int>(c.mountain); });
+  for (const ValueRun& r : mountains)
+    if (r.value != 0) d.mountains.push_back(r);
+
+  double h = 0;
+  for (int32_t c = 0; c * kCellMetres < d.from && static_cast<size_t>(c) < route.size(); ++c)
+    h += gradient_of(route[static_cast<size_t>(c)]) *
+         std::min(kCellMetres, d.from - c * kCellMetres) / 1000.0;
+  d.height_at_from = h;
+  return d;
+}
+
+}  // namespace scenarioc
