@@ -41,7 +41,35 @@ size_t decode(const std::string& s, size_t i, uint32_t& cp) {
   return n;
 }
 
+void put_utf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | cp >> 6));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xE0 | cp >> 12));
+    out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
 }  // namespace
+
+std::optional<std::string> windows_1252_to_utf8(const std::string& bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (char ch : bytes) {
+    const uint8_t b = static_cast<uint8_t>(ch);
+    uint32_t cp = b;
+    if (b >= 0x80 && b < 0xA0) {
+      cp = kHigh[b - 0x80];
+      if (cp == 0) return std::nullopt;
+    }
+    put_utf8(out, cp);
+  }
+  return out;
+}
 
 std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::string& label) {
   bool beyond_ascii = false;

@@ -19,4 +19,8 @@ struct EncodingProblem {
 // ASCII. Returns the first character that has no Windows-1252 form.
 std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::string& label);
 
+// The other way: Windows-1252 bytes as UTF-8, for texts going back into a
+// source. None when a byte has no character (0x81, 0x8D, 0x8F, 0x90, 0x9D).
+std::optional<std::string> windows_1252_to_utf8(const std::string& bytes);
+
 }  // namespace scenarioc
