@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/builtin_files.h"
+#include "cli/decompile.h"
 #include "cli/file_sources.h"
 #include "cli/report.h"
 #include "cli/run.h"
@@ -210,6 +211,11 @@ int run_command_line(const std::vector<std::string>& args, std::ostream& out,
     if (args[0] == "compile") return compile_command(args, true, out, err);
     if (args[0] == "check") return compile_command(args, false, out, err);
     if (args[0] == "emit") return emit_command(args, err);
+    if (args[0] == "decompile") {
+      DecompileOptions o;
+      if (std::string e = parse_decompile_options(args, 1, o); !e.empty()) return usage_error(err, e);
+      return decompile_command(o, out, err);
+    }
   }
   return builtin_run(args, out, err);
 }

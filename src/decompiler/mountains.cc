@@ -1,0 +1,204 @@
+#include "decompiler/mountains.h"
+
+#include <algorithm>
+
+namespace scenarioc {
+namespace {
+
+constexpr int kMostStretches = kMountainEntries - 1;  // 80
+// A stretch starting within 150 m (three cells) of the end of the stretch
+// called before it stores type 3: cells s and e' + 1 must lie 4 cells apart.
+constexpr int64_t kCloseCells = 4;
+
+// Cells s to e, all of type v. A marked stretch sets a marker every fourth
+// cell counted from s: s + 3, s + 7, ... The cells from `own` on take their
+// type from this stretch; those before it are painted over by later calls.
+struct Piece {
+  int64_t s = 0, e = 0, own = 0;
+  uint8_t v = 0;
+  bool marked = false;
+  std::vector<size_t> after;  // pieces that must be called after this one
+  int waiting = 0;            // pieces that must be called before it, not yet called
+  bool called = false;
+};
+
+class Solver {
+ public:
+  explicit Solver(const std::vector<RouteCell>& route) : route_(route) {
+    last_ = static_cast<int64_t>(route.size()) - 1;
+  }
+
+  MountainLines solve();
+
+ private:
+  uint8_t type(int64_t c) const { return route_[static_cast<size_t>(c)].mountain; }
+  uint8_t kind(int64_t c) const { return route_[static_cast<size_t>(c)].kind; }
+  bool marker(int64_t c) const { return kind(c) == kMountainMarker; }
+
+  // The last cell up to `limit` that a marked stretch with its fourth cells
+  // congruent to `lattice` can cover from `from` on: every marker on its
+  // fourth cells, none of its fourth cells without an occupant (a marker is
+  // only ever replaced by another occupant, never removed).
+  int64_t marked_reach(int64_t from, int64_t lattice, int64_t limit) const {
+    int64_t e = from - 1;
+    for (int64_t c = from; c <= limit; ++c) {
+      const bool fourth = (c - lattice) % 4 == 0;
+      if (fourth ? kind(c) == kEmpty : marker(c)) break;
+      e = c;
+    }
+    return e;
+  }
+
+  int64_t next_marker(int64_t from, int64_t limit) const {
+    for (int64_t c = from; c <= limit; ++c)
+      if (marker(c)) return c;
+    return limit + 1;
+  }
+
+  void cover_run(int64_t a, int64_t b, uint8_t v);
+  void order_repaints();
+
+  const std::vector<RouteCell>& route_;
+  int64_t last_ = 0;
+  std::vector<Piece> pieces_;
+  std::string problem_;
+};
+
+// Lays the pieces of one run of equal types, left to right; a run of type
+// 0 needs pieces only where markers lie.
+void Solver::cover_run(int64_t a, int64_t b, uint8_t v) {
+  int64_t cur = a;
+  while (cur <= b) {
+    const int64_t reach_marked = marked_reach(cur, cur + 3, b);
+    const int64_t reach_plain = next_marker(cur, b) - 1;
+    if (std::max(reach_marked, reach_plain) >= cur) {
+      if (reach_plain >= reach_marked) {
+        if (v != 0) pieces_.push_back({cur, reach_plain, cur, v, false, {}, 0, false});
+        cur = reach_plain + 1;
+      } else {
+        pieces_.push_back({cur, reach_marked, cur, v, true, {}, 0, false});
+        cur = reach_marked + 1;
+      }
+      continue;
+    }
+    // A marker in the first three cells: its stretch starts three cells
+    // earlier, and what it paints there is painted over afterwards.
+    const int64_t s = cur - 3;
+    if (s < 0) {
+      problem_ = "the marker in cell " + std::to_string(cur) +
+                 " lies too near the start of the route for any stretch to set it";
+      return;
+    }
+    const int64_t e = marked_reach(cur, cur, b);
+    pieces_.push_back({s, e, cur, v, true, {}, 0, false});
+    cur = e + 1;
+  }
+}
+
+// A piece that starts before its own cells must be called before the
+// pieces that own them; cells it paints that no piece owns had type 0 and
+// get a piece of type 0 painted after it.
+void Solver::order_repaints() {
+  std::vector<int64_t> owner(static_cast<size_t>(last_ + 1), -1);
+  for (size_t i = 0; i < pieces_.size(); ++i)
+    for (int64_t c = pieces_[i].own; c <= pieces_[i].e; ++c) owner[static_cast<size_t>(c)] = static_cast<int64_t>(i);
+  const size_t n = pieces_.size();
+  for (size_t i = 0; i < n; ++i) {
+    for (int64_t c = pieces_[i].s; c < pieces_[i].own; ++c) {
+      int64_t o = owner[static_cast<size_t>(c)];
+      if (o < 0 && pieces_[i].v == 0) continue;  // type 0 over type 0
+      if (o < 0) {
+        int64_t e = c;
+        while (e + 1 < pieces_[i].own && owner[static_cast<size_t>(e + 1)] < 0) ++e;
+        pieces_.push_back({c, e, c, 0, false, {}, 0, false});
+        o = static_cast<int64_t>(pieces_.size()) - 1;
+        for (int64_t k = c; k <= e; ++k) owner[static_cast<size_t>(k)] = o;
+      }
+      // An owner of the same type may come before or after: the bytes agree.
+      if (pieces_[static_cast<size_t>(o)].v == pieces_[i].v) continue;
+      std::vector<size_t>& after = pieces_[i].after;
+      if (std::find(after.begin(), after.end(), static_cast<size_t>(o)) == after.end()) {
+        after.push_back(static_cast<size_t>(o));
+        ++pieces_[static_cast<size_t>(o)].waiting;
+      }
+    }
+  }
+}
+
+// The type to write for a stored type: above 10 asks for markers and
+// stores 10 less; the stored type keeps its low 8 bits.
+int32_t tipo_for(uint8_t v, bool marked) {
+  if (v == 3) return marked ? 13 : 3;
+  if (marked) return v >= 1 ? v + 10 : 266;
+  return v <= 10 ? v : int32_t{v} - 256;
+}
+
+MountainLines Solver::solve() {
+  MountainLines out;
+  for (int64_t a = 0; a <= last_ && problem_.empty();) {
+    int64_t b = a;
+    while (b + 1 <= last_ && type(b + 1) == type(a)) ++b;
+    cover_run(a, b, type(a));
+    a = b + 1;
+  }
+  if (problem_.empty()) order_repaints();
+  if (!problem_.empty()) {
+    out.problem = problem_;
+    return out;
+  }
+
+  // Calls in rising order as far as the type-3 rule allows; where no piece
+  // can follow the last call, an empty stretch ends 200 m before the next.
+  const int64_t last_start = last_ - 2;  // a stretch's start leaves 100 m after it
+  bool have_last = false;
+  int64_t last_end = 0;
+  for (size_t done = 0; done < pieces_.size(); ++done) {
+    int64_t pick = -1, fallback = -1;
+    for (size_t i = 0; i < pieces_.size(); ++i) {
+      const Piece& p = pieces_[i];
+      if (p.called || p.waiting > 0) continue;
+      const bool fits = p.v == 3 || !have_last || p.s >= last_end + kCloseCells + 1;
+      if (fits && (pick < 0 || p.s < pieces_[static_cast<size_t>(pick)].s)) pick = static_cast<int64_t>(i);
+      if (fallback < 0 || p.s < pieces_[static_cast<size_t>(fallback)].s) fallback = static_cast<int64_t>(i);
+    }
+    if (pick < 0) {
+      pick = fallback;
+      const int64_t s = pieces_[static_cast<size_t>(pick)].s;
+      out.lines.push_back({static_cast<int32_t>(50 * s), static_cast<int32_t>(50 * s - 200), 0,
+                           "an empty stretch: the stretch after it starts within 150 m of "
+                           "the end of the one before and would be stored as type 3"});
+    }
+    Piece& p = pieces_[static_cast<size_t>(pick)];
+    if (p.s > last_start) {
+      out.problem = "the mountain type of cell " + std::to_string(p.s) +
+                    " starts too near the end of the route for a stretch to begin there";
+      out.lines.clear();
+      return out;
+    }
+    p.called = true;
+    for (size_t j : p.after) --pieces_[j].waiting;
+    have_last = true;
+    last_end = p.e;
+    std::string why;
+    if (p.own > p.s)
+      why = "this stretch starts three cells early to set the marker of cell " +
+            std::to_string(p.own) + "; the stretches after it give those cells their type";
+    out.lines.push_back({static_cast<int32_t>(50 * p.s), static_cast<int32_t>(50 * (p.e + 1)),
+                         tipo_for(p.v, p.marked), why});
+  }
+  if (static_cast<int>(out.lines.size()) > kMostStretches) {
+    out.problem = "the mountain types need " + std::to_string(out.lines.size()) +
+                  " stretches, more than the " + std::to_string(kMostStretches) +
+                  " a line may hold";
+    out.lines.clear();
+  }
+  return out;
+}
+
+}  // namespace
+
+MountainLines mountain_lines(const std::vector<RouteCell>& route) {
+  return Solver(route).solve();
+}
+
+}  // namespace scenarioc

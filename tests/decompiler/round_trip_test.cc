@@ -1,0 +1,102 @@
+// compile(decompile(files)) == files, byte for byte: on the built-in
+// scenario, the largest scenario of the benchmarks and a corpus of random
+// scenarios, clean ones and ones whose compile recorded failures or
+// stopped early.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "builtin/builtin_sources.h"
+#include "builtin/text_file.h"
+#include "compiler/compile.h"
+#include "compiler/text_encoding.h"
+#include "decompiler/decompile.h"
+#include "decompiler/scenario_generator.h"
+#include "format/compiled_files.h"
+#include "largest_scenario.h"
+
+namespace scenarioc {
+namespace {
+
+// The three files of a compile, as the decompiler reads them back.
+CompiledScenario files_of(const Scenario& s, bool with_plan = true) {
+  CompiledScenario f;
+  f.route = decode_route(encode_route(s));
+  f.timetable = decode_timetable(encode_timetable(s));
+  if (with_plan) {
+    std::string plan;
+    encode_line_plan(s.track_plan, [&plan](std::string_view piece) { plan.append(piece); });
+    f.plan = decode_line_plan(plan);
+  }
+  return f;
+}
+
+std::string describe(const DecompiledSources& d) {
+  std::ostringstream out;
+  for (const Mismatch& m : d.mismatches) out << m.file << " byte " << m.offset << ": " << m.where << "\n";
+  for (const std::string& n : d.notes) out << "note: " << n << "\n";
+  return out.str();
+}
+
+// The texts as the compile command takes them.
+CompileResult compile_sources(std::string line, std::string train, const std::string& L,
+                              const std::string& T) {
+  EXPECT_FALSE(to_windows_1252(line, "line"));
+  EXPECT_FALSE(to_windows_1252(train, "train"));
+  return compile(std::move(line), std::move(train), {L, T, true});
+}
+
+TEST(RoundTrip, BuiltInScenarioComesBackAndCompilesWithoutAFailure) {
+  const CompileResult original = compile(text_file_bytes(line_source_table()),
+                                         text_file_bytes(train_source_table()), {"Valdena", "704", true});
+  ASSERT_TRUE(original.writable());
+  const DecompiledSources d = decompile(files_of(original.scenario), "Valdena", "704");
+  EXPECT_TRUE(d.mismatches.empty()) << describe(d);
+  EXPECT_TRUE(d.notes.empty()) << describe(d);
+  const CompileResult again = compile_sources(d.line_text, d.train_text, "Valdena", "704");
+  EXPECT_TRUE(again.scenario.failures.empty());
+}
+
+TEST(RoundTrip, LargestScenarioComesBack) {
+  const CompileResult original = compile(bench::largest_line_source(), bench::largest_train_source(),
+                                         {bench::kLargestLine, bench::kLargestTrain, true});
+  ASSERT_TRUE(original.writable());
+  const DecompiledSources d =
+      decompile(files_of(original.scenario), bench::kLargestLine, bench::kLargestTrain);
+  EXPECT_TRUE(d.mismatches.empty()) << describe(d);
+}
+
+// How many seeds the corpus takes; SCENARIOC_CORPUS_SEEDS sets another
+// number for a longer run by hand.
+int corpus_seeds() {
+  if (const char* n = std::getenv("SCENARIOC_CORPUS_SEEDS")) return std::atoi(n);
+  return 300;
+}
+
+TEST(RoundTrip, GeneratedCorpusComesBack) {
+  int written = 0, with_failures = 0, same = 0;
+  std::ostringstream failed;
+  for (int seed = 1; seed <= corpus_seeds(); ++seed) {
+    const testing::GeneratedScenario g = testing::generate_scenario(static_cast<uint64_t>(seed));
+    const std::string L = "Linea" + std::to_string(seed), T = std::to_string(100 + seed);
+    const CompileResult original = compile(g.line_text, g.train_text, {L, T, true});
+    if (!original.writable()) continue;
+    ++written;
+    if (!original.scenario.failures.empty()) ++with_failures;
+    try {
+      const DecompiledSources d = decompile(files_of(original.scenario), L, T);
+      if (d.mismatches.empty()) ++same;
+      else failed << "seed " << seed << ": " << describe(d);
+    } catch (const NotCompiledFiles& e) {
+      failed << "seed " << seed << ": refused: " << e.what() << "\n";
+    }
+  }
+  std::printf("corpus: %d scenarios written, %d of them with recorded failures; %d come back byte "
+              "for byte\n", written, with_failures, same);
+  EXPECT_GE(written, 200);
+  EXPECT_EQ(same, written) << failed.str();
+}
+
+}  // namespace
+}  // namespace scenarioc
