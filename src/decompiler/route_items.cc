@@ -75,6 +75,7 @@ struct Signal {
   int16_t code1 = 0, code2 = 0, code3 = 0, code4 = 0;
   uint8_t time = 0;
   int before_row = 0;  // hidden under the stop of this station
+  bool maybe = false;  // hidden, if the repeat codes in front of the stop need it
   bool stops = false;  // too near the start for its repeat codes: the compile stopped here
   int32_t x = 0;       // sx x 3 + dx, chosen when ordered
 };
@@ -136,7 +137,8 @@ class RouteReader {
   void read_slow_downs();
   void read_signals_and_points();
   void read_boards();
-  void hide_under_stops();
+  void hide_signals_with_time();
+  void hide_boards();
   void order_train();
   std::string signal_line(const Signal& s) const;
   std::string slow_down_line(const SlowDown& d) const;
@@ -484,6 +486,36 @@ void RouteReader::read_slow_downs() {
         break;
       }
   }
+  // An end with no start: the start lies under a stop, with no warning
+  // board (within the first 1500 m) or with its board under a stop too.
+  for (int64_t e = 0; e <= last_; ++e) {
+    if (at(e).kind != kSlowDownEnd || used[static_cast<size_t>(e)]) continue;
+    for (auto it = stop_first_row_.rbegin(); it != stop_first_row_.rend(); ++it) {
+      const int64_t q = it->first;
+      if (q > e) continue;
+      SlowDown d;
+      d.start = q;
+      d.end = e;
+      d.x = static_cast<int32_t>(item_position(q));
+      d.v = at(e).code1;
+      d.dv = at(e).code2;
+      d.ftt = at(e).code3;
+      const bool board_hidden = q >= 31 && is_stop(q - 24) && !hidden_.count(q - 24) &&
+                                at(q - 24).code2 == d.dv && at(q - 24).code3 == 0 &&
+                                at(q - 24).code4 == 0 && at(q - 24).signal_time == 0;
+      if (hidden_.count(q) || at(q).code2 != d.dv || at(q).code3 != d.ftt || at(q).code4 != 0 ||
+          at(q).signal_time != 0 || (q >= 31 && !board_hidden))
+        continue;
+      claim_stop(q, d.dv, d.ftt, d);
+      if (q >= 31) {
+        if (q == 31) d.x = 1510;
+        claim_stop(q - 24, d.dv, 0, d);
+      }
+      used[static_cast<size_t>(e)] = true;
+      found.push_back(d);
+      break;
+    }
+  }
   for (int64_t c = 0; c <= last_; ++c) {
     const uint8_t k = at(c).kind;
     if ((k == kSlowDownEnd || k == kWarningBoard || k == kApproach) && !used[static_cast<size_t>(c)])
@@ -587,67 +619,39 @@ std::string RouteReader::signal_line(const Signal& s) const {
                 static_cast<long long>(rapp), dx, d1, d2, d3, static_cast<long long>(tempo));
 }
 
-// The values a stop leaves of what it overwrote: a signal when it kept a
-// signal time or the repeat codes in front of it are nobody else's, a
-// board when it kept other values.
-void RouteReader::hide_under_stops() {
-  std::vector<bool> explained(static_cast<size_t>(last_ + 1), false);
-  for (const Station& st : stations_)
-    for (const auto& [q, v] : st.marks)
-      if (at(q).repeat_code == v) explained[static_cast<size_t>(q)] = true;
-  for (const Signal& s : signals_)
-    for (int k = 1; k <= 4; ++k) {
-      const int64_t c = s.cell - 2 * k;
-      if (c < 0) break;
-      const std::optional<int32_t> x = x_from_repeat(at(c).repeat_code, k);
-      if (x && (*x - s.code4) % 2 == 0) explained[static_cast<size_t>(c)] = true;
-    }
-
+// A stop that kept a signal time overwrote a signal: only signals write
+// it. Other stops are looked at when the train file is ordered.
+void RouteReader::hide_signals_with_time() {
   for (const auto& [q, row] : stop_first_row_) {
-    if (hidden_.count(q)) continue;
     const RouteCell& c = at(q);
-    // Repeat codes in front of the stop that no other writer gives.
-    std::optional<int32_t> x;
-    bool orphans = false, consistent = true;
-    for (int k = 1; k <= 4; ++k) {
-      const int64_t r = q - 2 * k;
-      if (r < 0) break;
-      if (at(r).repeat_code == 0 || explained[static_cast<size_t>(r)]) continue;
-      const std::optional<int32_t> xr = x_from_repeat(at(r).repeat_code, k);
-      if (!xr || (x && *x != *xr)) {
-        consistent = false;
-        continue;
-      }
-      x = xr;
-      orphans = true;
-    }
-    const bool parity = !x || (*x - c.code4) % 2 == 0;
-    if (c.signal_time != 0 || (orphans && consistent && parity)) {
-      Signal s;
-      s.cell = q;
-      s.code2 = c.code2;
-      s.code3 = c.code3;
-      s.code4 = c.code4;
-      s.time = c.signal_time;
-      s.before_row = row;
-      s.stops = q < 8;
-      signals_.push_back(s);
-      hidden_[q] = "signal";
-      for (int k = 1; k <= 4; ++k)
-        if (q - 2 * k >= 0) explained[static_cast<size_t>(q - 2 * k)] = true;
-    } else if (c.code2 != 0 || c.code3 != 0 || c.code4 != 0) {
-      RouteCell board = c;
-      board.code1 = 0;
-      boards_.push_back({q, {board_line(q, board),
-                             "a board " + stop_of(q) +
-                                 " overwrote: written for the values it leaves in that cell"}});
-      hidden_[q] = "board";
-    }
+    if (hidden_.count(q) || c.signal_time == 0) continue;
+    Signal s;
+    s.cell = q;
+    s.code2 = c.code2;
+    s.code3 = c.code3;
+    s.code4 = c.code4;
+    s.time = c.signal_time;
+    s.before_row = row;
+    s.stops = q < 8;
+    signals_.push_back(s);
+    hidden_[q] = "signal";
   }
-  for (int64_t c = 0; c <= last_; ++c)
-    if (at(c).repeat_code != 0 && !explained[static_cast<size_t>(c)])
-      problem("the repeat code " + std::to_string(at(c).repeat_code) + " of cell " +
-              std::to_string(c) + " comes from no signal or station the sources can give");
+}
+
+// What a stop kept of an item it overwrote and no other item explains: a
+// board when the stop kept values (the only item of the line file that
+// writes them all).
+void RouteReader::hide_boards() {
+  for (const auto& [q, row] : stop_first_row_) {
+    const RouteCell& c = at(q);
+    if (hidden_.count(q) || (c.code2 == 0 && c.code3 == 0 && c.code4 == 0)) continue;
+    RouteCell board = c;
+    board.code1 = 0;
+    boards_.push_back({q, {board_line(q, board),
+                           "a board " + stop_of(q) +
+                               " overwrote: written for the values it leaves in that cell"}});
+    hidden_[q] = "board";
+  }
 }
 
 // The train file's order, built from its last item backwards.
@@ -660,6 +664,20 @@ void RouteReader::order_train() {
     int before_row;   // must come before this station; 0 for none
     bool last;        // the compile stopped at it
   };
+  // A stop that kept nothing else may have overwritten a signal whose
+  // repeat codes are still in front of it: such a signal takes its place
+  // in the order if some repeat code needs it.
+  for (const auto& [q, row] : stop_first_row_) {
+    if (hidden_.count(q) || q < 8) continue;
+    Signal s;
+    s.cell = q;
+    s.code2 = at(q).code2;
+    s.code3 = at(q).code3;
+    s.code4 = at(q).code4;
+    s.before_row = row;
+    s.maybe = true;
+    signals_.push_back(s);
+  }
   std::vector<Item> items;
   const double cells = static_cast<double>(last_ + 1);
   for (size_t i = 0; i < stations_.size(); ++i)
@@ -688,6 +706,7 @@ void RouteReader::order_train() {
   // cell it writes that no later item settles shows them.
   auto signal_fits = [&](const Signal& s, int32_t& x) -> bool {
     std::optional<int32_t> x128;
+    bool needed = false;  // it gives a repeat code no later item settles
     for (int k = 1; k <= 4; ++k) {
       const int64_t c = s.cell - 2 * k;
       if (c < 0) break;
@@ -695,7 +714,9 @@ void RouteReader::order_train() {
       const std::optional<int32_t> xr = x_from_repeat(at(c).repeat_code, k);
       if (!xr || (x128 && *x128 != *xr)) return false;
       x128 = xr;
+      needed = needed || at(c).repeat_code != 0;
     }
+    if (s.maybe && !needed) return false;
     if (!x128) {
       // Free: the last digit of code4, with sx = 2 when a time is kept.
       x = ((s.code4 % 10) + 10) % 10;
@@ -760,24 +781,30 @@ void RouteReader::order_train() {
       if (!fits(i)) problem("the repeat codes in front of the item the compile stopped at are not its own");
       place(i);
     }
-  while (backwards.size() < items.size()) {
+  auto maybe = [&](const Item& it) { return it.type == kSignalItem && signals_[it.index].maybe; };
+  size_t needed = 0;
+  for (const Item& it : items) needed += maybe(it) ? 0 : 1;
+  for (size_t done = backwards.size();;) {
     int64_t best = -1;
     for (size_t i = 0; i < items.size(); ++i) {
       if (placed[i] || !available(items[i])) continue;
       if (best >= 0 && items[i].rank <= items[static_cast<size_t>(best)].rank) continue;
       if (fits(i)) best = static_cast<int64_t>(i);
     }
+    if (best >= 0 && !maybe(items[static_cast<size_t>(best)])) ++done;
     if (best < 0) {
+      if (done == needed) break;
+      ++done;
       problem("no order of the signals and stations gives every repeat code of the route");
       // Place the rest in their usual order, so the sources are still whole.
       int64_t next = -1;
       for (size_t i = 0; i < items.size(); ++i)
-        if (!placed[i] && available(items[i]) &&
+        if (!placed[i] && !maybe(items[i]) && available(items[i]) &&
             (next < 0 || items[i].rank > items[static_cast<size_t>(next)].rank))
           next = static_cast<int64_t>(i);
       if (next < 0)
         for (size_t i = 0; i < items.size(); ++i)
-          if (!placed[i]) next = static_cast<int64_t>(i);
+          if (!placed[i] && !maybe(items[i])) next = static_cast<int64_t>(i);
       int32_t x = 0;
       if (items[static_cast<size_t>(next)].type == kSignalItem) {
         signal_fits(signals_[items[static_cast<size_t>(next)].index], x);
@@ -790,6 +817,13 @@ void RouteReader::order_train() {
     fits(static_cast<size_t>(best));
     place(static_cast<size_t>(best));
   }
+
+  for (int64_t c = 0; c <= last_; ++c)
+    if (at(c).repeat_code != 0 && !settled[static_cast<size_t>(c)])
+      problem("the repeat code " + std::to_string(at(c).repeat_code) + " of cell " +
+              std::to_string(c) + " comes from no signal or station the sources can give");
+  for (size_t i : backwards)
+    if (maybe(items[i])) hidden_[signals_[items[i].index].cell] = "signal";
 
   // Forward: the stations' section runs to the last station the compile
   // read through; signals that must come before a station stand there too.
@@ -852,11 +886,14 @@ void RouteReader::order_train() {
 }
 
 RouteItems RouteReader::read() {
-  for (int64_t c = 0; c <= last_; ++c)
+  for (int64_t c = 0; c <= last_; ++c) {
+    const uint8_t k = at(c).kind;
+    if (k > kSign || (k > kSpeedBoard && k < kStationStop))
+      not_compiled("route cell " + std::to_string(c) + " holds an occupant of unknown kind " +
+                   std::to_string(k));
     if (!values_fit_kind(at(c)))
-      not_compiled("route cell " + std::to_string(c) + " holds " +
-                   (at(c).kind <= kSign ? "values " + kind_name(at(c).kind) + " never leaves"
-                                        : "an occupant of unknown kind " + std::to_string(at(c).kind)));
+      not_compiled("route cell " + std::to_string(c) + " holds values " + kind_name(k) + " never leaves");
+  }
   read_rows();
   for (int64_t c = 0; c <= last_; ++c)
     if (at(c).kind == kStationStop) {
@@ -872,9 +909,10 @@ RouteItems RouteReader::read() {
   read_slow_downs();
   read_signals_and_points();
   read_boards();
-  hide_under_stops();
+  hide_signals_with_time();
   read_signs();
   order_train();
+  hide_boards();
   std::sort(boards_.begin(), boards_.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   for (auto& [c, line] : boards_) items_.boards.push_back(std::move(line));

@@ -67,6 +67,59 @@ TEST(RoundTrip, LargestScenarioComesBack) {
   EXPECT_TRUE(d.mismatches.empty()) << describe(d);
 }
 
+TEST(RoundTrip, WithoutThePlanFileTheSourcesHaveNoCurvesAndSaySo) {
+  const CompileResult original = compile(text_file_bytes(line_source_table()),
+                                         text_file_bytes(train_source_table()), {"Valdena", "704", true});
+  const DecompiledSources d = decompile(files_of(original.scenario, false), "Valdena", "704");
+  EXPECT_TRUE(d.mismatches.empty()) << describe(d);
+  EXPECT_EQ(d.line_text.find("curva"), std::string::npos);
+  ASSERT_EQ(d.notes.size(), 1u);
+  EXPECT_NE(d.notes[0].find("no line plan file"), std::string::npos) << d.notes[0];
+}
+
+// Files no compile writes are refused as a whole, with what is wrong.
+struct Damage {
+  const char* name;
+  void (*apply)(CompiledScenario&);
+  const char* says;
+};
+
+const Damage kDamages[] = {
+    {"NoMarkerInCellOne", [](CompiledScenario& f) { f.route[1].code1 = 0; }, "markers"},
+    {"AnUnknownKind", [](CompiledScenario& f) { f.route[100].kind = 9; }, "unknown kind 9"},
+    {"ValuesInAnEmptyCell", [](CompiledScenario& f) { f.route[100].code3 = 7; }, "route cell 100"},
+    {"TextInRowZero", [](CompiledScenario& f) { f.timetable[0].text = "X"; }, "row 0"},
+    {"AStopOfNoStation", [](CompiledScenario& f) {
+       f.route[100].kind = kStationStop;
+       f.route[100].code1 = 50;
+     }, "stop of timetable row 50"},
+    {"ARouteLengthOfAnotherRoute", [](CompiledScenario& f) { f.timetable[kTrainDataRow].stop_pos = 100000; },
+     "route length"},
+    {"APointOnNoCurve", [](CompiledScenario& f) { f.plan->x[5000].value += 1e-9; }, "metre 5000"},
+    {"APlanOfAnotherLength", [](CompiledScenario& f) {
+       f.plan->x.resize(f.plan->x.size() - 60);
+       f.plan->y.resize(f.plan->y.size() - 60);
+     }, "do not fit"},
+};
+
+class Damaged : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(Damaged, FilesAreRefused) {
+  const CompileResult original = compile(text_file_bytes(line_source_table()),
+                                         text_file_bytes(train_source_table()), {"Valdena", "704", true});
+  CompiledScenario files = files_of(original.scenario);
+  GetParam().apply(files);
+  try {
+    decompile(files, "Valdena", "704");
+    ADD_FAILURE() << "not refused";
+  } catch (const NotCompiledFiles& e) {
+    EXPECT_NE(std::string(e.what()).find(GetParam().says), std::string::npos) << e.what();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Damaged, ::testing::ValuesIn(kDamages),
+                         [](const ::testing::TestParamInfo<Damage>& i) { return std::string(i.param.name); });
+
 // How many seeds the corpus takes; SCENARIOC_CORPUS_SEEDS sets another
 // number for a longer run by hand.
 int corpus_seeds() {
