@@ -233,11 +233,12 @@ void RouteReader::read_station(int row) {
   int64_t h, m, s;
   split_time(r.time_s, h, m, s);
   if (complete) {
-    st.line = format("stazione,  %7d, %2d, %4lld, %2d,%2d,%2d, %2d,%d,%d, %2d,%d,%d, %4d, %3lld,%02lld,%2lld, ",
+    // Minutes in two digits, a leading zero included, and 0 as " 0".
+    const std::string minutes = m == 0 ? " 0" : format("%02lld", static_cast<long long>(m));
+    st.line = format("stazione,  %7d, %2d, %4lld, %2d,%2d,%2d, %2d,%d,%d, %2d,%d,%d, %4d, %3lld,%s,%2lld, ",
                      r.position, r.type, static_cast<long long>(length), r.byte_a, r.byte_d,
                      field6, r.int_a, r.int_b, r.byte_e, r.int_c, r.int_d, r.int_e, r.byte_f,
-                     static_cast<long long>(h), static_cast<long long>(m),
-                     static_cast<long long>(s)) +
+                     static_cast<long long>(h), minutes.c_str(), static_cast<long long>(s)) +
               r.text;
     // What the handler writes, in its order, and where it stops.
     const bool marks = r.type < 25 && r.type != 5 && r.type != 6;
@@ -857,8 +858,8 @@ void RouteReader::order_train() {
     } else {
       const SlowDown& d = slow_downs_[it.index];
       line.text = slow_down_line(d);
-      line.why = "a slow-down part of which the stop of " + station_name(d.before_row) +
-                 " overwrote";
+      line.why = "a slow-down the stop of " + station_name(d.before_row) +
+                 " overwrote in part: written before it for the cells it leaves";
     }
     if (it.last) stopped = line;
     else if (static_cast<int64_t>(i) <= last_station) items_.stations.push_back(line);
