@@ -92,8 +92,8 @@ CompiledBytes bytes_of(const CompiledScenario& files) {
   Scenario s;
   s.route = files.route;
   s.scenario_table = files.timetable;
-  CompiledBytes b{encode_route(s), encode_timetable(s), std::nullopt};
-  if (files.plan) b.plan = encode_line_plan(*files.plan);
+  CompiledBytes b{encode_route(s), encode_timetable(s), nullptr};
+  if (files.plan) b.plan = &*files.plan;
   return b;
 }
 

@@ -42,11 +42,6 @@ class Bytes {
   size_t at_ = 0;
 };
 
-void put_u16(std::string& out, uint16_t v) {
-  out.push_back(static_cast<char>(v & 0xff));
-  out.push_back(static_cast<char>(v >> 8));
-}
-
 }  // namespace
 
 FormatError::FormatError(uint64_t offset, const std::string& message)
@@ -106,6 +101,7 @@ Timetable decode_timetable(std::string_view bytes) {
 DecodedPlan decode_line_plan(std::string_view bytes) {
   Bytes b(bytes);
   std::vector<PlanValue> all;
+  all.reserve(bytes.size() / 10 + 2);
   while (b.left() > 0) {
     b.need(2, "a line plan element");
     const size_t at = b.at();
@@ -131,23 +127,33 @@ DecodedPlan decode_line_plan(std::string_view bytes) {
   if (all.empty() || all.size() % 2 != 0)
     throw FormatError(bytes.size(), "the line plan does not hold an X and a Y for every metre");
   DecodedPlan plan;
-  const size_t n = all.size() / 2;
-  plan.x.assign(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n));
-  plan.y.assign(all.begin() + static_cast<std::ptrdiff_t>(n), all.end());
+  const auto half = all.begin() + static_cast<std::ptrdiff_t>(all.size() / 2);
+  plan.y.assign(half, all.end());
+  all.resize(all.size() / 2);
+  plan.x = std::move(all);
   return plan;
 }
 
 std::string encode_line_plan(const DecodedPlan& plan) {
-  std::string out;
+  size_t size = 0;
+  for (const std::vector<PlanValue>* block : {&plan.x, &plan.y})
+    for (const PlanValue& v : *block)
+      size += v.tag == TrackPlan::Tag::kDouble ? 10 : v.tag == TrackPlan::Tag::kInteger ? 4 : 2;
+  std::string out(size, '\0');
+  char* p = out.data();
+  auto put16 = [&p](uint16_t v) {
+    *p++ = static_cast<char>(v & 0xff);
+    *p++ = static_cast<char>(v >> 8);
+  };
   for (const std::vector<PlanValue>* block : {&plan.x, &plan.y}) {
     for (const PlanValue& v : *block) {
-      put_u16(out, static_cast<uint16_t>(v.tag));
+      put16(static_cast<uint16_t>(v.tag));
       if (v.tag == TrackPlan::Tag::kInteger) {
-        put_u16(out, static_cast<uint16_t>(static_cast<int16_t>(v.value)));
+        put16(static_cast<uint16_t>(static_cast<int16_t>(v.value)));
       } else if (v.tag == TrackPlan::Tag::kDouble) {
         uint64_t u;
         std::memcpy(&u, &v.value, sizeof u);
-        for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xff));
+        for (int i = 0; i < 8; ++i) *p++ = static_cast<char>((u >> (8 * i)) & 0xff);
       }
     }
   }

@@ -1,6 +1,7 @@
 #include "decompiler/proof.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "compiler/compile.h"
 #include "compiler/text_encoding.h"
@@ -61,19 +62,69 @@ std::string timetable_place(const std::string& bytes, size_t at) {
   return "after the last row";
 }
 
-std::string plan_place(const std::string& bytes, size_t at) {
-  std::vector<size_t> starts;
-  for (size_t i = 0; i + 2 <= bytes.size();) {
-    starts.push_back(i);
-    const unsigned tag = static_cast<unsigned char>(bytes[i]) |
-                         static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1])) << 8;
-    i += 2 + (tag == 2 ? 2 : tag == 5 ? 8 : 0);
+size_t element_bytes(const PlanValue& v) {
+  return v.tag == TrackPlan::Tag::kDouble ? 10 : v.tag == TrackPlan::Tag::kInteger ? 4 : 2;
+}
+
+std::string tag_words(TrackPlan::Tag tag, double value) {
+  switch (tag) {
+    case TrackPlan::Tag::kEmpty: return "empty";
+    case TrackPlan::Tag::kInteger: return format("the integer %d", static_cast<int>(value));
+    case TrackPlan::Tag::kDouble: return format("%.17g", value);
   }
-  const size_t half = starts.size() / 2;
-  const size_t element =
-      static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), at) - starts.begin()) - 1;
-  if (half == 0) return "the first element";
-  return format("%s of metre %zu", element < half ? "X" : "Y", element % half);
+  return "?";
+}
+
+// The compiled plan against the file's, metre by metre in the order of the
+// file: every X, then every Y.
+std::optional<Mismatch> compare_plan(const TrackPlan& got, const DecodedPlan& want,
+                                     const std::string& file) {
+  const int32_t last = want.last_metre();
+  if (!got.created() || got.last_metre() != last)
+    return Mismatch{file, 0,
+                    format("the plan holds metres 0 to %d in the file, 0 to %d from the sources", last,
+                           got.created() ? got.last_metre() : -1)};
+  std::optional<int32_t> x_diff, y_diff;
+  std::vector<PlanValue> gx, gy;  // the differing points, for the message
+  auto check = [&](int32_t m, const PlanValue& x, const PlanValue& y) {
+    auto differs = [](const PlanValue& a, const PlanValue& b) {
+      return a.tag != b.tag || (a.tag != TrackPlan::Tag::kEmpty &&
+                                std::memcmp(&a.value, &b.value, sizeof a.value) != 0);
+    };
+    if (!x_diff && differs(x, want.x[static_cast<size_t>(m)])) {
+      x_diff = m;
+      gx.push_back(x);
+    }
+    if (!y_diff && differs(y, want.y[static_cast<size_t>(m)])) {
+      y_diff = m;
+      gy.push_back(y);
+    }
+  };
+  using Tag = TrackPlan::Tag;
+  int32_t m = 0;
+  if (got.seeded()) {
+    check(0, {Tag::kInteger, 0}, {Tag::kInteger, 0});
+    if (last >= 1) check(1, {Tag::kInteger, 0}, {Tag::kInteger, 1});
+    m = 2;
+    TrackPlan::Reader r(got);
+    double xs[512], ys[512];
+    while (const size_t n = r.read(xs, ys, 512))
+      for (size_t i = 0; i < n; ++i, ++m) check(m, {Tag::kDouble, xs[i]}, {Tag::kDouble, ys[i]});
+  }
+  for (; m <= last; ++m) check(m, {}, {});
+  if (!x_diff && !y_diff) return std::nullopt;
+  uint64_t offset = 0;
+  const bool in_x = x_diff.has_value();
+  const int32_t at = in_x ? *x_diff : *y_diff;
+  if (!in_x)
+    for (const PlanValue& v : want.x) offset += element_bytes(v);
+  const std::vector<PlanValue>& block = in_x ? want.x : want.y;
+  for (int32_t i = 0; i < at; ++i) offset += element_bytes(block[static_cast<size_t>(i)]);
+  const PlanValue& w = block[static_cast<size_t>(at)];
+  const PlanValue& g = in_x ? gx[0] : gy[0];
+  return Mismatch{file, offset,
+                  format("%s of metre %d: ", in_x ? "X" : "Y", at) + tag_words(w.tag, w.value) +
+                      " in the file, " + tag_words(g.tag, g.value) + " from the sources"};
 }
 
 }  // namespace
@@ -112,16 +163,9 @@ std::vector<Mismatch> prove(std::string line_text, std::string train_text,
                    timetable_place(expected.timetable, at) + ": " +
                        values(expected.timetable, timetable, at)});
   }
-  if (expected.plan) {
-    std::string plan;
-    plan.reserve(expected.plan->size());
-    encode_line_plan(s.track_plan, [&plan](std::string_view piece) { plan.append(piece); });
-    if (plan != *expected.plan) {
-      const size_t at = first_difference(*expected.plan, plan);
-      out.push_back({line_plan_name(line_name), at,
-                     plan_place(*expected.plan, at) + ": " + values(*expected.plan, plan, at)});
-    }
-  }
+  if (expected.plan)
+    if (std::optional<Mismatch> m = compare_plan(s.track_plan, *expected.plan, line_plan_name(line_name)))
+      out.push_back(*m);
   return out;
 }
 

@@ -10,9 +10,12 @@
 
 namespace scenarioc {
 
+// The files the sources must give back: the route and the timetable as
+// bytes, the line plan as its points (compared point by point, tag and
+// bits, which is comparing its bytes without writing millions of them).
 struct CompiledBytes {
   std::string route, timetable;
-  std::optional<std::string> plan;  // compared only when given
+  const DecodedPlan* plan = nullptr;  // compared only when given
 };
 
 // The first difference in each file, if any. The texts are taken as the

@@ -120,6 +120,29 @@ TEST_P(Damaged, FilesAreRefused) {
 INSTANTIATE_TEST_SUITE_P(Cases, Damaged, ::testing::ValuesIn(kDamages),
                          [](const ::testing::TestParamInfo<Damage>& i) { return std::string(i.param.name); });
 
+// The points of the built-in plan's last 40 metres, bent as by a curve of
+// class 6 starting there: a curve no line may start, so near the end of the
+// route. The sources still come back; the proof says where they differ.
+TEST(RoundTrip, APlanNoSourceGivesIsReportedWhereItDiffers) {
+  const CompileResult original = compile(text_file_bytes(line_source_table()),
+                                         text_file_bytes(train_source_table()), {"Valdena", "704", true});
+  CompiledScenario files = files_of(original.scenario);
+  std::vector<PlanValue>& x = files.plan->x;
+  std::vector<PlanValue>& y = files.plan->y;
+  const size_t last = x.size() - 3;  // the last computed metre
+  for (size_t m = last - 40; m <= last; ++m) {
+    const double dx = x[m - 1].value - x[m - 2].value, dy = y[m - 1].value - y[m - 2].value;
+    x[m].value = x[m - 1].value + (dx + 0.003 * dy);
+    y[m].value = y[m - 1].value + (dy - 0.003 * dx);
+  }
+  const DecompiledSources d = decompile(files, "Valdena", "704");
+  ASSERT_FALSE(d.mismatches.empty());
+  const Mismatch& plan = d.mismatches.back();
+  EXPECT_EQ(plan.file, "Valdena_linea.dat");
+  EXPECT_EQ(plan.offset, 8 + 10 * (last - 40 - 2)) << plan.where;
+  EXPECT_NE(plan.where.find("X of metre " + std::to_string(last - 40)), std::string::npos) << plan.where;
+}
+
 // How many seeds the corpus takes; SCENARIOC_CORPUS_SEEDS sets another
 // number for a longer run by hand.
 int corpus_seeds() {
