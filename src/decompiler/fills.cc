@@ -30,8 +30,10 @@ std::vector<FillLine> fill_lines(const std::vector<uint8_t>& bytes, FillField fi
       end = c + 1;
       break;
     }
+  // Speeds and adhesion start at 0: a field of zeros needs no line, the
+  // tail writes them (gradients start at 0 per mille, stored as 100).
+  if ((end == 0 && !tail) || (end == 0 && field != FillField::kGradient)) return {};
   if (tail) end = std::max(end, last_named);
-  if (end == 0) return {};
 
   auto at = [&](int64_t c) { return value_of(bytes[static_cast<size_t>(c)], field); };
   std::vector<FillLine> lines;

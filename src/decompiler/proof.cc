@@ -33,7 +33,8 @@ std::string route_place(size_t at) {
                                            "code3", "code3", "code4", "code4", "signal_time",
                                            "repeat_code", "mountain", "speed_limit",
                                            "gradient", "adhesion"};
-  return format("cell %zu, %s", at / kRouteCellBytes, kField[at % kRouteCellBytes]);
+  return format("cell %llu, %s", static_cast<unsigned long long>(at / kRouteCellBytes),
+                kField[at % kRouteCellBytes]);
 }
 
 // Rows have the length of their text; the file's own rows place the offset.

@@ -77,6 +77,17 @@ TEST(RoundTrip, WithoutThePlanFileTheSourcesHaveNoCurvesAndSaySo) {
   EXPECT_NE(d.notes[0].find("no line plan file"), std::string::npos) << d.notes[0];
 }
 
+TEST(RoundTrip, FilesOfOtherNamesSaySoAndWhereTheyDiffer) {
+  const CompileResult original = compile(text_file_bytes(line_source_table()),
+                                         text_file_bytes(train_source_table()), {"Valdena", "704", true});
+  const DecompiledSources d = decompile(files_of(original.scenario), "Valdena", "705");
+  ASSERT_FALSE(d.notes.empty());
+  EXPECT_NE(d.notes[0].find("compiled as line 'Valdena', train '704'"), std::string::npos) << d.notes[0];
+  ASSERT_EQ(d.mismatches.size(), 2u) << describe(d);
+  EXPECT_NE(d.mismatches[0].where.find("cell 1, code2"), std::string::npos) << describe(d);
+  EXPECT_NE(d.mismatches[1].where.find("row 85"), std::string::npos) << describe(d);
+}
+
 // Files no compile writes are refused as a whole, with what is wrong.
 struct Damage {
   const char* name;
