@@ -100,6 +100,8 @@ const Damage kDamages[] = {
     {"AnUnknownKind", [](CompiledScenario& f) { f.route[100].kind = 9; }, "unknown kind 9"},
     {"ValuesInAnEmptyCell", [](CompiledScenario& f) { f.route[100].code3 = 7; }, "route cell 100"},
     {"TextInRowZero", [](CompiledScenario& f) { f.timetable[0].text = "X"; }, "row 0"},
+    {"AValueInAFieldOfTheGeneralRowsNoLineWrites",
+     [](CompiledScenario& f) { f.timetable[kTrainDataRow].byte_e = 10; }, "timetable row 84"},
     {"AStopOfNoStation", [](CompiledScenario& f) {
        f.route[100].kind = kStationStop;
        f.route[100].code1 = 50;
