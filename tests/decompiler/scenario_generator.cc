@@ -116,6 +116,8 @@ std::string name(Random& r) {
 std::string line_file(Random& r, int64_t length, const Faults& fault, bool dense, Cells& taken) {
   Writer w;
   w.raw("[generale]");
+  // Now and then a first draft of the length, which the second replaces.
+  if (r.chance(3)) w.line("lunghezza percorso,    %lld", ll(r.range(3000, 500000)));
   w.line("lunghezza percorso,    %lld", ll(length));
   const char* words[] = {"uno", "due", "tre"};
   for (const char* word : words) {
@@ -197,7 +199,7 @@ std::string line_file(Random& r, int64_t length, const Faults& fault, bool dense
     for (int i = 0; i < signs; ++i) {
       const int64_t p = fault(kSignOnBoard) && !board_at.empty() ? board_at.back() : r.position(0, length);
       if (!fault(kSignOnBoard) && !taken.insert(cell(p, 1)).second) continue;
-      w.line("cartello indicatore,  %lld,  %s", ll(p), name(r).c_str());
+      w.line("cartello indicatore,  %lld,  %s", ll(p), r.chance(10) ? "" : name(r).c_str());
     }
   }
   w.raw("[fine]");
@@ -207,7 +209,7 @@ std::string line_file(Random& r, int64_t length, const Faults& fault, bool dense
 std::string train_file(Random& r, int64_t length, const Faults& fault, bool dense,
                        Cells& taken) {
   Writer general, adhesion, speeds, stations, slow_downs, signals;
-  general.raw("[generale]");
+  general.raw(r.chance(2) ? "[generali]" : "[generale]");  // a typo: nothing of the train is read
   general.line("numero vetture,    %lld", ll(r.range(1, 14)));
   general.line("percentuale massa frenata,    %lld", ll(r.range(60, 160)));
   general.line("sabbia,    %lld", ll(r.range(0, 400)));
@@ -216,7 +218,7 @@ std::string train_file(Random& r, int64_t length, const Faults& fault, bool dens
 
   adhesion.raw("[aderenze]");
   for (int64_t p = 0; p < length; p += r.position(500, 20000))
-    adhesion.line("aderenza,  %lld,    %lld", ll(p), ll(r.range(50, 100)));
+    adhesion.line("aderenza,  %lld,    %lld", ll(p), ll(r.chance(3) ? r.range(256, 400) : r.range(50, 100)));
   speeds.raw("[vel_limite]");
   for (int64_t p = 0; p < length; p += r.position(1000, 15000))
     speeds.line("velocita,  %lld,   %lld", ll(p), ll(r.chance(5) ? r.range(30, 250) : 5 * r.range(6, 50)));
@@ -301,7 +303,7 @@ std::string train_file(Random& r, int64_t length, const Faults& fault, bool dens
   for (int i = 0; i < slows; ++i) {
     const bool collide = i == 0 && fault(kSlowDownOnSignal) && !signal_at.empty();
     const int64_t x = collide ? signal_at.back() : r.position(0, length);
-    const int64_t l = r.position(100, 3000);
+    const int64_t l = r.chance(5) ? r.range(-400, 40) : r.position(100, 3000);
     const int64_t f_ta = r.chance(75) ? 1 : 0;
     slow_at.push_back(x);
     char buf[256];
