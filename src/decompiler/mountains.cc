@@ -281,11 +281,14 @@ MountainLines Solver::solve() {
     have_last = true;
     last_end = p.e;
     std::string why;
+    const int32_t tipo = tipo_for(p.v, p.marked);
     if (p.own_s > p.s)
       why = "this stretch starts three cells early to set the marker of cell " +
             std::to_string(p.own_s) + "; the stretches after it give those cells their type";
-    out.lines.push_back({static_cast<int32_t>(50 * p.s), static_cast<int32_t>(50 * (p.e + 1)),
-                         tipo_for(p.v, p.marked), why});
+    else if (tipo < 0 || tipo > 255)
+      why = "type " + std::to_string(p.v) + (p.marked ? " with" : " without") +
+            " markers: the type is stored in one byte and types above 10 ask for markers";
+    out.lines.push_back({static_cast<int32_t>(50 * p.s), static_cast<int32_t>(50 * (p.e + 1)), tipo, why});
   }
   if (static_cast<int>(out.lines.size()) > kMostStretches) {
     out.problem = "the mountain types need " + std::to_string(out.lines.size()) +

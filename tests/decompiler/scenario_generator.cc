@@ -284,10 +284,15 @@ std::string train_file(Random& r, int64_t length, const Faults& fault, bool dens
   std::vector<std::string> signal_list;
   for (size_t i = 0; i < signal_at.size(); ++i) {
     char buf[256];
+    // Mostly the usual forms; now and then values far outside them, whose
+    // sums and repeat codes wrap around their bytes.
+    const bool odd = r.chance(4);
     std::snprintf(buf, sizeof buf, "segnale,  %lld,   %lld, %lld, %lld,  %lld, %lld,    %lld,  %lld,%lld,%lld, %lld",
-                  ll(signal_at[i]), ll(r.range(1, 2)), ll(r.range(1, 6)), ll(r.range(0, 6)),
-                  ll(r.range(0, 2)), ll(r.chance(20) ? 1 : 0), ll(r.range(0, 2)), ll(r.range(0, 2)),
-                  ll(r.range(0, 1)), ll(r.range(0, 1)), ll(r.pick(std::vector<int64_t>{0, 0, 0, 50, 150, 300})));
+                  ll(signal_at[i]), ll(odd ? r.range(0, 40) : r.range(1, 2)), ll(r.range(1, 6)),
+                  ll(r.range(0, 6)), ll(r.range(0, 2)), ll(odd ? r.range(0, 9) : r.chance(20) ? 1 : 0),
+                  ll(odd ? r.range(-5, 30) : r.range(0, 2)), ll(r.range(0, 2)), ll(r.range(0, 1)),
+                  ll(r.range(0, 1)),
+                  ll(odd ? r.range(-50, 400) : r.pick(std::vector<int64_t>{0, 0, 0, 50, 150, 300})));
     signal_list.push_back(buf);
   }
 
