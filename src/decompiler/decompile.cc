@@ -126,10 +126,9 @@ DecompiledSources decompile(const CompiledScenario& files, const std::string& li
   // Rows 81 to 86 hold the general data in fixed fields; no line writes the others.
   for (int row = 81; row <= kTrainRow; ++row) {
     const ScenarioRecord& r = t[static_cast<size_t>(row)];
-    const bool names = row == kLineRow || row == kTrainRow;
-    const bool used_a = row == kLineRow || row == kTrainRow;
+    const bool named = row == kLineRow || row == kTrainRow;  // a text and int_a
     const bool clock = row == kTrainRow;
-    if (r.type != 0 || r.byte_a != 0 || (!names && !r.text.empty()) || (!used_a && r.int_a != 0) ||
+    if (r.type != 0 || r.byte_a != 0 || (!named && (!r.text.empty() || r.int_a != 0)) ||
         r.int_b != 0 || (!clock && (r.int_c != 0 || r.int_d != 0 || r.int_e != 0)) ||
         r.byte_e != 0 || r.byte_f != 0 || r.byte_c != 0 || r.byte_d != 0 ||
         (row != kLineRow && r.time_s != 0))
