@@ -6,6 +6,7 @@
 
 #include "cli/builtin_files.h"
 #include "cli/command_line.h"
+#include "cli/decompile.h"
 #include "cli/explain.h"
 #include "cli/dump.h"
 #include "cli/file_sources.h"
@@ -216,6 +217,27 @@ const std::vector<CommandSpec>& command_table() {
          PlotOptions o;
          if (std::string e = plot_options(a, o); !e.empty()) return usage_error(io.err, e);
          return plot_command(o, io.out, io.err);
+       }},
+      {"decompile", "", "writes editable sources back from a scenario's compiled files",
+       "Reads N_linea.dat, N_T.sim and N_T.dat from DIR (named as for plot), writes\n"
+       "N_linea.txt and N_T-.txt into OUTDIR, compiles them again in memory and\n"
+       "compares: exit 1 names the first byte that differs. Without the line plan\n"
+       "file the sources have no curves.",
+       {{"--dir", "DIR", "the folder of the compiled files (default: here)"},
+        kLineNameOption, kTrainNumberOption,
+        {"--output", "OUTDIR", "write the sources into OUTDIR (default: here)", "-o"},
+        {"--force", "", "replace sources that are already there"}},
+       {}, 0, 0,
+       [](const Arguments& a, IO& io) {
+         DecompileOptions o;
+         o.dir = a.value("--dir").value_or(".");
+         o.line_name = a.value("--line-name");
+         o.train_number = a.value("--train-number");
+         o.out_dir = a.value("--output").value_or(".");
+         o.force = a.has("--force");
+         if (o.line_name.has_value() != o.train_number.has_value())
+           return usage_error(io.err, "give --line-name and --train-number together");
+         return decompile_command(o, io.out, io.err);
        }},
   };
   return table;

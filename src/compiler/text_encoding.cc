@@ -68,6 +68,14 @@ std::string windows_1252_to_utf8(std::string_view bytes) {
   return out;
 }
 
+std::optional<std::string> windows_1252_to_source_utf8(std::string_view bytes) {
+  for (const char c : bytes) {
+    const uint8_t b = static_cast<uint8_t>(c);
+    if (b >= 0x80 && b < 0xA0 && kHigh[b - 0x80] == 0) return std::nullopt;
+  }
+  return windows_1252_to_utf8(bytes);
+}
+
 std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::string& label) {
   bool beyond_ascii = false;
   for (size_t i = 0; i < text.size();) {

@@ -24,5 +24,9 @@ std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::str
 // The five bytes the code page leaves unassigned become the control
 // characters of the same number (0x81 is U+0081), so no byte is lost.
 std::string windows_1252_to_utf8(std::string_view bytes);
+// The same for a text going back into a source: none when a byte has no
+// character (0x81, 0x8D, 0x8F, 0x90, 0x9D), which a source in UTF-8 could
+// not give back.
+std::optional<std::string> windows_1252_to_source_utf8(std::string_view bytes);
 
 }  // namespace scenarioc
