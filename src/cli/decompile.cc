@@ -115,6 +115,9 @@ int decompile_command(const DecompileOptions& o, std::ostream& out, std::ostream
   }
 
   try {
+    std::error_code made;
+    fs::create_directories(o.out_dir, made);
+    if (made) throw FileError(o.out_dir, made.message());
     AtomicFile line(line_out), train(train_out);
     line.write(sources.line_text);
     train.write(sources.train_text);

@@ -108,11 +108,13 @@ TEST_F(Authoring, NamesGivenInUtf8GoIntoTheFilesInWindows1252) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(fs::exists(dir / "Citt\xE0_7.sim"));
   EXPECT_NE(slurp(dir / "Citt\xE0_7.sim").find("Citt\xE0"), std::string::npos);
+#ifndef _WIN32  // Windows hands a program its arguments in its own code page
   const auto arrow = run_scenarioc({"check", "Valdena_linea.txt", "Valdena_704-.txt",
                                     "--line-name", "A\xE2\x86\x92"},
                                    dir.path());
   EXPECT_EQ(arrow.status, 2);
   EXPECT_NE(arrow.err.find("U+2192"), std::string::npos) << arrow.err;
+#endif
 }
 
 struct BadName {

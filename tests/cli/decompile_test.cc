@@ -53,6 +53,15 @@ TEST_F(Decompile, WritesSourcesThatCompileToTheSameFiles) {
   for (const std::string& name : kCompiled) EXPECT_EQ(slurp(again / name), slurp(files / name)) << name;
 }
 
+TEST_F(Decompile, MakesTheOutputFolderAndTakesTheEqualsSpelling) {
+  const auto r = run_scenarioc({"decompile", "--dir=" + files.path().string(),
+                                "--output=" + (out / "new/sources").string()},
+                               out.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(list_dir(out / "new/sources"),
+            (std::vector<std::string>{"Valdena_704-.txt", "Valdena_linea.txt"}));
+}
+
 TEST_F(Decompile, NeverReplacesASourceWithoutForce) {
   spit(out / "Valdena_704-.txt", "mine");
   const auto r = decompile();
