@@ -61,8 +61,13 @@ void spit(const fs::path& p, const std::string& bytes) {
 
 std::vector<std::string> list_dir(const fs::path& dir) {
   std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir))
-    names.push_back(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(dir)) {
+    std::string name = e.path().filename().string();
+    // On Windows a writing run locks the folder through this hidden file,
+    // which stays; on POSIX the folder itself is locked.
+    if (name == ".scenarioc.lock") continue;
+    names.push_back(std::move(name));
+  }
   std::sort(names.begin(), names.end());
   return names;
 }

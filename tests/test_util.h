@@ -27,6 +27,7 @@ class TempDir {
 
 std::string slurp(const std::filesystem::path& p);
 void spit(const std::filesystem::path& p, const std::string& bytes);
+// The names in a folder, sorted; the Windows lock file (.scenarioc.lock) left out.
 std::vector<std::string> list_dir(const std::filesystem::path& dir);
 
 struct RunResult {

@@ -19,9 +19,13 @@ InstallStepHook& step_hook() {
   return hook;
 }
 
+std::optional<std::string> hook_says(std::string_view name, const fs::path& file) {
+  if (!step_hook()) return std::nullopt;
+  return step_hook()(name, file);
+}
+
 void step(std::string_view name, const fs::path& file) {
-  if (!step_hook()) return;
-  if (std::optional<std::string> why = step_hook()(name, file)) throw FileError(file, *why);
+  if (std::optional<std::string> why = hook_says(name, file)) throw FileError(file, *why);
 }
 
 // One file of a set, each name within the folder. `backup` is empty when
@@ -172,9 +176,9 @@ void FileSet::install() {
       do backup = temporary_name_beside(target);
       while (present(backup));
       e.backup = backup.filename().string();
-      step("link", target);
       std::string why;
-      if (!os_files::link_file(target, backup, why)) e.moved_aside = true;
+      if (hook_says("link", target) || !os_files::link_file(target, backup, why))
+        e.moved_aside = true;
     }
     // The journal, durable before the first file changes its place: where
     // there is no earlier file, there is nothing a power cut could lose, and
@@ -191,7 +195,7 @@ void FileSet::install() {
     bool moved = false;
     for (Entry& e : set) {
       if (!e.moved_aside) continue;
-      step("link", dir_ / e.target);
+      step("move", dir_ / e.target);
       os_files::rename_over(dir_ / e.target, dir_ / e.backup);
       moved = true;
     }

@@ -66,9 +66,11 @@ struct MendReport {
 MendReport mend_folder(const std::filesystem::path& dir);
 
 // For tests: called before each step of install() and of putting a set back,
-// with the step's name ("link", "journal", "rename", "commit", "unlink",
-// "restore") and the file it concerns. A returned reason makes the step fail
-// as if the system had refused it; a hook may also end the process there.
+// with the step's name and the file it concerns: "link" (an earlier file's
+// backup; failing there moves the file aside instead, as on a file system
+// without links), "journal", "move", "rename", "commit", "unlink" and
+// "restore". A returned reason makes the step fail as if the system had
+// refused it; a hook may also end the process there.
 using InstallStepHook =
     std::function<std::optional<std::string>(std::string_view step,
                                              const std::filesystem::path& file)>;
