@@ -196,7 +196,11 @@ void FileSet::install() {
     for (Entry& e : set) {
       if (!e.moved_aside) continue;
       step("move", dir_ / e.target);
-      os_files::rename_over(dir_ / e.target, dir_ / e.backup);
+      try {
+        os_files::rename_over(dir_ / e.target, dir_ / e.backup);
+      } catch (const FileError& f) {
+        throw FileError(dir_ / e.target, f.reason());  // the file at fault, not its backup's name
+      }
       moved = true;
     }
     if (moved) os_files::sync_directory(dir_);
