@@ -176,7 +176,8 @@ RunResult run_scenarioc(const std::vector<std::string>& args, const fs::path& cw
 }
 
 int start_scenarioc(const std::vector<std::string>& args, const fs::path& cwd,
-                    const fs::path& out, const fs::path& err, uint64_t file_size_limit) {
+                    const fs::path& out, const fs::path& err, uint64_t file_size_limit,
+                    uint64_t memory_limit) {
   const pid_t pid = fork();
   if (pid != 0) return pid;
   // The child: only async-signal-safe work until exec.
@@ -189,6 +190,10 @@ int start_scenarioc(const std::vector<std::string>& args, const fs::path& cwd,
     signal(SIGXFSZ, SIG_IGN);
     const rlimit cap{file_size_limit, file_size_limit};
     if (setrlimit(RLIMIT_FSIZE, &cap) != 0) _exit(127);
+  }
+  if (memory_limit > 0) {
+    const rlimit cap{memory_limit, memory_limit};
+    if (setrlimit(RLIMIT_AS, &cap) != 0) _exit(127);
   }
   setenv("SCENARIOC_WINDOW", "console", 1);
   std::vector<char*> argv;
