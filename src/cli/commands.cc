@@ -239,7 +239,9 @@ const std::vector<CommandSpec>& command_table() {
        {{"--console", "--window"}}, 0, 0, builtin_run},
       {"compile", "LINE TRAIN", "compiles your line and train files into DIR (default: here)",
        "Writes N_linea.dat, N_T.sim and N_T.dat. Names follow the files: N_linea.txt\n"
-       "is line N, N_T-.txt is train T of line N. Your sources are never changed.",
+       "is line N, N_T-.txt is train T of line N. Your sources are never changed.\n"
+       "The three files replace the earlier ones as one set, all or none; while\n"
+       "another run writes in DIR, this one waits for it.",
        {kLineNameOption, kTrainNumberOption,
         {"--dir", "DIR", "write the compiled files into DIR"},
         {"--no-plan", "", "leave out the line plan file N_linea.dat"},

@@ -16,7 +16,7 @@ namespace scenarioc {
 enum ExitStatus : int {
   kExitSuccess = 0,          // no failure recorded
   kExitRecordedFailures = 1, // failures recorded, files written as they stand
-  kExitEndedEarly = 2,       // ended before any compiled file was written
+  kExitEndedEarly = 2,       // ended without replacing any compiled file
 };
 
 struct CompileJob {
