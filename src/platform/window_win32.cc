@@ -102,11 +102,3 @@ std::unique_ptr<Window> open_win32_window() {
 }
 
 }  // namespace scenarioc
-
-#else  // not Windows
-
-namespace scenarioc {
-
-std::unique_ptr<Window> open_win32_window() { return nullptr; }
-
-}  // namespace scenarioc
