@@ -141,6 +141,18 @@ void put_back(const fs::path& dir, const std::vector<Entry>& set) {
   if (first_failure) throw *first_failure;
 }
 
+// A temporary of one of the files this program writes in a folder: compiled
+// files (.dat, .sim), text sources and printed forms (.txt), the journal. A
+// name of that form with another stem (notes.tmp-2024-05) is someone else's.
+bool own_temporary(std::string_view name) {
+  if (!is_temporary_name(name)) return false;
+  const std::string_view stem = name.substr(0, name.rfind(".tmp-"));
+  const auto ends_with = [stem](std::string_view tail) {
+    return stem.size() > tail.size() && stem.substr(stem.size() - tail.size()) == tail;
+  };
+  return ends_with(".dat") || ends_with(".sim") || ends_with(".txt") || stem == kJournalName;
+}
+
 }  // namespace
 
 void set_install_step_hook(InstallStepHook hook) { step_hook() = std::move(hook); }
@@ -267,7 +279,7 @@ MendReport mend_folder(const fs::path& dir) {
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
     std::error_code type_ec;
-    if (!is_temporary_name(name) || it->is_directory(type_ec)) continue;
+    if (!own_temporary(name) || it->is_directory(type_ec)) continue;
     os_files::remove_quietly(it->path());
     ++report.leftovers_removed;
   }

@@ -60,8 +60,9 @@ struct MendReport {
 
 // Run first by every writing run once it holds the folder's lock: puts back
 // the earlier files of a set that a stopped run left half installed, then
-// removes the temporaries (NAME.tmp-PID-N) that runs which can no longer be
-// running left behind. Throws FileError when the folder cannot be put right;
+// removes the temporaries (NAME.tmp-PID-N, NAME one of the .dat, .sim and
+// .txt files this program writes, or the journal) that runs which can no
+// longer be running left behind. Throws FileError when the folder cannot be put right;
 // the journal then stays for the next run.
 MendReport mend_folder(const std::filesystem::path& dir);
 

@@ -160,17 +160,20 @@ TEST(FileSet, APutBackThatFailsKeepsTheJournalForTheNextRun) {
 TEST(MendFolder, RemovesTemporariesOfEndedRunsAndNothingElse) {
   TempDir dir;
   plant(dir.path());
-  for (const char* leftover : {"a.dat.tmp-123-4", "scenarioc.journal.tmp-9-0", "x.tmp-1-22"})
+  for (const char* leftover : {"a.dat.tmp-123-4", "scenarioc.journal.tmp-9-0", "x.sim.tmp-1-22",
+                               "Valdena_704-.txt.tmp-77-0"})
     spit(dir / leftover, "left");
-  const Contents others = {{"a.dat.tmp-", "o"}, {"b.tmp-12", "o"}, {"c.tmp-1-x", "o"},
-                           {"notes.tmp-1-2.txt", "o"}, {".tmp-1-2", "o"}};
+  const Contents others = {{"a.dat.tmp-", "o"},      {"b.dat.tmp-12", "o"},
+                           {"c.dat.tmp-1-x", "o"},   {"notes.tmp-1-2.txt", "o"},
+                           {".tmp-1-2", "o"},        {"notes.tmp-2024-05", "o"},
+                           {"plan.dat.old.tmp-1-2", "o"}};
   for (const auto& [name, bytes] : others) spit(dir / name, bytes);
-  fs::create_directory(dir / "folder.tmp-1-2");
+  fs::create_directory(dir / "folder.dat.tmp-1-2");
   const MendReport mended = mend_folder(dir.path());
-  EXPECT_EQ(mended.leftovers_removed, 3);
+  EXPECT_EQ(mended.leftovers_removed, 4);
   EXPECT_TRUE(mended.put_back.empty());
-  EXPECT_TRUE(fs::is_directory(dir / "folder.tmp-1-2"));
-  fs::remove(dir / "folder.tmp-1-2");
+  EXPECT_TRUE(fs::is_directory(dir / "folder.dat.tmp-1-2"));
+  fs::remove(dir / "folder.dat.tmp-1-2");
   Contents expected = kEarlier;
   expected.insert(others.begin(), others.end());
   EXPECT_EQ(contents(dir.path()), expected);
