@@ -39,10 +39,12 @@ FileError::FileError(const fs::path& path, const std::string& reason)
 
 fs::path temporary_name_beside(const fs::path& path) {
   static std::atomic<unsigned> counter{0};
-  const std::string name = path.filename().string() + ".tmp-" +
-                           std::to_string(os_files::process_id()) + "-" +
-                           std::to_string(counter.fetch_add(1));
-  return path.parent_path() / name;
+  // Appended to the path itself: a name taken out as a narrow string and
+  // back may not survive the trip on Windows.
+  fs::path temp = path;
+  temp += ".tmp-" + std::to_string(os_files::process_id()) + "-" +
+          std::to_string(counter.fetch_add(1));
+  return temp;
 }
 
 bool is_temporary_name(std::string_view name) {

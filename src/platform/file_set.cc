@@ -28,6 +28,17 @@ void step(std::string_view name, const fs::path& file) {
   if (std::optional<std::string> why = hook_says(name, file)) throw FileError(file, *why);
 }
 
+// A name in the folder as the journal keeps it: in UTF-8, whatever the
+// platform's own narrow encoding of names (on Windows, the code page).
+std::string name_of(const fs::path& p) {
+  const std::u8string u = p.filename().u8string();
+  return std::string(u.begin(), u.end());
+}
+
+fs::path in(const fs::path& dir, const std::string& name) {
+  return dir / fs::path(std::u8string(name.begin(), name.end()));
+}
+
 // One file of a set, each name within the folder. `backup` is empty when
 // there was no earlier file of that name.
 struct Entry {
@@ -113,8 +124,8 @@ void put_back(const fs::path& dir, const std::vector<Entry>& set) {
   std::optional<FileError> first_failure;
   for (auto it = set.rbegin(); it != set.rend(); ++it) {
     const Entry& e = *it;
-    const fs::path target = dir / e.target, temp = dir / e.temp;
-    const fs::path backup = e.backup.empty() ? fs::path() : dir / e.backup;
+    const fs::path target = in(dir, e.target), temp = in(dir, e.temp);
+    const fs::path backup = e.backup.empty() ? fs::path() : in(dir, e.backup);
     try {
       if (present(temp)) {
         if (!backup.empty() && present(backup)) {
@@ -170,7 +181,7 @@ void FileSet::install() {
   std::vector<Entry> set;
   for (const std::unique_ptr<AtomicFile>& f : files_) {
     f->close();
-    set.push_back(Entry{f->path().filename().string(), f->temp_path().filename().string(), ""});
+    set.push_back(Entry{name_of(f->path()), name_of(f->temp_path()), ""});
   }
   const fs::path journal = dir_ / kJournalName;
   if (present(journal))
@@ -181,13 +192,13 @@ void FileSet::install() {
     // A second name for every earlier file, so that each can return.
     bool any_earlier = false;
     for (Entry& e : set) {
-      const fs::path target = dir_ / e.target;
+      const fs::path target = in(dir_, e.target);
       if (!present(target)) continue;
       any_earlier = true;
       fs::path backup;
       do backup = temporary_name_beside(target);
       while (present(backup));
-      e.backup = backup.filename().string();
+      e.backup = name_of(backup);
       std::string why;
       if (hook_says("link", target) || !os_files::link_file(target, backup, why))
         e.moved_aside = true;
@@ -207,18 +218,18 @@ void FileSet::install() {
     bool moved = false;
     for (Entry& e : set) {
       if (!e.moved_aside) continue;
-      step("move", dir_ / e.target);
+      step("move", in(dir_, e.target));
       try {
-        os_files::rename_over(dir_ / e.target, dir_ / e.backup);
+        os_files::rename_over(in(dir_, e.target), in(dir_, e.backup));
       } catch (const FileError& f) {
-        throw FileError(dir_ / e.target, f.reason());  // the file at fault, not its backup's name
+        throw FileError(in(dir_, e.target), f.reason());  // the file at fault, not its backup
       }
       moved = true;
     }
     if (moved) os_files::sync_directory(dir_);
     for (const Entry& e : set) {
-      step("rename", dir_ / e.target);
-      os_files::rename_over(dir_ / e.temp, dir_ / e.target);
+      step("rename", in(dir_, e.target));
+      os_files::rename_over(in(dir_, e.temp), in(dir_, e.target));
     }
     // Removing the journal installs the set.
     step("commit", journal);
@@ -252,7 +263,7 @@ void FileSet::install() {
   for (const Entry& e : set)
     if (!e.backup.empty()) {
       try {
-        remove_file(dir_ / e.backup);
+        remove_file(in(dir_, e.backup));
       } catch (const FileError&) {
       }
     }
@@ -271,13 +282,18 @@ MendReport mend_folder(const fs::path& dir) {
     put_back(dir, *set);
     remove_file(journal);
     os_files::sync_directory(dir);
-    for (const Entry& e : *set) report.put_back.push_back(e.target);
+    for (const Entry& e : *set) report.put_back.push_back(in(dir, e.target).filename().string());
   }
   // Only runs that hold the lock write here, and the lock is ours: every
   // temporary in the folder belongs to a run that has ended.
   std::error_code ec;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
+    std::string name;
+    try {
+      name = name_of(it->path());
+    } catch (const std::exception&) {
+      continue;  // a name the system cannot spell in UTF-8 is none of ours
+    }
     std::error_code type_ec;
     if (!own_temporary(name) || it->is_directory(type_ec)) continue;
     os_files::remove_quietly(it->path());
