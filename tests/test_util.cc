@@ -1,6 +1,7 @@
 #include "test_util.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -12,6 +13,9 @@
 
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -61,8 +65,13 @@ void spit(const fs::path& p, const std::string& bytes) {
 
 std::vector<std::string> list_dir(const fs::path& dir) {
   std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir))
-    names.push_back(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(dir)) {
+    std::string name = e.path().filename().string();
+    // On Windows a writing run locks the folder through this hidden file,
+    // which stays; on POSIX the folder itself is locked.
+    if (name == ".scenarioc.lock") continue;
+    names.push_back(std::move(name));
+  }
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -164,6 +173,45 @@ RunResult run_scenarioc(const std::vector<std::string>& args, const fs::path& cw
   r.out = slurp(capture / "out");
   r.err = slurp(capture / "err");
   return r;
+}
+
+int start_scenarioc(const std::vector<std::string>& args, const fs::path& cwd,
+                    const fs::path& out, const fs::path& err, uint64_t file_size_limit,
+                    uint64_t memory_limit) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  // The child: only async-signal-safe work until exec.
+  if (chdir(cwd.c_str()) != 0) _exit(127);
+  const int flags = O_WRONLY | O_CREAT | O_TRUNC;
+  const int o = open(out.empty() ? "/dev/null" : out.c_str(), flags, 0644);
+  const int e = open(err.empty() ? "/dev/null" : err.c_str(), flags, 0644);
+  if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(127);
+  if (file_size_limit > 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit cap{file_size_limit, file_size_limit};
+    if (setrlimit(RLIMIT_FSIZE, &cap) != 0) _exit(127);
+  }
+  if (memory_limit > 0) {
+    const rlimit cap{memory_limit, memory_limit};
+    if (setrlimit(RLIMIT_AS, &cap) != 0) _exit(127);
+  }
+  setenv("SCENARIOC_WINDOW", "console", 1);
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(SCENARIOC_EXE));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  execv(SCENARIOC_EXE, argv.data());
+  _exit(127);
+}
+
+int wait_scenarioc(int pid, long* peak_kib) {
+  int raw = 0;
+  rusage usage{};
+  while (wait4(pid, &raw, 0, &usage) < 0 && errno == EINTR) {
+  }
+  if (peak_kib) *peak_kib = usage.ru_maxrss;
+  if (WIFEXITED(raw)) return WEXITSTATUS(raw);
+  return 128 + WTERMSIG(raw);
 }
 #endif
 

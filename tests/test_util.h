@@ -27,6 +27,7 @@ class TempDir {
 
 std::string slurp(const std::filesystem::path& p);
 void spit(const std::filesystem::path& p, const std::string& bytes);
+// The names in a folder, sorted; the Windows lock file (.scenarioc.lock) left out.
 std::vector<std::string> list_dir(const std::filesystem::path& dir);
 
 struct RunResult {
@@ -38,6 +39,20 @@ struct RunResult {
 // Runs the built scenarioc with `args` in `cwd`.
 RunResult run_scenarioc(const std::vector<std::string>& args,
                         const std::filesystem::path& cwd);
+
+#ifndef _WIN32
+// Starts scenarioc with `args` in `cwd` and returns at once with its process
+// id; its output goes into `out` and `err` (/dev/null when empty). A file
+// size limit above 0 caps the size of every file it writes; SIGXFSZ is
+// ignored, so a write past the cap fails with EFBIG. A memory limit above 0
+// caps its address space.
+int start_scenarioc(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                    const std::filesystem::path& out, const std::filesystem::path& err,
+                    uint64_t file_size_limit = 0, uint64_t memory_limit = 0);
+// Its exit status, or 128 + the signal that ended it; `peak_kib`, when given,
+// gets its peak resident memory.
+int wait_scenarioc(int pid, long* peak_kib = nullptr);
+#endif
 
 // Little-endian readers for checking byte images.
 int16_t le16(const std::string& b, size_t at);

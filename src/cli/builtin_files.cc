@@ -39,6 +39,14 @@ void dati_scheda(const std::string& L, const std::string& T, const std::filesyst
   write_text_file(dir / form_name(L, T, "scheda_treno.txt"), train_sheet_table());
 }
 
+std::vector<TextFile> builtin_text_files(const std::string& L, const std::string& T) {
+  return {{line_source_name(L), text_file_bytes(line_source_table())},
+          {train_source_name(L, T), text_file_bytes(train_source_table())},
+          {form_name(L, T, "note.txt"), text_file_bytes(notes_form_table())},
+          {form_name(L, T, "rallentamenti.txt"), text_file_bytes(slow_down_form_table())},
+          {form_name(L, T, "scheda_treno.txt"), text_file_bytes(train_sheet_table())}};
+}
+
 void write_builtin_text_files(const std::string& L, const std::string& T,
                               const std::filesystem::path& dir) {
   dati_linea(L, dir);

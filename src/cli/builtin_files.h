@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace scenarioc {
 
@@ -21,6 +22,15 @@ void dati_rallentamenti(const std::string& line_name, const std::string& train_n
                         const std::filesystem::path& dir);
 void dati_scheda(const std::string& line_name, const std::string& train_number,
                  const std::filesystem::path& dir);
+
+// The five files' names and bytes, in the order below, for writing them as
+// one set (emit).
+struct TextFile {
+  std::string name;
+  std::string bytes;
+};
+std::vector<TextFile> builtin_text_files(const std::string& line_name,
+                                         const std::string& train_number);
 
 // All five, in that order.
 void write_builtin_text_files(const std::string& line_name, const std::string& train_number,

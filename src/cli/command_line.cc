@@ -91,7 +91,7 @@ void print_overview(std::span<const CommandSpec> commands, std::ostream& out) {
   }
   out << "\n'scenarioc help COMMAND' or 'scenarioc COMMAND --help' tells more of one.\n"
          "Exit status: 0 no failure, 1 failures reported (files still written),\n"
-         "2 nothing written.\n";
+         "2 ended early, no compiled file replaced.\n";
 }
 
 void print_command_help(const CommandSpec& spec, std::ostream& out) {

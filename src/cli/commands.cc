@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <ostream>
 
@@ -18,6 +19,8 @@
 #include "model/scenario_names.h"
 #include "platform/application_directory.h"
 #include "platform/file_io.h"
+#include "platform/file_set.h"
+#include "platform/folder_lock.h"
 #include "platform/window.h"
 #include "platform/window_select.h"
 
@@ -38,6 +41,24 @@ int file_error(std::ostream& err, const FileError& e) {
   return kExitEndedEarly;
 }
 
+int busy_error(std::ostream& err, const FolderBusy& e) {
+  report_fatal(err, "another run is writing in " + e.dir().string() +
+                        "; nothing written (without --no-wait this run would wait for it)");
+  return kExitEndedEarly;
+}
+
+// A source larger than any scenario needs is refused before it is read: a
+// huge or endless file would otherwise take the machine's memory.
+std::optional<std::string> oversized(const FileSources::File& src) {
+  std::error_code ec;
+  const uintmax_t size = fs::file_size(src.path, ec);
+  if (ec || size <= kLargestSource) return std::nullopt;
+  return src.label + " holds " + std::to_string(size) +
+         " bytes, more than any scenario source needs (at most " +
+         std::to_string(kLargestSource >> 20) + " MiB, " + std::to_string(kLargestSource) +
+         " bytes); nothing compiled";
+}
+
 // Compares the files themselves (device and inode, or the platform's file
 // identity), so a link or another spelling of a path is caught too.
 bool same_file(const fs::path& a, const fs::path& b) {
@@ -53,7 +74,7 @@ std::optional<EncodingProblem> load_source(FileSources::File& src) {
   if (!fs::is_regular_file(src.path, ec)) return std::nullopt;
   std::string text;
   try {
-    text = read_file(src.path);
+    text = read_file(src.path, kLargestSource);
   } catch (const FileError&) {
     return std::nullopt;  // unreadable: the compiler reports it
   }
@@ -107,6 +128,19 @@ int compile_command(const Arguments& a, bool write, IO& io) {
   job.write_outputs = write;
   FileSources::File line{line_arg, line_arg}, train{train_arg, train_arg};
 
+  // The folder is ours from here to the last rename; what a stopped run left
+  // there is put right before anything else.
+  std::optional<FolderLock> held;
+  if (write) {
+    try {
+      held.emplace(take_folder(job.out_dir, !a.has("--no-wait"), err));
+    } catch (const FolderBusy& e) {
+      return busy_error(err, e);
+    } catch (const FileError& e) {
+      return file_error(err, e);
+    }
+  }
+
   if (write) {
     std::vector<fs::path> outputs = {job.out_dir / timetable_name(*L, *T),
                                      job.out_dir / route_name(*L, *T)};
@@ -118,6 +152,12 @@ int compile_command(const Arguments& a, bool write, IO& io) {
                                 " itself; nothing written");
           return kExitEndedEarly;
         }
+  }
+  for (FileSources::File* src : {&line, &train}) {
+    if (std::optional<std::string> why = oversized(*src)) {
+      report_fatal(err, *why);
+      return kExitEndedEarly;
+    }
   }
   for (FileSources::File* src : {&line, &train}) {
     if (std::optional<EncodingProblem> p = load_source(*src)) {
@@ -136,6 +176,9 @@ int compile_command(const Arguments& a, bool write, IO& io) {
   }
 }
 
+// An author's edited sources are never overwritten by surprise: emit writes
+// its five files as one set, and only where none of them stands yet, unless
+// --force says to replace them.
 int emit_command(const Arguments& a, IO& io) {
   const fs::path dir = a.value("--dir").value_or(".");
   const std::string L = "Valdena", T = "704";
@@ -143,7 +186,24 @@ int emit_command(const Arguments& a, IO& io) {
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (ec) throw FileError(dir, ec.message());
-    write_builtin_text_files(L, T, dir);
+    const FolderLock held = take_folder(dir, !a.has("--no-wait"), io.err);
+    const std::vector<TextFile> files = builtin_text_files(L, T);
+    std::string taken;
+    for (const TextFile& f : files) {
+      std::error_code st_ec;
+      if (fs::exists(fs::symlink_status(dir / f.name, st_ec)))
+        taken += (taken.empty() ? "" : ", ") + (dir / f.name).string();
+    }
+    if (!taken.empty() && !a.has("--force")) {
+      report_fatal(io.err, "emit would overwrite " + taken +
+                               "; nothing written (--force replaces them)");
+      return kExitEndedEarly;
+    }
+    FileSet set(dir);
+    for (const TextFile& f : files) set.add(f.name).write(f.bytes);
+    set.install();
+  } catch (const FolderBusy& e) {
+    return busy_error(io.err, e);
   } catch (const FileError& e) {
     return file_error(io.err, e);
   }
@@ -157,7 +217,9 @@ int builtin_run(const Arguments& a, IO& io) {
                                                   : WindowChoice::kAuto;
   std::unique_ptr<Window> window = make_window(choice, io.out, io.err);
   try {
-    return run_builtin_scenario(dir, *window, io.err);
+    return run_builtin_scenario(dir, *window, io.err, !a.has("--no-wait"));
+  } catch (const FolderBusy& e) {
+    return busy_error(io.err, e);
   } catch (const FileError& e) {
     return file_error(io.err, e);
   }
@@ -166,6 +228,8 @@ int builtin_run(const Arguments& a, IO& io) {
 const OptionSpec kLineNameOption{"--line-name", "N", "the line name (default: from LINE, N_linea.txt)"};
 const OptionSpec kTrainNumberOption{"--train-number", "T",
                                     "the train number (default: from TRAIN, N_T-.txt)"};
+const OptionSpec kNoWaitOption{"--no-wait", "",
+                               "fail at once (status 2) while another run writes in the folder"};
 
 }  // namespace
 
@@ -176,20 +240,27 @@ const std::vector<CommandSpec>& command_table() {
        "shows a window while it works; from a terminal it prints instead.",
        {{"--dir", "DIR", "work in DIR instead of the program's directory"},
         {"--console", "", "print to the terminal, even on a desktop"},
-        {"--window", "", "show the window, even from a terminal"}},
+        {"--window", "", "show the window, even from a terminal"},
+        kNoWaitOption},
        {{"--console", "--window"}}, 0, 0, builtin_run},
       {"compile", "LINE TRAIN", "compiles your line and train files into DIR (default: here)",
        "Writes N_linea.dat, N_T.sim and N_T.dat. Names follow the files: N_linea.txt\n"
-       "is line N, N_T-.txt is train T of line N. Your sources are never changed.",
+       "is line N, N_T-.txt is train T of line N. Your sources are never changed.\n"
+       "The three files replace the earlier ones as one set, all or none; while\n"
+       "another run writes in DIR, this one waits for it.",
        {kLineNameOption, kTrainNumberOption,
         {"--dir", "DIR", "write the compiled files into DIR"},
-        {"--no-plan", "", "leave out the line plan file N_linea.dat"}},
+        {"--no-plan", "", "leave out the line plan file N_linea.dat"},
+        kNoWaitOption},
        {}, 2, 2, [](const Arguments& a, IO& io) { return compile_command(a, true, io); }},
       {"check", "LINE TRAIN", "the same compile and its report, writing nothing", "",
        {kLineNameOption, kTrainNumberOption},
        {}, 2, 2, [](const Arguments& a, IO& io) { return compile_command(a, false, io); }},
-      {"emit", "", "writes the built-in sources and forms, the start of a new scenario", "",
-       {{"--dir", "DIR", "write into DIR (made when missing) instead of here"}},
+      {"emit", "", "writes the built-in sources and forms, the start of a new scenario",
+       "Writes nothing when one of its five files is already there, unless --force.",
+       {{"--dir", "DIR", "write into DIR (made when missing) instead of here"},
+        {"--force", "", "replace files of those names that are already there"},
+        kNoWaitOption},
        {}, 0, 0, emit_command},
       {"explain", "[CODE]", "what an error code means, with a wrong row and its fix",
        "Without CODE, lists every code with its meaning.", {}, {}, 0, 1, explain_command},
@@ -298,7 +369,15 @@ int run(const std::vector<std::string>& args, IO& io) {
 int run_command_line(const std::vector<std::string>& args, std::ostream& out,
                      std::ostream& err) {
   IO io{out, err};
-  const int status = run(args, io);
+  int status;
+  try {
+    status = run(args, io);
+  } catch (const std::bad_alloc&) {
+    // Whatever was being written is gone with its temporaries, and a set
+    // half replaced has been put back on the way out.
+    err << "scenarioc: error: out of memory; the run ended there\n" << std::flush;
+    return kExitEndedEarly;
+  }
   // What could not be written (a full disk, a closed pipe) is no success.
   out.flush();
   if (!out) {

@@ -13,7 +13,7 @@ bool FileSources::exists(SourceRole role) const {
 std::string_view FileSources::read(SourceRole role) {
   if (of(role).text) return *of(role).text;
   try {
-    read_text_ = read_file(of(role).path);
+    read_text_ = read_file(of(role).path, kLargestSource);
   } catch (const FileError& e) {
     throw SourceUnreadable(e.reason());
   }

@@ -1,5 +1,6 @@
 #include "cli/report.h"
 
+#include <algorithm>
 #include <map>
 #include <ostream>
 
@@ -18,13 +19,22 @@ std::string format_failure(const Failure& f) {
   }
   out += "error " + std::to_string(f.code) + ": " + f.message + "\n";
   if (f.where && f.where->line > 0 && !f.where->text.empty()) {
-    const SourceLocation& w = *f.where;
-    out += w.text + "\n";
+    // A long line that reached here whole is shown around the column only.
+    SourceLocation cut;
+    const SourceLocation* w = &*f.where;
+    const size_t at = static_cast<size_t>(std::max(0, w->column - w->text_column));
+    if (w->text.size() > 2 * kQuotedReach + 6) {
+      quote_line(cut, w->text, at);
+      cut.column = w->column;
+      cut.text_column += w->text_column - 1;
+      w = &cut;
+    }
+    out += w->text;
+    out += '\n';
     // Keep the tabs of the line, so that the caret lines up in a terminal.
-    std::string caret;
-    for (int i = 0; i + 1 < w.column && i < static_cast<int>(w.text.size()); ++i)
-      caret += w.text[static_cast<size_t>(i)] == '\t' ? '\t' : ' ';
-    out += caret + "^\n";
+    for (int i = 0; i < w->column - w->text_column && i < static_cast<int>(w->text.size()); ++i)
+      out += w->text[static_cast<size_t>(i)] == '\t' ? '\t' : ' ';
+    out += "^\n";
   }
   return out;
 }

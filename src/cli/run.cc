@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 #include <ostream>
 
 #include "cli/builtin_files.h"
@@ -13,6 +14,7 @@
 #include "format/timetable_file.h"
 #include "model/file_names.h"
 #include "platform/file_io.h"
+#include "platform/file_set.h"
 
 namespace scenarioc {
 namespace fs = std::filesystem;
@@ -27,27 +29,45 @@ bool recorded(const Scenario& s, int32_t code) {
                      [code](const Failure& f) { return f.code == code; });
 }
 
-// The three files are written whole to their temporaries before any takes
-// its place, so a full disk or a name in the way leaves every old file as it
-// was, not a new line plan beside an old timetable and route.
+// The three files are written whole to their temporaries, then replace the
+// earlier ones as one set: a full disk, a name in the way, a rename refused
+// or a kill leaves every earlier file as it was, never a new line plan beside
+// an old timetable and route.
 void write_compiled_files(const Scenario& s, const fs::path& dir) {
-  std::optional<AtomicFile> plan;
+  FileSet set(dir);
   if (s.build_line_plan) {
-    plan.emplace(dir / line_plan_name(s.line_name));
+    AtomicFile& plan = set.add(line_plan_name(s.line_name));
     encode_line_plan_at(s.track_plan, [&plan](uint64_t offset, std::string_view piece) {
-      plan->write_at(offset, piece);
+      plan.write_at(offset, piece);
     });
   }
-  AtomicFile timetable(dir / timetable_name(s.line_name, s.train_number));
-  timetable.write(encode_timetable(s));
-  AtomicFile route(dir / route_name(s.line_name, s.train_number));
-  route.write(encode_route(s));
-  if (plan) plan->commit();
-  timetable.commit();
-  route.commit();
+  set.add(timetable_name(s.line_name, s.train_number)).write(encode_timetable(s));
+  set.add(route_name(s.line_name, s.train_number)).write(encode_route(s));
+  set.install();
+}
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string out;
+  for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
+  return out;
 }
 
 }  // namespace
+
+FolderLock take_folder(const fs::path& dir, bool wait, std::ostream& err) {
+  FolderLock lock(dir, wait, [&] {
+    err << "scenarioc: another run is writing in " << dir.string()
+        << "; waiting for it to end\n"
+        << std::flush;
+  });
+  const MendReport mended = mend_folder(dir);
+  if (!mended.put_back.empty())
+    err << "scenarioc: note: a run that stopped in " << dir.string()
+        << " had replaced only part of " << joined(mended.put_back)
+        << "; the earlier files are back in place\n"
+        << std::flush;
+  return lock;
+}
 
 void show_error_box(Window& window, int32_t code) {
   window.message_box(" Errore n. " + std::to_string(code));
@@ -74,10 +94,12 @@ ExitStatus compile_and_write(SourceInput& sources, const CompileJob& job, Window
   return s.failures.empty() ? kExitSuccess : kExitRecordedFailures;
 }
 
-ExitStatus run_builtin_scenario(const fs::path& dir, Window& window, std::ostream& err) {
+ExitStatus run_builtin_scenario(const fs::path& dir, Window& window, std::ostream& err,
+                                bool wait) {
   const std::string L = kLineName;
   const std::string T = kTrainNumber;
   window.show_label("Attendere");
+  const FolderLock held = take_folder(dir, wait, err);
   write_builtin_text_files(L, T, dir);
 
   FileSources sources({line_source_name(L), dir / line_source_name(L)},

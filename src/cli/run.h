@@ -7,6 +7,7 @@
 #include <string>
 
 #include "compiler/source_input.h"
+#include "platform/folder_lock.h"
 #include "platform/window.h"
 
 namespace scenarioc {
@@ -15,7 +16,7 @@ namespace scenarioc {
 enum ExitStatus : int {
   kExitSuccess = 0,          // no failure recorded
   kExitRecordedFailures = 1, // failures recorded, files written as they stand
-  kExitEndedEarly = 2,       // ended before any compiled file was written
+  kExitEndedEarly = 2,       // ended without replacing any compiled file
 };
 
 struct CompileJob {
@@ -26,17 +27,28 @@ struct CompileJob {
   bool write_outputs = true;    // false: compile and report, write nothing
 };
 
+// The output folder taken for a run that writes there: its lock held (when
+// another run holds it: with `wait`, a note on `err` and a wait, without,
+// FolderBusy), then whatever a stopped run left there put right: the
+// earlier files of a half-replaced set back in place (with a note on `err`),
+// leftover temporaries removed. Throws FileError, FolderBusy.
+FolderLock take_folder(const std::filesystem::path& dir, bool wait, std::ostream& err);
+
 // `memorizza_percorso`: compiles the two sources, reports every recorded
 // failure on `err`, and writes the line plan, timetable and route files, in
-// this order. Throws FileError when a compiled file cannot be written.
+// this order, as one set: all three replace the earlier ones, or none does.
+// The caller holds the output folder (take_folder). Throws FileError when the
+// set cannot be written; every earlier compiled file is then as it was.
 ExitStatus compile_and_write(SourceInput& sources, const CompileJob& job, Window& window,
                              std::ostream& err);
 
 // `Form_Load`, the built-in run: writes the two text sources and the three
 // printed forms of the built-in scenario into `dir`, compiles them there and
-// deletes the sources.
+// deletes the sources, holding the folder (take_folder) all along, so that
+// another run there neither deletes the sources under it nor mixes its files
+// with these.
 ExitStatus run_builtin_scenario(const std::filesystem::path& dir, Window& window,
-                                std::ostream& err);
+                                std::ostream& err, bool wait = true);
 
 // `errore`: " Errore n. " and the code in the window's message box.
 void show_error_box(Window& window, int32_t code);

@@ -50,7 +50,7 @@ SourceLocation ItemReader::location_at(size_t offset, int line) const {
   where.file = label_;
   where.line = line;
   where.column = static_cast<int>(offset - begin) + 1;
-  where.text.assign(data_.substr(begin, end - begin));
+  quote_line(where, data_.substr(begin, end - begin), offset - begin);
   return where;
 }
 

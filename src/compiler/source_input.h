@@ -4,6 +4,7 @@
 // deletes each one once the compiler is done with it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -12,6 +13,14 @@
 namespace scenarioc {
 
 enum class SourceRole { kLine, kTrain };
+
+// The largest source file the compiler reads; a larger one is refused before
+// it is read. The largest scenario the formats allow (a 1 000 000 m line with
+// every table full, bench/largest_scenario.cc) has a line file of 0.3 MB and
+// a train file of 0.13 MB; a row every 50 m and every text at its longest
+// (65535 bytes) would still stay below 8 MB. 16 MiB leaves a wide margin and
+// keeps what a hostile or mistaken file can make the compiler hold small.
+constexpr uint64_t kLargestSource = uint64_t{16} << 20;
 
 // A source that exists but whose text cannot be had; `what()` is the reason.
 class SourceUnreadable : public std::runtime_error {

@@ -106,11 +106,12 @@ std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::str
       if (end == std::string::npos) end = text.size();
       char hex[16];
       std::snprintf(hex, sizeof hex, "U+%04X", cp);
+      SourceLocation where{label, line, static_cast<int>(i - line_start) + 1, ""};
+      quote_line(where, std::string_view(text).substr(line_start, end - line_start),
+                 i - line_start);
       return EncodingProblem{
-          SourceLocation{label, line, static_cast<int>(i - line_start) + 1,
-                         text.substr(line_start, end - line_start)},
-          std::string("the character ") + hex +
-              " has no Windows-1252 form, the code page of the simulator"};
+          std::move(where), std::string("the character ") + hex +
+                                " has no Windows-1252 form, the code page of the simulator"};
     }
     out.push_back(static_cast<char>(*byte));
     if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {

@@ -1,68 +1,33 @@
 #include "platform/file_io.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <fstream>
-#include <sstream>
 
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#define getpid _getpid
-#endif
-
-#ifndef O_BINARY
-#define O_BINARY 0
-#endif
-#ifndef O_CLOEXEC
-#define O_CLOEXEC 0
-#endif
+#include "platform/os_files.h"
 
 namespace scenarioc {
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string errno_text(int err) { return std::strerror(err); }
-
-// Paths go to the system as they are: on Windows as UTF-16, so that a folder
-// with letters outside the code page still works.
-int open_new(const fs::path& p) {
-#ifdef _WIN32
-  return ::_wopen(p.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                  _S_IREAD | _S_IWRITE);
-#else
-  return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY | O_CLOEXEC, 0644);
-#endif
-}
-
-void unlink_path(const fs::path& p) {
-#ifdef _WIN32
-  ::_wunlink(p.c_str());
-#else
-  ::unlink(p.c_str());
-#endif
-}
-
 // A name next to `path` that no other writer, in this process or another,
-// is using: the process id and a counter, created with O_EXCL.
+// is using: the process id and a counter, created exclusively.
 int open_temp_beside(const fs::path& path, fs::path& temp) {
-  static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::ostringstream name;
-    name << path.filename().string() << ".tmp-" << getpid() << "-"
-         << counter.fetch_add(1);
-    temp = path.parent_path() / name.str();
-    const int fd = open_new(temp);
+    temp = temporary_name_beside(path);
+    const int fd = os_files::create_new(temp);
     if (fd >= 0) return fd;
-    if (errno != EEXIST) throw FileError(path, errno_text(errno));
+    if (errno != EEXIST) throw FileError(path, os_files::error_text(errno));
   }
   throw FileError(path, "no free temporary name in its directory");
+}
+
+bool all_digits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
 }
 
 }  // namespace
@@ -71,6 +36,25 @@ FileError::FileError(const fs::path& path, const std::string& reason)
     : std::runtime_error(path.string() + ": " + reason),
       path_(path),
       reason_(reason) {}
+
+fs::path temporary_name_beside(const fs::path& path) {
+  static std::atomic<unsigned> counter{0};
+  // Appended to the path itself: a name taken out as a narrow string and
+  // back may not survive the trip on Windows.
+  fs::path temp = path;
+  temp += ".tmp-" + std::to_string(os_files::process_id()) + "-" +
+          std::to_string(counter.fetch_add(1));
+  return temp;
+}
+
+bool is_temporary_name(std::string_view name) {
+  const size_t tmp = name.rfind(".tmp-");
+  if (tmp == std::string_view::npos || tmp == 0) return false;
+  const std::string_view tail = name.substr(tmp + 5);
+  const size_t dash = tail.find('-');
+  return dash != std::string_view::npos && all_digits(tail.substr(0, dash)) &&
+         all_digits(tail.substr(dash + 1));
+}
 
 AtomicFile::AtomicFile(fs::path path) : path_(std::move(path)) {
   // A directory in the way would make the rename fail only at the end;
@@ -85,9 +69,12 @@ AtomicFile::~AtomicFile() { discard(); }
 
 void AtomicFile::discard() noexcept {
   if (fd_ >= 0) {
-    ::close(fd_);
+    os_files::close_file(fd_);
     fd_ = -1;
-    unlink_path(temp_);
+  }
+  if (!temp_.empty()) {
+    os_files::remove_quietly(temp_);
+    temp_.clear();
   }
 }
 
@@ -95,12 +82,12 @@ void AtomicFile::write(std::string_view bytes) {
   const char* p = bytes.data();
   size_t left = bytes.size();
   while (left > 0) {
-    const ssize_t n = ::write(fd_, p, left);
+    const long n = os_files::write_some(fd_, p, left);
     if (n < 0) {
       if (errno == EINTR) continue;
       const int err = errno;
       discard();
-      throw FileError(path_, errno_text(err));
+      throw FileError(path_, os_files::error_text(err));
     }
     p += n;
     left -= static_cast<size_t>(n);
@@ -111,18 +98,12 @@ void AtomicFile::write_at(uint64_t offset, std::string_view bytes) {
   const char* p = bytes.data();
   size_t left = bytes.size();
   while (left > 0) {
-#ifdef _WIN32
-    const ssize_t n = ::_lseeki64(fd_, static_cast<__int64>(offset), SEEK_SET) < 0
-                          ? -1
-                          : ::write(fd_, p, static_cast<unsigned>(left));
-#else
-    const ssize_t n = ::pwrite(fd_, p, left, static_cast<off_t>(offset));
-#endif
+    const long n = os_files::write_some_at(fd_, p, left, offset);
     if (n < 0) {
       if (errno == EINTR) continue;
       const int err = errno;
       discard();
-      throw FileError(path_, errno_text(err));
+      throw FileError(path_, os_files::error_text(err));
     }
     p += n;
     offset += static_cast<uint64_t>(n);
@@ -130,20 +111,35 @@ void AtomicFile::write_at(uint64_t offset, std::string_view bytes) {
   }
 }
 
-void AtomicFile::commit() {
-  if (::close(fd_) != 0) {
+void AtomicFile::sync() {
+  if (os_files::sync_file(fd_) != 0) {
     const int err = errno;
-    fd_ = -1;
-    unlink_path(temp_);
-    throw FileError(path_, errno_text(err));
+    discard();
+    throw FileError(path_, os_files::error_text(err));
   }
+}
+
+void AtomicFile::close() {
+  if (fd_ < 0) return;
+  const int fd = fd_;
   fd_ = -1;
-  std::error_code ec;
-  fs::rename(temp_, path_, ec);
-  if (ec) {
-    unlink_path(temp_);
-    throw FileError(path_, ec.message());
+  // A full disk may show only now, when the last blocks are written out.
+  if (os_files::close_file(fd) != 0) {
+    const int err = errno;
+    discard();
+    throw FileError(path_, os_files::error_text(err));
   }
+}
+
+void AtomicFile::commit() {
+  close();
+  try {
+    os_files::rename_over(temp_, path_);
+  } catch (const FileError&) {
+    discard();
+    throw;
+  }
+  disown();
 }
 
 void replace_file(const fs::path& path, std::string_view bytes) {
@@ -152,22 +148,31 @@ void replace_file(const fs::path& path, std::string_view bytes) {
   f.commit();
 }
 
-std::string read_file(const fs::path& path) {
+std::string read_file(const fs::path& path, uint64_t max_bytes) {
   std::error_code ec;
   if (fs::is_directory(path, ec)) throw FileError(path, "is a directory");
   // A pipe or a device would make the compile wait for a writer that may
   // never come; a source is a file.
   if (fs::exists(path, ec) && !fs::is_regular_file(path, ec))
     throw FileError(path, "is not a regular file");
+  const auto too_large = [&] {
+    return FileError(path, "larger than " + std::to_string(max_bytes) + " bytes");
+  };
+  std::error_code size_ec;
+  const uintmax_t size = fs::file_size(path, size_ec);
+  if (!size_ec && size > max_bytes) throw too_large();
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw FileError(path, errno_text(errno));
+  if (!in) throw FileError(path, os_files::error_text(errno));
   // Straight into one string, sized once: a source is read whole.
   std::string text;
-  std::error_code size_ec;
-  if (const uintmax_t size = fs::file_size(path, size_ec); !size_ec) text.reserve(size);
+  if (!size_ec) text.reserve(size);
   char block[1 << 16];
-  while (in.read(block, sizeof block), in.gcount() > 0)
+  while (in.read(block, sizeof block), in.gcount() > 0) {
+    // A file that grows while it is read, or one whose size the system does
+    // not tell, stops at the bound all the same.
+    if (text.size() + static_cast<size_t>(in.gcount()) > max_bytes) throw too_large();
     text.append(block, static_cast<size_t>(in.gcount()));
+  }
   if (in.bad()) throw FileError(path, "read error");
   return text;
 }

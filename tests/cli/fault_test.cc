@@ -57,41 +57,12 @@ std::vector<std::string> temporaries(const fs::path& dir) {
   return found;
 }
 
-// Starts scenarioc with `args` in `cwd`, its output into `out` and `err`
-// (/dev/null when empty). A limit above 0 caps the size of every file it
-// writes; SIGXFSZ is ignored, so a write past the cap fails with EFBIG.
-pid_t start(const std::vector<std::string>& args, const fs::path& cwd,
-            const fs::path& out, const fs::path& err, rlim_t file_size_limit = 0) {
-  const pid_t pid = fork();
-  if (pid != 0) return pid;
-  // The child: only async-signal-safe work until exec.
-  if (chdir(cwd.c_str()) != 0) _exit(127);
-  const int flags = O_WRONLY | O_CREAT | O_TRUNC;
-  const int o = open(out.empty() ? "/dev/null" : out.c_str(), flags, 0644);
-  const int e = open(err.empty() ? "/dev/null" : err.c_str(), flags, 0644);
-  if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(127);
-  if (file_size_limit > 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit cap{file_size_limit, file_size_limit};
-    if (setrlimit(RLIMIT_FSIZE, &cap) != 0) _exit(127);
-  }
-  setenv("SCENARIOC_WINDOW", "console", 1);
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(SCENARIOC_EXE));
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  execv(SCENARIOC_EXE, argv.data());
-  _exit(127);
+pid_t start(const std::vector<std::string>& args, const fs::path& cwd, const fs::path& out,
+            const fs::path& err, rlim_t file_size_limit = 0) {
+  return testing::start_scenarioc(args, cwd, out, err, file_size_limit);
 }
 
-// Exit status, or 128 + the signal that ended it.
-int wait_for(pid_t pid) {
-  int raw = 0;
-  while (waitpid(pid, &raw, 0) < 0 && errno == EINTR) {
-  }
-  if (WIFEXITED(raw)) return WEXITSTATUS(raw);
-  return 128 + WTERMSIG(raw);
-}
+int wait_for(pid_t pid) { return testing::wait_scenarioc(pid); }
 
 struct Outcome {
   int status;

@@ -169,7 +169,7 @@ TEST_F(BashCompletion, CompletesCommandsOptionsFilesAndValues) {
       {{"scenarioc", "--dir", "out", ""}, {}},
       {{"scenarioc", "compile", ""}, sources},
       {{"scenarioc", "compile", "Collina_l"}, {"Collina_linea.txt"}},
-      {{"scenarioc", "compile", "--n"}, {"--no-plan"}},
+      {{"scenarioc", "compile", "--n"}, {"--no-plan", "--no-wait"}},
       {{"scenarioc", "compile", "--dir", ""}, {"out"}},
       {{"scenarioc", "compile", "--dir", "=", ""}, {"out"}},
       {{"scenarioc", "compile", "--dir", "=", "o"}, {"out"}},
