@@ -21,6 +21,23 @@
 
 namespace scenarioc {
 
+// The place at `offset` of a source, on its line `line`, with a window of
+// the line around it (a UTF-8 byte-order mark is not part of the line).
+SourceLocation locate(std::string_view data, const std::string& label, size_t offset, int line);
+
+// One value of the row being read, kept for the checks that follow the row.
+struct RowValue {
+  int64_t value = 0;
+  size_t offset = 0;  // where the item starts
+  int line = 0;
+  bool empty = false;  // an empty field, read as 0
+  bool text = false;   // a text item
+  // Where text stands right after the number, in the same field (after
+  // blanks, before the next comma or line end); 0 when none.
+  size_t text_after = 0;
+  bool ended_at_comma = false;  // a text item: it ended at a comma, not a line end
+};
+
 class ItemReader {
  public:
   // `data` must outlive the reader. A UTF-8 byte-order mark is skipped.
@@ -43,6 +60,18 @@ class ItemReader {
   SourceLocation location_at(size_t offset, int line) const;
 
   const std::string& label() const { return label_; }
+  std::string_view data() const { return data_; }
+  size_t position() const { return pos_; }
+
+  // The values read since start_row(), the first kRowValues of them.
+  static constexpr int kRowValues = 24;
+  void start_row() { row_count_ = 0; }
+  int row_count() const { return row_count_; }
+  const RowValue& row_value(int i) const { return row_[i]; }
+
+  // Goes on at the start of the line after the one that holds `offset`,
+  // which is line `line`.
+  void resume_after_line(size_t offset, int line);
 
  private:
   int64_t read_number(int64_t min, int64_t max, const char* type_words);
@@ -50,6 +79,10 @@ class ItemReader {
   void skip_blanks();
   void consume_line_end();
   [[noreturn]] void fail(const std::string& message) const;
+  void keep(const RowValue& v) {
+    if (row_count_ < kRowValues) row_[row_count_] = v;
+    ++row_count_;
+  }
 
   std::string_view data_;
   std::string label_;
@@ -57,6 +90,8 @@ class ItemReader {
   int line_ = 1;
   size_t item_offset_ = 0;
   int item_line_ = 1;
+  int row_count_ = 0;
+  RowValue row_[kRowValues];
 };
 
 }  // namespace scenarioc

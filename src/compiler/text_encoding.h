@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "model/scenario_tables.h"
 
@@ -18,5 +19,17 @@ struct EncodingProblem {
 // Converts `text` in place when it is valid UTF-8 with characters beyond
 // ASCII. Returns the first character that has no Windows-1252 form.
 std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::string& label);
+
+bool is_valid_utf8(std::string_view text);
+
+// A file that is no valid UTF-8 as a whole though it holds UTF-8 characters
+// beyond ASCII: it is read as Windows-1252, where each of them becomes two
+// or three characters. The first byte that is not UTF-8, and the first
+// UTF-8 character.
+struct MixedEncoding {
+  SourceLocation stray;
+  SourceLocation utf8;
+};
+std::optional<MixedEncoding> mixed_encoding(std::string_view text, const std::string& label);
 
 }  // namespace scenarioc
