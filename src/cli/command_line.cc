@@ -107,7 +107,8 @@ void print_overview(std::span<const CommandSpec> commands, std::ostream& out) {
     const std::string name = c.name.empty() ? "(none)" : std::string(c.name);
     out << "  " << name << std::string(width - name.size() + 3, ' ') << c.summary << '\n';
   }
-  out << "\n'scenarioc help COMMAND' or 'scenarioc COMMAND --help' tells more of one.\n"
+  out << "\n'scenarioc help COMMAND' or 'scenarioc COMMAND --help' tells more of one;\n"
+         "'scenarioc help warnings' lists the warnings of compile and check.\n"
          "Exit status: 0 no failure, 1 failures reported (files still written),\n"
          "2 nothing written.\n";
 }

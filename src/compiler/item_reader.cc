@@ -94,12 +94,7 @@ std::string_view ItemReader::read_text() {
     else consume_line_end();
   }
   if (end - begin > 65535) fail("a text longer than 65535 bytes");
-  RowValue v;
-  v.offset = begin;
-  v.line = item_line_;
-  v.text = true;
-  v.ended_at_comma = comma;
-  keep(v);
+  keep(0, begin, item_line_, 0, false, true, comma);
   return data_.substr(begin, end - begin);
 }
 
@@ -116,25 +111,22 @@ int64_t ItemReader::read_number(int64_t min, int64_t max, const char* type_words
   item_offset_ = pos_;
   item_line_ = line_;
   if (at_end()) fail(std::string("the file ends where ") + type_words + " was expected");
-  RowValue kept;
-  kept.offset = pos_;
-  kept.line = item_line_;
+  const size_t begin = pos_;
   if (data_[pos_] == ',') {  // an empty field reads as 0
     ++pos_;
-    kept.empty = true;
-    keep(kept);
+    keep(0, begin, item_line_, 0, true, false, false);
     return 0;
   }
-  const size_t begin = pos_;
   while (pos_ < data_.size() && data_[pos_] != ',' && !is_blank(data_[pos_]) &&
          !is_line_end(data_[pos_]))
     ++pos_;
   const std::string_view item = data_.substr(begin, pos_ - begin);
   skip_blanks();
+  uint32_t text_after = 0;
   if (pos_ < data_.size()) {
     if (data_[pos_] == ',') ++pos_;
     else if (is_line_end(data_[pos_])) consume_line_end();
-    else kept.text_after = pos_;
+    else if (pos_ - begin <= UINT32_MAX) text_after = static_cast<uint32_t>(pos_ - begin);
   }
 
   size_t i = 0;
@@ -155,8 +147,7 @@ int64_t ItemReader::read_number(int64_t min, int64_t max, const char* type_words
   if (value < min || value > max)
     fail(quoted(item) + " does not fit: expected " + type_words + " from " +
          std::to_string(min) + " to " + std::to_string(max));
-  kept.value = value;
-  keep(kept);
+  keep(value, begin, item_line_, text_after, false, false, false);
   return value;
 }
 

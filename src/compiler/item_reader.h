@@ -29,12 +29,12 @@ SourceLocation locate(std::string_view data, const std::string& label, size_t of
 struct RowValue {
   int64_t value = 0;
   size_t offset = 0;  // where the item starts
-  int line = 0;
+  int32_t line = 0;
+  // How far after `offset` text stands right after the number, in the same
+  // field (after blanks, before the next comma or line end); 0 when none.
+  uint32_t text_after = 0;
   bool empty = false;  // an empty field, read as 0
   bool text = false;   // a text item
-  // Where text stands right after the number, in the same field (after
-  // blanks, before the next comma or line end); 0 when none.
-  size_t text_after = 0;
   bool ended_at_comma = false;  // a text item: it ended at a comma, not a line end
 };
 
@@ -63,8 +63,11 @@ class ItemReader {
   std::string_view data() const { return data_; }
   size_t position() const { return pos_; }
 
-  // The values read since start_row(), the first kRowValues of them.
+  // The values read since start_row(), the first kRowValues of them; they
+  // are kept only once keep_row_values() has been called (the checks of an
+  // author's compile read them), but always counted.
   static constexpr int kRowValues = 24;
+  void keep_row_values() { keeping_ = true; }
   void start_row() { row_count_ = 0; }
   int row_count() const { return row_count_; }
   const RowValue& row_value(int i) const { return row_[i]; }
@@ -79,8 +82,20 @@ class ItemReader {
   void skip_blanks();
   void consume_line_end();
   [[noreturn]] void fail(const std::string& message) const;
-  void keep(const RowValue& v) {
-    if (row_count_ < kRowValues) row_[row_count_] = v;
+  // Written field by field into its place: a value built aside and copied
+  // whole would stall on the copy, for every number of a file.
+  void keep(int64_t value, size_t offset, int32_t line, uint32_t text_after, bool empty,
+            bool text, bool comma) {
+    if (keeping_ && row_count_ < kRowValues) {
+      RowValue& v = row_[row_count_];
+      v.value = value;
+      v.offset = offset;
+      v.line = line;
+      v.text_after = text_after;
+      v.empty = empty;
+      v.text = text;
+      v.ended_at_comma = comma;
+    }
     ++row_count_;
   }
 
@@ -91,6 +106,7 @@ class ItemReader {
   size_t item_offset_ = 0;
   int item_line_ = 1;
   int row_count_ = 0;
+  bool keeping_ = false;
   RowValue row_[kRowValues];
 };
 

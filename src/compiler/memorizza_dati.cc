@@ -57,6 +57,7 @@ void Parser::open(SourceRole role) {
     ctx->opened[index(role)] = true;
   }
   reader = std::make_unique<ItemReader>(text, label);
+  if (ctx) reader->keep_row_values();
 }
 
 std::string_view Parser::next_key() {
@@ -203,14 +204,6 @@ RouteCell& Parser::cell(int64_t c, const char* what) {
   return s.route[static_cast<size_t>(c)];
 }
 
-void Parser::matched(Key k, bool acts) {
-  key_matched = true;
-  if (!acts || row_key_count >= kRowKeys) return;
-  row_keys[row_key_count] = k;
-  row_key_base[row_key_count] = reader->row_count();
-  ++row_key_count;
-}
-
 std::vector<Note> Parser::occupant_note(int64_t c, const std::string& what) const {
   const SourceRow* row = s.origins.row_of(c);
   if (!row) return {};
@@ -241,11 +234,15 @@ void Parser::read_on_after_stop(bool abandoned) {
     q.opened[i] = opened[i];
   }
   q.reading_on = true;
+  // A full table stays full: the failure that stopped the compile told it.
+  if (capacity != Capacity::kNone) q.capacity_reported[static_cast<size_t>(capacity)] = true;
+  q.capacity = Capacity::kNone;
   q.stopped_in = reading;
   if (!s.failures.empty()) q.stopped_at = s.failures.back().where;
   const bool within = phase == Phase::kGeneral || phase == Phase::kData;
   if (within && reader) {
     q.reader = std::make_unique<ItemReader>(reader->data(), reader->label());
+    q.reader->keep_row_values();
     if (q.resume()) {
       if (reading == SourceRole::kLine) read_on_line_file(q);
       else read_on_train_file(q, false);

@@ -179,12 +179,21 @@ struct Parser : ParserState {
   // --- diagnostics beyond the recorded failures
 
   // A keyword matched the key; `acts` when it reads its values.
-  void matched(Key k, bool acts = true);
+  void matched(Key k, bool acts = true) {
+    key_matched = true;
+    if (!acts || row_key_count >= kRowKeys) return;
+    row_keys[row_key_count] = k;
+    row_key_base[row_key_count] = reader->row_count();
+    ++row_key_count;
+  }
   // Whether a warning is wanted now; counts it. Build its message only then.
   bool wants(Warning w) { return ctx && ctx->sink.admit(w); }
   void warn(Warning w, std::string message, SourceLocation where, std::vector<Note> notes = {});
   // After a key has been handled: the warnings on its row.
-  void check_row(std::string_view key, SourceRole file, KeySection section);
+  void check_row(std::string_view key, SourceRole file, KeySection section) {
+    if (ctx) check_row_read(key, file, section);
+  }
+  void check_row_read(std::string_view key, SourceRole file, KeySection section);
   // The last item of a file, which is never read.
   void last_item_unread(std::string_view item);
   // A note naming the source row behind a cell's occupant ("comes from here").

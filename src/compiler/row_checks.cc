@@ -107,8 +107,7 @@ void Parser::last_item_unread(std::string_view item) {
        key_location());
 }
 
-void Parser::check_row(std::string_view key, SourceRole file, KeySection section) {
-  if (!ctx) return;
+void Parser::check_row_read(std::string_view key, SourceRole file, KeySection section) {
   const std::string_view data = reader->data();
 
   if (!key_matched) {
@@ -167,8 +166,12 @@ void Parser::check_row(std::string_view key, SourceRole file, KeySection section
   const char first = key.empty() ? ' ' : key.front();
   const bool comment_mark = first == '#' || first == ';' || first == '\'' ||
                             (key.size() > 1 && key.substr(0, 2) == "//");
-  if ((comment_mark || contains(key, "-")) && row_key_count > 0 &&
-      wants(Warning::kCommentedRow)) {
+  bool dash = false, bracket = false;
+  for (const char c : key) {
+    dash |= c == '-';
+    bracket |= c == '[';
+  }
+  if ((comment_mark || dash) && row_key_count > 0 && wants(Warning::kCommentedRow)) {
     std::string message =
         comment_mark ? "this row looks commented out, but " +
                            quoted(key.substr(0, first == '/' ? 2 : 1)) +
@@ -179,8 +182,7 @@ void Parser::check_row(std::string_view key, SourceRole file, KeySection section
                            std::string(keyword(row_keys[0]).words[0]) + "'";
     warn(Warning::kCommentedRow, std::move(message), key_location());
   }
-  if (contains(key, "[") && contains(key, "]") && row_key_count > 0 &&
-      wants(Warning::kHeaderIsKey))
+  if (bracket && contains(key, "]") && row_key_count > 0 && wants(Warning::kHeaderIsKey))
     warn(Warning::kHeaderIsKey,
          "this header holds the key '" + std::string(keyword(row_keys[0]).words[0]) +
              "': it is read as a row of that key, taking its values from what follows",
@@ -246,13 +248,14 @@ void Parser::check_row(std::string_view key, SourceRole file, KeySection section
         continue;
       }
       if (rv.text_after) {
-        const char c = data[rv.text_after];
+        const size_t after_at = rv.offset + rv.text_after;
+        const char c = data[after_at];
         const bool number = is_digit(c) || c == '-';
         if (!(k.blank_separated && number)) {
           shifted = true;
-          size_t e = rv.text_after;
+          size_t e = after_at;
           while (e < data.size() && data[e] != ',' && !is_line_end(data[e])) ++e;
-          const std::string_view after = data.substr(rv.text_after, e - rv.text_after);
+          const std::string_view after = data.substr(after_at, e - after_at);
           if (number && wants(Warning::kSplitNumber)) {
             warn(Warning::kSplitNumber,
                  "a blank inside a number: " + std::to_string(rv.value) + " is read as " +
@@ -263,7 +266,7 @@ void Parser::check_row(std::string_view key, SourceRole file, KeySection section
             warn(Warning::kTextAfterNumber,
                  quoted(after) + " after the number " + std::to_string(rv.value) +
                      " is read as an item of its own",
-                 reader->location_at(rv.text_after, rv.line));
+                 reader->location_at(after_at, rv.line));
           }
           continue;
         }

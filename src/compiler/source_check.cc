@@ -30,10 +30,12 @@ std::string not_text(std::string_view bytes) {
     else if (is_unassigned(b)) ++unassigned;
   }
   if (nul[0] + nul[1] > 0) {
-    // Text in UTF-16 has a NUL in every other byte, most of its characters being ASCII.
+    // Text in UTF-16 has a NUL in every other byte, most of its characters
+    // being ASCII, and hardly one in the bytes between.
     const size_t half = bytes.size() / 2;
-    if (half > 0 && (nul[0] * 10 >= half * 3 || nul[1] * 10 >= half * 3))
-      return "it is UTF-16 text; save it as UTF-8 or Windows-1252";
+    for (int odd = 0; odd < 2; ++odd)
+      if (half > 0 && nul[odd] * 10 >= half * 3 && nul[1 - odd] * 20 <= nul[odd])
+        return "it is UTF-16 text; save it as UTF-8 or Windows-1252";
     return "it holds NUL bytes, so it is no text file (a compiled file, perhaps?)";
   }
   // A UTF-8 file may hold the bytes Windows-1252 leaves unassigned, inside

@@ -37,8 +37,9 @@ void speed_step(Parser& p) {
     fifth = speed_byte(p.previous_speed);
   } catch (const RuntimeFailure& f) {
     const ItemMark at = p.previous_speed_at;
-    // Reading on, the speed is told once: it is not used again.
-    if (p.reading_on) p.previous_speed = 0;
+    // The speed is told once: reading on after this failure does not use
+    // it again (the compile itself stops here).
+    p.previous_speed = 0;
     if (!at.reader) throw;
     throw RuntimeFailure(f.what(), at);
   }
