@@ -69,6 +69,8 @@ std::string_view Parser::next_key() {
   row_key_count = 0;
   key_matched = false;
   capacity = Capacity::kNone;
+  key_text = item;
+  shape_told = false;
   s.origins.begin_row(static_cast<uint8_t>(index(reading)), key_line, key_offset);
   return item;
 }
@@ -102,6 +104,8 @@ SourceLocation Parser::locate_in(SourceRole role, size_t offset, int line) const
 
 void Parser::record(int32_t code, std::optional<int32_t> position, std::string message,
                     std::optional<SourceLocation> where, std::vector<Note> notes) {
+  // What the row's key looks like may explain the error: say it first.
+  if (ctx && reader && phase != Phase::kClosing) key_shape(key_text);
   if (!where && reader) where = key_location();
   Failure f{code, position, std::move(message), std::move(where), std::move(notes)};
   if (reading_on) {

@@ -110,6 +110,11 @@ struct ParserState {
 
   // A limit reached by the row being handled.
   Capacity capacity = Capacity::kNone;
+
+  // The key of the row being handled, and whether the warnings on its shape
+  // (a comment mark, a header, several keys) were given.
+  std::string_view key_text;
+  bool shape_told = false;
 };
 
 struct Parser : ParserState {
@@ -194,6 +199,9 @@ struct Parser : ParserState {
     if (ctx) check_row_read(key, file, section);
   }
   void check_row_read(std::string_view key, SourceRole file, KeySection section);
+  // The warnings on the key of a row a keyword acted upon; given once, and
+  // before any error on the row.
+  void key_shape(std::string_view key);
   // The last item of a file, which is never read.
   void last_item_unread(std::string_view item);
   // A note naming the source row behind a cell's occupant ("comes from here").

@@ -107,6 +107,46 @@ void Parser::last_item_unread(std::string_view item) {
        key_location());
 }
 
+void Parser::key_shape(std::string_view key) {
+  if (shape_told || row_key_count == 0) return;
+  shape_told = true;
+  const char first = key.empty() ? ' ' : key.front();
+  const bool comment_mark = first == '#' || first == ';' || first == '\'' ||
+                            (key.size() > 1 && key.substr(0, 2) == "//");
+  bool dash = false, bracket = false;
+  for (const char c : key) {
+    dash |= c == '-';
+    bracket |= c == '[';
+  }
+  if ((comment_mark || dash) && row_key_count > 0 && wants(Warning::kCommentedRow)) {
+    std::string message =
+        comment_mark ? "this row looks commented out, but " +
+                           quoted(key.substr(0, first == '/' ? 2 : 1)) +
+                           " does not comment a row out: it is read, as the key holds '" +
+                           std::string(keyword(row_keys[0]).words[0]) + "'"
+                     : "this key holds a dash, the mark of a comment, but only so many "
+                       "comments in a row are skipped: it is read, as it holds '" +
+                           std::string(keyword(row_keys[0]).words[0]) + "'";
+    warn(Warning::kCommentedRow, std::move(message), key_location());
+  }
+  if (bracket && contains(key, "]") && row_key_count > 0 && wants(Warning::kHeaderIsKey))
+    warn(Warning::kHeaderIsKey,
+         "this header holds the key '" + std::string(keyword(row_keys[0]).words[0]) +
+             "': it is read as a row of that key, taking its values from what follows",
+         key_location());
+  if (row_key_count > 1 && wants(Warning::kSeveralKeys)) {
+    std::string names;
+    for (int i = 0; i < row_key_count; ++i)
+      names += (i == 0 ? "'" : i + 1 == row_key_count ? "' and '" : "', '") +
+               std::string(keyword(row_keys[i]).words[0]);
+    warn(Warning::kSeveralKeys,
+         quoted(key) + " holds the keys " + names +
+             "': each reads its values from this row, one after the other",
+         key_location());
+  }
+
+}
+
 void Parser::check_row_read(std::string_view key, SourceRole file, KeySection section) {
   const std::string_view data = reader->data();
 
@@ -162,41 +202,7 @@ void Parser::check_row_read(std::string_view key, SourceRole file, KeySection se
     return;
   }
 
-  // The key itself.
-  const char first = key.empty() ? ' ' : key.front();
-  const bool comment_mark = first == '#' || first == ';' || first == '\'' ||
-                            (key.size() > 1 && key.substr(0, 2) == "//");
-  bool dash = false, bracket = false;
-  for (const char c : key) {
-    dash |= c == '-';
-    bracket |= c == '[';
-  }
-  if ((comment_mark || dash) && row_key_count > 0 && wants(Warning::kCommentedRow)) {
-    std::string message =
-        comment_mark ? "this row looks commented out, but " +
-                           quoted(key.substr(0, first == '/' ? 2 : 1)) +
-                           " does not comment a row out: it is read, as the key holds '" +
-                           std::string(keyword(row_keys[0]).words[0]) + "'"
-                     : "this key holds a dash, the mark of a comment, but only so many "
-                       "comments in a row are skipped: it is read, as it holds '" +
-                           std::string(keyword(row_keys[0]).words[0]) + "'";
-    warn(Warning::kCommentedRow, std::move(message), key_location());
-  }
-  if (bracket && contains(key, "]") && row_key_count > 0 && wants(Warning::kHeaderIsKey))
-    warn(Warning::kHeaderIsKey,
-         "this header holds the key '" + std::string(keyword(row_keys[0]).words[0]) +
-             "': it is read as a row of that key, taking its values from what follows",
-         key_location());
-  if (row_key_count > 1 && wants(Warning::kSeveralKeys)) {
-    std::string names;
-    for (int i = 0; i < row_key_count; ++i)
-      names += (i == 0 ? "'" : i + 1 == row_key_count ? "' and '" : "', '") +
-               std::string(keyword(row_keys[i]).words[0]);
-    warn(Warning::kSeveralKeys,
-         quoted(key) + " holds the keys " + names +
-             "': each reads its values from this row, one after the other",
-         key_location());
-  }
+  key_shape(key);
 
   const int read = reader->row_count();
   bool continued = false;

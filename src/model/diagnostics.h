@@ -38,7 +38,7 @@ struct Failure {
   std::optional<int32_t> position;  // metres along the line
   std::string message;              // in words, for the scenario author
   std::optional<SourceLocation> where;
-  std::vector<Note> notes;
+  std::vector<Note> notes = {};
   // As for a note: the source row behind this cell's occupant, looked up by
   // the compile pipeline into `where` when `where` is not given.
   int64_t row_of_cell = -1;

@@ -4,6 +4,9 @@
 
 #include <sstream>
 
+#include "compiler/display_text.h"
+#include "compiler/item_reader.h"
+
 namespace scenarioc {
 namespace {
 
@@ -42,6 +45,72 @@ TEST(Report, ACodeRepeatedOftenIsSummedUp) {
       << text;
   EXPECT_EQ(s.error_code, 13);
   EXPECT_EQ(s.error_position, 0);
+}
+
+// The caret stands under the item's first character as the terminal shows
+// the line: after an escaped byte, four columns on; after a "...", three.
+TEST(Report, ALongLineIsShownAsAWindowWithTheCaretUnderTheItem) {
+  const std::string line = std::string(1000, 'a') + "\x1b" + std::string(30, 'b') +
+                           "segnale" + std::string(2000, 'c');
+  const size_t item = line.find("segnale");
+  const SourceLocation at = locate(line, "P_9-.txt", item, 7);
+  EXPECT_EQ(at.column, static_cast<int>(item) + 1);
+  const std::string shown =
+      format_failure(Failure{25, std::nullopt, "bad", at, {}});
+  std::istringstream lines(shown);
+  std::string head, text, caret;
+  std::getline(lines, head);
+  std::getline(lines, text);
+  std::getline(lines, caret);
+  EXPECT_EQ(head, "P_9-.txt:7:" + std::to_string(item + 1) + ": error 25: bad");
+  EXPECT_LT(text.size(), 140u);
+  EXPECT_EQ(text.substr(0, 3), "...");
+  EXPECT_EQ(text.substr(text.size() - 3), "...");
+  EXPECT_NE(text.find("\\x1B"), std::string::npos);
+  ASSERT_EQ(caret.back(), '^');
+  EXPECT_EQ(text.substr(caret.size() - 1, 7), "segnale");
+}
+
+TEST(Report, WarningsAndNotesCarryTheirNamesAndPlaces) {
+  Diagnostic d;
+  d.severity = Severity::kWarning;
+  d.warning = "unknown-key";
+  d.failure.message = "'segnael' matches no key";
+  d.failure.where = SourceLocation{"P_9-.txt", 3, 1, "segnael, 5"};
+  d.failure.notes.push_back(Note{"the row is here", SourceLocation{"P_linea.txt", 4, 3, "x"}});
+  EXPECT_EQ(format_diagnostic(d),
+            "P_9-.txt:3:1: warning: 'segnael' matches no key [-Wunknown-key]\n"
+            "segnael, 5\n^\n"
+            "P_linea.txt:4:3: note: the row is here\nx\n  ^\n");
+  const std::string as_error = format_diagnostic(d, /*werror=*/true);
+  EXPECT_EQ(as_error.substr(0, as_error.find('\n')),
+            "P_9-.txt:3:1: error: 'segnael' matches no key [-Werror=unknown-key]");
+  EXPECT_EQ(summary_line(2, 3), "2 errors, 3 warnings");
+  EXPECT_EQ(summary_line(1, 0), "1 error");
+  EXPECT_EQ(summary_line(0, 1), "1 warning");
+  EXPECT_EQ(summary_line(0, 0), "");
+}
+
+struct Shown {
+  std::string in;
+  std::string source;  // as source bytes (Windows-1252)
+  std::string utf8;    // as text meant to be UTF-8
+};
+
+TEST(Report, BytesAreShownSafely) {
+  for (const Shown& c : std::vector<Shown>{
+           {"plain", "plain", "plain"},
+           {"\x1b[2J", "\\x1B[2J", "\\x1B[2J"},
+           {"CITT\xC0", "CITT\xC3\x80", "CITT\\xC0"},
+           {"CITT\xC3\x80", "CITT\xC3\x83\xE2\x82\xAC", "CITT\xC3\x80"},
+           {"\x81\x7f", "\\x81\\x7F", "\\x81\\x7F"},
+           {"\xC2\x9B", "\xC3\x82\xE2\x80\xBA", "\\xC2\\x9B"},  // a C1 control in UTF-8
+           {"a\tb\nc", "a\\x09b\\x0Ac", "a\tb\\x0Ac"},
+       }) {
+    EXPECT_EQ(shown_source(c.in), c.source) << c.in;
+    EXPECT_EQ(shown_utf8(c.in), c.utf8) << c.in;
+  }
+  EXPECT_EQ(shown_source(std::string(100, 'x')), std::string(40, 'x') + "...");
 }
 
 }  // namespace
