@@ -164,7 +164,8 @@ constexpr SourceRole L = SourceRole::kLine, T = SourceRole::kTrain;
 
 constexpr Keyword kKeywords[] = {
     {Key::kGenerale, L, KS::kHeader, "[generale]", {"[generale]", ""}, false,
-     "starts the data of both files; whatever stands before it is not read", kNone},
+     "starts the data of both files; whatever stands before it is not read", kNone, {}, false,
+     {}, true},
     {Key::kCurveHeader, L, KS::kHeader, "[curve]", {"[curve]", ""}, false,
      "ends the line's general data; curves follow (any data row may stand under any header)",
      kNone},
@@ -188,8 +189,9 @@ constexpr Keyword kKeywords[] = {
      "the signals follow", kNone},
     {Key::kCodiciHeader, T, KS::kHeader, "[codici]", {"[codici]", ""}, false,
      "a header with no rows", kNone},
-    {Key::kFineHeader, T, KS::kHeader, "[fine]", {"[fine]", ""}, false,
-     "the last line of both files: the last item of a file is never read", kNone},
+    {Key::kFineHeader, L, KS::kHeader, "[fine]", {"[fine]", ""}, false,
+     "the last line of both files: the last item of a file is never read", kNone, {}, false, {},
+     true},
 
     {Key::kLunghezzaPercorso, L, KS::kGeneral, "lunghezza percorso", {"lunghezza", "percorso"},
      false, "the line's length; creates the route and the track plan", kLunghezza, {}, false,

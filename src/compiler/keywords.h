@@ -110,6 +110,8 @@ struct Keyword {
   // Values may stand apart by blanks alone, without commas (the clock).
   bool blank_separated = false;
   std::string_view example = {};  // a whole row
+  // A header both files have (`file` names the one read first).
+  bool in_both_files = false;
 };
 
 // Every keyword, headers first, in the order in which the parsers test them.

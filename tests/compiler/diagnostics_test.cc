@@ -116,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "out-of-order", kLine, 5, 12, 1, 4, kLine},
         Mistake{"SignalOffTheGrid", line_file(""), train_file(signal_row(2020)), W, "rounded",
                 kTrain, 2, 11, 1},
-        Mistake{"BlankInsideANumber", line_file("pendenza,  2 000,   3\r\n"), train_file(""), W,
+        Mistake{"BlankInsideANumber", line_file("pendenza,  27 000,   3\r\n"), train_file(""), W,
                 "split-number", kLine, 4, 12, 1},
         Mistake{"StationNameWithAComma", line_file(""), train_file(kStationCut), W, "text-cut",
                 kTrain, 2, static_cast<int>(kStationCut.find(", SUD")) + 1, 1},
