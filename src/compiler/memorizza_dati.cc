@@ -12,14 +12,6 @@ char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + '
 
 size_t index(SourceRole role) { return role == SourceRole::kLine ? 0 : 1; }
 
-std::string_view ordinal(int n) {
-  static constexpr std::string_view kWords[] = {
-      "first",   "second",  "third",     "fourth",     "fifth",     "sixth",
-      "seventh", "eighth",  "ninth",     "tenth",      "eleventh",  "twelfth",
-      "thirteenth", "fourteenth", "fifteenth", "sixteenth", "seventeenth"};
-  return n >= 1 && n <= 17 ? kWords[n - 1] : std::string_view("next");
-}
-
 bool is_line_end(char c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
@@ -159,7 +151,7 @@ void Parser::record_runtime_failure(const RuntimeFailure& f) {
     const Keyword& k = keyword(row_keys[row_key_count - 1]);
     const int n = reader->row_count() - row_key_base[row_key_count - 1];
     message = "the row '" + shown_source(data.substr(key_offset, last - key_offset), 60) +
-              "' ends before its " + std::string(ordinal(n + 1)) + " value";
+              "' ends before its " + ordinal(n + 1) + " value";
     if (n >= 0 && static_cast<size_t>(n) < k.values.size()) {
       const ValueSpec& v = k.values[static_cast<size_t>(n)];
       message += ", " + std::string(v.name) + " (";

@@ -29,6 +29,9 @@ enum class Flow { kGoOn, kEndPass };
 bool contains(std::string_view item, std::string_view word);
 bool contains_ci(std::string_view item, std::string_view word);
 
+// "first", "second", ... for the values of a row.
+std::string ordinal(int n);
+
 // Positions and lengths must fall on the 50 m (or 100 m) grid of the route.
 inline bool multiple_of(int64_t v, int64_t m) { return v % m == 0; }
 

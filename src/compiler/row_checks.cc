@@ -20,14 +20,6 @@ bool is_letter(char c) {
 
 std::string quoted(std::string_view text) { return "'" + shown_source(text) + "'"; }
 
-std::string ordinal(int n) {
-  static constexpr const char* kWords[] = {
-      "first",   "second",  "third",     "fourth",     "fifth",     "sixth",
-      "seventh", "eighth",  "ninth",     "tenth",      "eleventh",  "twelfth",
-      "thirteenth", "fourteenth", "fifteenth", "sixteenth", "seventeenth"};
-  return n >= 1 && n <= 17 ? kWords[n - 1] : std::to_string(n) + "th";
-}
-
 // "22 km/h", "300 m", "7".
 std::string with_unit(int64_t v, std::string_view unit) {
   std::string s = std::to_string(v);
@@ -92,6 +84,14 @@ const char* row_words(Key k) {
 }
 
 }  // namespace
+
+std::string ordinal(int n) {
+  static constexpr const char* kWords[] = {
+      "first",   "second",  "third",     "fourth",     "fifth",     "sixth",
+      "seventh", "eighth",  "ninth",     "tenth",      "eleventh",  "twelfth",
+      "thirteenth", "fourteenth", "fifteenth", "sixteenth", "seventeenth"};
+  return n >= 1 && n <= 17 ? kWords[n - 1] : std::to_string(n) + "th";
+}
 
 void Parser::warn(Warning w, std::string message, SourceLocation where, std::vector<Note> notes) {
   ctx->sink.add_warning(w, Failure{0, std::nullopt, std::move(message), std::move(where),
