@@ -129,9 +129,13 @@ void points_behind_board(Scenario& s, int64_t board) {
         notes.push_back(std::move(n));
       }
       add_occupant_notes(s, notes, {d - 1, d - 2});
+      const SourceRow* slow_down = s.origins.row_of(board);
       record(s, 11, d,
              "no free cell for the braking point in front of the " + named(s, d, "signal") +
                  " behind the slow-down warning board in cell " + std::to_string(board) +
+                 (slow_down ? ", 1200 m before the slow-down at " +
+                                  std::to_string(slow_down->position) + " m"
+                            : std::string()) +
                  ": cells " + std::to_string(d - 1) + " and " + std::to_string(d - 2) +
                  " are taken and neither is a braking point",
              d, std::move(notes));

@@ -136,7 +136,12 @@ INSTANTIATE_TEST_SUITE_P(
         Mistake{"FinishingFailureNamesItsRow", line_file(""),
                 train_file(signal_row(4650) + signal_row(4700) + signal_row(4750) +
                            "rallentamento,  5000,  60,  1000,  1,  0,  0\r\n"),
-                E, "12", kTrain, 5, 1, 1, 4, kTrain}),
+                E, "12", kTrain, 5, 1, 1, 4, kTrain},
+        Mistake{"SignalBehindAWarningBoardNamesTheRowsInTheWay",
+                line_file("indicatori_vmax,  2350,  80,  90,  100,  0,  ,  ,  ,  0\r\n"
+                          "indicatori_vmax,  2400,  80,  90,  100,  0,  ,  ,  ,  0\r\n"),
+                train_file(signal_row(2450) + "rallentamento,  4000,  60,  1000,  1,  0,  0\r\n"),
+                E, "11", kTrain, 2, 1, 1, 5, kLine}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AuthorMistakes, FinishingFailuresGiveTheAuthorsMetres) {
