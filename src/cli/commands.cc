@@ -215,7 +215,9 @@ const std::vector<CommandSpec>& command_table() {
        {{"--console", "--window"}}, 0, 0, builtin_run},
       {"compile", "LINE TRAIN", "compiles your line and train files into DIR (default: here)",
        "Writes N_linea.dat, N_T.sim and N_T.dat. Names follow the files: N_linea.txt\n"
-       "is line N, N_T-.txt is train T of line N. Your sources are never changed.",
+       "is line N, N_T-.txt is train T of line N. Your sources are never changed.\n"
+       "Every error of a file is reported, each at its row, with the warnings\n"
+       "('scenarioc help warnings') and a closing summary.",
        {kLineNameOption, kTrainNumberOption,
         {"--dir", "DIR", "write the compiled files into DIR"},
         {"--no-plan", "", "leave out the line plan file N_linea.dat"}, kNoWarningOption,

@@ -179,7 +179,7 @@ Flow Parser::range_test(int32_t p, const char* what, const ItemMark& at, int rea
   record(15, p,
          std::string(what) + " at " + std::to_string(p) +
              " m lies beyond the route: the last position that fits is " +
-             std::to_string(last) + " m; the rest of this file is not read",
+             std::to_string(last) + " m; the rest of this file is not compiled",
          at);
   return Flow::kEndPass;
 }
