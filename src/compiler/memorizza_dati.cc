@@ -116,8 +116,8 @@ void Parser::record(int32_t code, std::optional<int32_t> position, std::string m
             : "the compile stopped at this error of " + input.label(stopped_in) +
                   " before this file; the error above was found by reading on and changed "
                   "nothing";
-    if (stopped_at) {
-      first.where = *stopped_at;
+    if (!stopped_at.file.empty()) {
+      first.where = stopped_at;
       first.where->text.clear();  // named, not quoted again
     }
     f.notes.push_back(std::move(first));
@@ -234,7 +234,7 @@ void Parser::read_on_after_stop(bool abandoned) {
   if (capacity != Capacity::kNone) q.capacity_reported[static_cast<size_t>(capacity)] = true;
   q.capacity = Capacity::kNone;
   q.stopped_in = reading;
-  if (!s.failures.empty()) q.stopped_at = s.failures.back().where;
+  if (!s.failures.empty() && s.failures.back().where) q.stopped_at = *s.failures.back().where;
   const bool within = phase == Phase::kGeneral || phase == Phase::kData;
   if (within && reader) {
     q.reader = std::make_unique<ItemReader>(reader->data(), reader->label());

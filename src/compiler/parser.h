@@ -137,7 +137,7 @@ struct Parser : ParserState {
   // Reading on after a file's first failure: failures found are reported,
   // not recorded, on a scratch copy of the tables.
   bool reading_on = false;
-  std::optional<SourceLocation> stopped_at;  // the failure that ended the reading
+  SourceLocation stopped_at;  // the failure that ended the reading; no file when unknown
   SourceRole stopped_in = SourceRole::kLine;
   bool capacity_reported[4] = {};
   size_t last_resume = 0;
