@@ -93,6 +93,23 @@ BENCHMARK(BM_CompileBuiltin)->Unit(benchmark::kMillisecond);
 void BM_CompileLargest(benchmark::State& state) { whole_compile(state, largest_texts()); }
 BENCHMARK(BM_CompileLargest)->Unit(benchmark::kMillisecond);
 
+// The same compile as `scenarioc compile` runs it: every warning looked
+// for, the report kept, reading on ready. (The last signal stands 200 m past
+// the line's end, which is worth one warning.)
+void BM_ParseAndFinishLargestForAuthor(benchmark::State& state) {
+  const Texts& t = largest_texts();
+  require_clean(t);
+  const CompileOptions options = author_options(t.line_name, t.train_number);
+  for (auto _ : state) {
+    CompileResult r = scenarioc::compile(t.line, t.train, options);
+    if (r.report.errors != 0) std::abort();
+    benchmark::DoNotOptimize(r.closing_failure);
+  }
+  state.SetBytesProcessed(
+      static_cast<int64_t>(state.iterations() * (t.line.size() + t.train.size())));
+}
+BENCHMARK(BM_ParseAndFinishLargestForAuthor)->Unit(benchmark::kMillisecond);
+
 // The compile of the largest scenario without the encoding.
 void BM_ParseAndFinishLargest(benchmark::State& state) {
   const Texts& t = largest_texts();

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <utility>
 
+#include "cli/report.h"
 #include "compiler/item_reader.h"
 #include "compiler/compile.h"
 #include "compiler/runtime_failure.h"
@@ -33,14 +34,38 @@ inline std::pair<std::string, std::string> split_input(std::string_view input) {
 
 inline constexpr int32_t kLongestEncodedPlan = 20000;  // metres
 
-// Compiles both files in memory with the track plan and, when the result
-// may be written, encodes the three compiled files. Returns the
-// number of bytes the files would hold, so that nothing is optimised away.
+// What an author's terminal would be shown must hold no byte that a
+// terminal acts upon: no control byte but the line end and the tab.
+inline void check_report(const CompileResult& result) {
+  for (const Diagnostic& d : result.report.diagnostics) {
+    const std::string shown = format_diagnostic(d);
+    for (const char c : shown)
+      if ((static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') || c == 0x7F)
+        __builtin_trap();
+  }
+}
+
+// Compiles both files in memory with the track plan, as an author's compile
+// does (every warning, reading on) and as the built-in run does; the two
+// must give the same tables. When the result may be written, encodes the
+// three compiled files. Returns the number of bytes the files would hold,
+// so that nothing is optimised away.
 inline uint64_t compile_input(std::string_view input) {
   auto [line_text, train_text] = split_input(input);
+  const CompileResult plain = compile(line_text, train_text, {"Fuzz", "1", true});
   const CompileResult result =
-      compile(std::move(line_text), std::move(train_text), {"Fuzz", "1", true});
+      compile(std::move(line_text), std::move(train_text), author_options("Fuzz", "1"));
+  check_report(result);
+  // The report never changes what is compiled.
+  if (plain.closing_failure != result.closing_failure ||
+      plain.scenario.failures.size() != result.scenario.failures.size() ||
+      plain.scenario.error_code != result.scenario.error_code ||
+      plain.scenario.error_position != result.scenario.error_position)
+    __builtin_trap();
   if (!result.writable()) return 0;
+  if (encode_route(plain.scenario) != encode_route(result.scenario) ||
+      encode_timetable(plain.scenario) != encode_timetable(result.scenario))
+    __builtin_trap();
   const Scenario& s = result.scenario;
   // Encoding a plan costs about 0.4 ms a kilometre under the sanitizers and
   // longer plans reach no new code: above 20 km only its size is taken.

@@ -20,8 +20,15 @@ std::string option_words(const OptionSpec& o) {
   std::string words;
   if (!o.short_name.empty()) words += std::string(o.short_name) + ", ";
   words += o.name;
-  if (!o.value_name.empty()) words += " " + std::string(o.value_name);
+  if (!o.value_name.empty()) words += (o.prefix ? "" : " ") + std::string(o.value_name);
   return words;
+}
+
+const OptionSpec* find_prefix_option(const CommandSpec& spec, std::string_view arg) {
+  for (const OptionSpec& o : spec.options)
+    if (o.prefix && arg.size() > o.name.size() && arg.substr(0, o.name.size()) == o.name)
+      return &o;
+  return nullptr;
 }
 
 }  // namespace
@@ -29,6 +36,12 @@ std::string option_words(const OptionSpec& o) {
 std::optional<std::string> Arguments::value(std::string_view option) const {
   const auto it = options.find(option);
   if (it == options.end()) return std::nullopt;
+  return it->second;
+}
+
+std::vector<std::string> Arguments::values(std::string_view option) const {
+  const auto it = all_values.find(option);
+  if (it == all_values.end()) return {};
   return it->second;
 }
 
@@ -47,10 +60,16 @@ std::optional<std::string> parse_arguments(const CommandSpec& spec,
       options_end = true;
       continue;
     }
+    if (const OptionSpec* p = find_prefix_option(spec, a)) {
+      const std::string key(p->name);
+      parsed.options[key] = a.substr(key.size());
+      parsed.all_values[key].push_back(a.substr(key.size()));
+      continue;
+    }
     const size_t eq = a.rfind("--", 0) == 0 ? a.find('=') : std::string::npos;
     const std::string name = a.substr(0, eq);
     const OptionSpec* o = find_option(spec, name);
-    if (!o) return "unknown option '" + name + "' for " + who;
+    if (!o || o->prefix) return "unknown option '" + name + "' for " + who;
     const std::string key(o->name);
     if (o->value_name.empty()) {
       if (eq != std::string::npos) return "option '" + key + "' takes no value";
@@ -61,6 +80,7 @@ std::optional<std::string> parse_arguments(const CommandSpec& spec,
       if (i + 1 >= args.size()) return "option '" + name + "' needs a value";
       parsed.options[key] = args[++i];
     }
+    parsed.all_values[key].push_back(parsed.options[key]);
   }
   for (const auto& [a, b] : spec.conflicts)
     if (parsed.has(a) && parsed.has(b))
@@ -89,7 +109,8 @@ void print_overview(std::span<const CommandSpec> commands, std::ostream& out) {
     const std::string name = c.name.empty() ? "(none)" : std::string(c.name);
     out << "  " << name << std::string(width - name.size() + 3, ' ') << c.summary << '\n';
   }
-  out << "\n'scenarioc help COMMAND' or 'scenarioc COMMAND --help' tells more of one.\n"
+  out << "\n'scenarioc help COMMAND' or 'scenarioc COMMAND --help' tells more of one;\n"
+         "'scenarioc help warnings' lists the warnings of compile and check.\n"
          "Exit status: 0 no failure, 1 failures reported (files still written),\n"
          "2 ended early, no compiled file replaced.\n";
 }

@@ -20,15 +20,20 @@ struct OptionSpec {
   std::string_view value_name;  // "DIR"; empty for a flag
   std::string_view help;
   std::string_view short_name = {};  // "-o", when there is one
+  // The value is glued to the name, as in -Wno-unknown-key; may be repeated.
+  bool prefix = false;
 };
 
 // What the parser made of one command's arguments.
 struct Arguments {
   std::vector<std::string> positional;
-  std::map<std::string, std::string, std::less<>> options;  // a flag maps to ""
+  std::map<std::string, std::string, std::less<>> options;  // a flag maps to ""; the last value
+  // Every value of every option, in the order given.
+  std::map<std::string, std::vector<std::string>, std::less<>> all_values;
 
   bool has(std::string_view option) const { return options.find(option) != options.end(); }
   std::optional<std::string> value(std::string_view option) const;
+  std::vector<std::string> values(std::string_view option) const;
 };
 
 struct IO {

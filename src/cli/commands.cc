@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -14,7 +15,9 @@
 #include "cli/plot_command.h"
 #include "cli/report.h"
 #include "cli/run.h"
+#include "compiler/source_check.h"
 #include "compiler/text_encoding.h"
+#include "compiler/warnings.h"
 #include "model/file_names.h"
 #include "model/scenario_names.h"
 #include "platform/application_directory.h"
@@ -67,20 +70,38 @@ bool same_file(const fs::path& a, const fs::path& b) {
   return !ec && same;
 }
 
-// A user's source, read and converted to the simulator's code page. A file
-// that is not there stays a path: the compiler reports it in its own words.
-std::optional<EncodingProblem> load_source(FileSources::File& src) {
+// A user's source, checked and read before anything is compiled or written:
+// it must be a regular file of text. Its text is converted to the
+// simulator's code page. Returns false, with the reason reported in one
+// line, when the source is refused; `early` takes the warnings on its bytes.
+bool load_source(FileSources::File& src, SourceRole role, const DiagnosticOptions& options,
+                 std::vector<Diagnostic>& early, std::ostream& err) {
   std::error_code ec;
-  if (!fs::is_regular_file(src.path, ec)) return std::nullopt;
+  const fs::file_status st = fs::status(src.path, ec);
+  std::string why;
+  if (!fs::exists(st)) why = "no such file";
+  else if (fs::is_directory(st)) why = "it is a directory, not a file";
+  else if (!fs::is_regular_file(st)) why = "it is not a regular file";
   std::string text;
-  try {
-    text = read_file(src.path, kLargestSource);
-  } catch (const FileError&) {
-    return std::nullopt;  // unreadable: the compiler reports it
+  if (why.empty()) {
+    try {
+      text = read_file(src.path, kLargestSource);
+    } catch (const FileError& e) {
+      why = "cannot read it: " + e.reason();
+    }
   }
-  if (std::optional<EncodingProblem> p = to_windows_1252(text, src.label)) return p;
+  if (!why.empty()) {
+    err << format_diagnostic(refusal(src.label, why));
+    return false;
+  }
+  PreparedSource prepared = prepare_source(text, role, src.label, options);
+  if (prepared.refused) {
+    for (const Diagnostic& d : prepared.diagnostics) err << format_diagnostic(d);
+    return false;
+  }
+  for (Diagnostic& d : prepared.diagnostics) early.push_back(std::move(d));
   src.text = std::move(text);
-  return std::nullopt;
+  return true;
 }
 
 // A line name or train number goes into the timetable and the file names:
@@ -119,6 +140,19 @@ int compile_command(const Arguments& a, bool write, IO& io) {
                                 "': name it N_T-.txt or give --train-number T");
   if (!to_scenario_name(*L, "line name", err) || !to_scenario_name(*T, "train number", err))
     return kExitEndedEarly;
+
+  AuthorReport how;
+  how.diagnostics.warnings = WarningSet::all();
+  for (const std::string& name : a.values("-Wno-")) {
+    const std::optional<Warning> w = warning_named(name);
+    if (!w)
+      return usage_error(err, "no warning is named '" + name +
+                                  "'; scenarioc help warnings lists them");
+    how.diagnostics.warnings.set(*w, false);
+  }
+  how.diagnostics.read_on = !a.has("--fatal-errors");
+  how.werror = a.has("--werror");
+  how.quiet = a.has("--quiet");
 
   CompileJob job;
   job.line_name = *L;
@@ -159,18 +193,14 @@ int compile_command(const Arguments& a, bool write, IO& io) {
       return kExitEndedEarly;
     }
   }
-  for (FileSources::File* src : {&line, &train}) {
-    if (std::optional<EncodingProblem> p = load_source(*src)) {
-      err << format_failure(Failure{25, std::nullopt, p->message, p->where});
-      report_fatal(err, "nothing compiled");
-      return kExitEndedEarly;
-    }
-  }
+  std::vector<Diagnostic> early;
+  if (!load_source(line, SourceRole::kLine, how.diagnostics, early, err) ||
+      !load_source(train, SourceRole::kTrain, how.diagnostics, early, err))
+    return kExitEndedEarly;
 
-  ConsoleWindow window(io.out, err);
   FileSources sources(std::move(line), std::move(train), /*consume=*/false);
   try {
-    return compile_and_write(sources, job, window, err);
+    return compile_for_author(sources, job, how, std::move(early), io.out, err);
   } catch (const FileError& e) {
     return file_error(err, e);
   }
@@ -225,6 +255,17 @@ int builtin_run(const Arguments& a, IO& io) {
   }
 }
 
+// The report of the authors' commands.
+const OptionSpec kNoWarningOption{"-Wno-", "NAME",
+                                  "turn the warning NAME off ('scenarioc help warnings')", {},
+                                  true};
+const OptionSpec kWerrorOption{"--werror", "",
+                               "warnings fail the compile: exit status 1, files still written"};
+const OptionSpec kFatalErrorsOption{
+    "--fatal-errors", "",
+    "report only the failures the compile recorded: no reading on after a file's first"};
+const OptionSpec kQuietOption{"--quiet", "", "no closing summary and no line on success", "-q"};
+
 const OptionSpec kLineNameOption{"--line-name", "N", "the line name (default: from LINE, N_linea.txt)"};
 const OptionSpec kTrainNumberOption{"--train-number", "T",
                                     "the train number (default: from TRAIN, N_T-.txt)"};
@@ -247,14 +288,17 @@ const std::vector<CommandSpec>& command_table() {
        "Writes N_linea.dat, N_T.sim and N_T.dat. Names follow the files: N_linea.txt\n"
        "is line N, N_T-.txt is train T of line N. Your sources are never changed.\n"
        "The three files replace the earlier ones as one set, all or none; while\n"
-       "another run writes in DIR, this one waits for it.",
+       "another run writes in DIR, this one waits for it. Every error of a file is\n"
+       "reported, each at its row, with the warnings ('scenarioc help warnings')\n"
+       "and a closing summary.",
        {kLineNameOption, kTrainNumberOption,
         {"--dir", "DIR", "write the compiled files into DIR"},
-        {"--no-plan", "", "leave out the line plan file N_linea.dat"},
-        kNoWaitOption},
+        {"--no-plan", "", "leave out the line plan file N_linea.dat"}, kNoWaitOption,
+        kNoWarningOption, kWerrorOption, kFatalErrorsOption, kQuietOption},
        {}, 2, 2, [](const Arguments& a, IO& io) { return compile_command(a, true, io); }},
       {"check", "LINE TRAIN", "the same compile and its report, writing nothing", "",
-       {kLineNameOption, kTrainNumberOption},
+       {kLineNameOption, kTrainNumberOption, kNoWarningOption, kWerrorOption,
+        kFatalErrorsOption, kQuietOption},
        {}, 2, 2, [](const Arguments& a, IO& io) { return compile_command(a, false, io); }},
       {"emit", "", "writes the built-in sources and forms, the start of a new scenario",
        "Writes nothing when one of its five files is already there, unless --force.",
@@ -316,6 +360,17 @@ const std::vector<CommandSpec>& command_table() {
 
 namespace {
 
+// `scenarioc help warnings`: the warning table.
+void print_warnings(std::ostream& out) {
+  out << "The warnings of compile and check: what the format accepts but an author\n"
+         "almost surely did not mean. They never change a compiled file or the exit\n"
+         "status; -Wno-NAME turns one off, --werror makes them fail the compile.\n\n";
+  size_t width = 0;
+  for (const WarningInfo& w : warning_table()) width = std::max(width, w.name.size());
+  for (const WarningInfo& w : warning_table())
+    out << "  " << w.name << std::string(width - w.name.size() + 3, ' ') << w.summary << '\n';
+}
+
 const CommandSpec* find_command(std::string_view name) {
   for (const CommandSpec& c : command_table())
     if (c.name == name) return &c;
@@ -342,6 +397,10 @@ int run(const std::vector<std::string>& args, IO& io) {
   if (!args.empty() && args[0] == "help") {
     if (args.size() == 1) {
       print_overview(command_table(), io.out);
+      return kExitSuccess;
+    }
+    if (args.size() == 2 && args[1] == "warnings") {
+      print_warnings(io.out);
       return kExitSuccess;
     }
     const CommandSpec* c = find_command(args[1]);

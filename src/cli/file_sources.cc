@@ -12,12 +12,14 @@ bool FileSources::exists(SourceRole role) const {
 
 std::string_view FileSources::read(SourceRole role) {
   if (of(role).text) return *of(role).text;
+  std::optional<std::string>& kept = read_text_[role == SourceRole::kLine ? 0 : 1];
+  if (kept) return *kept;
   try {
-    read_text_ = read_file(of(role).path, kLargestSource);
+    kept = read_file(of(role).path, kLargestSource);
   } catch (const FileError& e) {
     throw SourceUnreadable(e.reason());
   }
-  return read_text_;
+  return *kept;
 }
 
 std::optional<std::string> FileSources::release(SourceRole role) {

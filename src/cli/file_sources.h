@@ -32,7 +32,9 @@ class FileSources final : public SourceInput {
   const File& of(SourceRole role) const { return role == SourceRole::kLine ? line_ : train_; }
   File line_, train_;
   bool consume_;
-  std::string read_text_;  // the text last read from disk
+  // The texts read from disk, kept so that a diagnostic can still name a
+  // row of the line file while the train file is read.
+  std::optional<std::string> read_text_[2];
 };
 
 }  // namespace scenarioc

@@ -1,42 +1,61 @@
 #include "cli/report.h"
 
-#include <algorithm>
 #include <map>
 #include <ostream>
 
+#include "compiler/display_text.h"
+
 namespace scenarioc {
+namespace {
+
+// "FILE:LINE:COL: ", "FILE: " or "scenarioc: ".
+std::string place(const std::optional<SourceLocation>& where) {
+  if (!where) return "scenarioc: ";
+  if (where->line == 0) return shown_utf8(where->file) + ": ";  // the file as a whole
+  return shown_utf8(where->file) + ":" + std::to_string(where->line) + ":" +
+         std::to_string(where->column) + ": ";
+}
+
+// The source line under a diagnostic, cut to its window, and the caret.
+std::string quote(const std::optional<SourceLocation>& where) {
+  if (!where || where->line <= 0 || where->text.empty()) return "";
+  const SourceLocation& w = *where;
+  const int at = w.column - w.text_column;
+  std::string caret;
+  std::string line = shown_source_line(w.text, at < 0 ? 0 : static_cast<size_t>(at), caret);
+  if (w.text_column > 1) {
+    line = "..." + line;
+    caret = "   " + caret;
+  }
+  if (w.text_cut) line += "...";
+  return line + "\n" + caret + "\n";
+}
+
+std::string notes_of(const Failure& f) {
+  std::string out;
+  for (const Note& n : f.notes)
+    out += place(n.where) + "note: " + shown_utf8(n.message) + "\n" + quote(n.where);
+  return out;
+}
+
+}  // namespace
 
 std::string format_failure(const Failure& f) {
-  std::string out;
-  if (f.where && f.where->line == 0) {
-    out += f.where->file + ": ";  // the file as a whole
-  } else if (f.where) {
-    const SourceLocation& w = *f.where;
-    out += w.file + ":" + std::to_string(w.line) + ":" +
-           std::to_string(w.column) + ": ";
+  return place(f.where) + "error " + std::to_string(f.code) + ": " + shown_utf8(f.message) +
+         "\n" + quote(f.where) + notes_of(f);
+}
+
+std::string format_diagnostic(const Diagnostic& d, bool werror) {
+  const Failure& f = d.failure;
+  std::string head;
+  if (d.severity == Severity::kWarning) {
+    head = (werror ? "error: " : "warning: ") + shown_utf8(f.message) + " [-W" +
+           (werror ? "error=" : "") + d.warning + "]";
   } else {
-    out += "scenarioc: ";
+    head = "error" + (f.code != 0 ? " " + std::to_string(f.code) : std::string()) + ": " +
+           shown_utf8(f.message);
   }
-  out += "error " + std::to_string(f.code) + ": " + f.message + "\n";
-  if (f.where && f.where->line > 0 && !f.where->text.empty()) {
-    // A long line that reached here whole is shown around the column only.
-    SourceLocation cut;
-    const SourceLocation* w = &*f.where;
-    const size_t at = static_cast<size_t>(std::max(0, w->column - w->text_column));
-    if (w->text.size() > 2 * kQuotedReach + 6) {
-      quote_line(cut, w->text, at);
-      cut.column = w->column;
-      cut.text_column += w->text_column - 1;
-      w = &cut;
-    }
-    out += w->text;
-    out += '\n';
-    // Keep the tabs of the line, so that the caret lines up in a terminal.
-    for (int i = 0; i < w->column - w->text_column && i < static_cast<int>(w->text.size()); ++i)
-      out += w->text[static_cast<size_t>(i)] == '\t' ? '\t' : ' ';
-    out += "^\n";
-  }
-  return out;
+  return place(f.where) + head + "\n" + quote(f.where) + notes_of(f);
 }
 
 void report_failures(const Scenario& s, std::ostream& err) {
@@ -50,8 +69,33 @@ void report_failures(const Scenario& s, std::ostream& err) {
   err.flush();
 }
 
+void report_diagnostics(const std::vector<Diagnostic>& diagnostics,
+                        const std::map<std::string, int>& not_shown, bool werror,
+                        std::ostream& err) {
+  for (const Diagnostic& d : diagnostics) err << format_diagnostic(d, werror);
+  for (const auto& [kind, count] : not_shown) {
+    if (kind.rfind("error ", 0) == 0)
+      err << "scenarioc: " << kind << ": " << count
+          << " more failures with this code not shown\n";
+    else
+      err << "scenarioc: " << (werror ? "error" : "warning") << ": " << count
+          << " more warnings [-W" << kind << "] not shown\n";
+  }
+  err.flush();
+}
+
+std::string summary_line(int errors, int warnings) {
+  std::string out;
+  if (errors > 0) out += std::to_string(errors) + (errors == 1 ? " error" : " errors");
+  if (warnings > 0) {
+    if (!out.empty()) out += ", ";
+    out += std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings");
+  }
+  return out;
+}
+
 void report_fatal(std::ostream& err, const std::string& message) {
-  err << "scenarioc: error: " << message << '\n' << std::flush;
+  err << "scenarioc: error: " << shown_utf8(message) << '\n' << std::flush;
 }
 
 }  // namespace scenarioc

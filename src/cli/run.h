@@ -5,8 +5,11 @@
 #include <filesystem>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
+#include "compiler/diagnostic_sink.h"
 #include "compiler/source_input.h"
+#include "model/diagnostics.h"
 #include "platform/folder_lock.h"
 #include "platform/window.h"
 
@@ -41,6 +44,22 @@ FolderLock take_folder(const std::filesystem::path& dir, bool wait, std::ostream
 // set cannot be written; every earlier compiled file is then as it was.
 ExitStatus compile_and_write(SourceInput& sources, const CompileJob& job, Window& window,
                              std::ostream& err);
+
+// How an author's compile reports.
+struct AuthorReport {
+  DiagnosticOptions diagnostics;
+  bool werror = false;  // warnings fail the compile (exit 1, files still written)
+  bool quiet = false;   // no closing summary, no line on success
+};
+
+// The authors' `compile` and `check`: the compile of `memorizza_percorso`
+// with the report for an author on `err` (`early` holds what was found on
+// the sources' bytes before), a closing summary, and on success a line on
+// `out` naming what was compiled. A failed closing check is reported as an
+// error, not in the message box. Throws FileError as compile_and_write.
+ExitStatus compile_for_author(SourceInput& sources, const CompileJob& job,
+                              const AuthorReport& how, std::vector<Diagnostic> early,
+                              std::ostream& out, std::ostream& err);
 
 // `Form_Load`, the built-in run: writes the two text sources and the three
 // printed forms of the built-in scenario into `dir`, compiles them there and

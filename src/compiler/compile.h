@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
+#include "compiler/diagnostic_sink.h"
 #include "compiler/source_input.h"
 #include "model/scenario_tables.h"
 
@@ -17,6 +20,22 @@ struct CompileOptions {
   std::string train_number;
   // `write_line_file`: build the track plan, whose file is then written.
   bool build_line_plan = true;
+  // The report for an author: warnings, notes, reading on. Left out (the
+  // built-in run), the compile records its failures and nothing more.
+  bool report = false;
+  DiagnosticOptions diagnostics = {};
+};
+
+// What a compile for an author has to tell: every error and warning with
+// its notes, in the order found, the first DiagnosticSink::kShownPerKind
+// of each kind whole.
+struct CompileReport {
+  std::vector<Diagnostic> diagnostics;
+  int errors = 0;    // counted, shown or not
+  int warnings = 0;  // counted, shown or not
+  std::map<std::string, int> not_shown;  // per kind ("error 12", "unknown-key")
+  // What was compiled, for the closing line.
+  int stations = 0, signals = 0, slow_downs = 0;
 };
 
 struct CompileResult {
@@ -24,6 +43,8 @@ struct CompileResult {
   // 1250 or 1251 when a closing check found a marker field already used
   // (then no compiled file may be written); 0 otherwise.
   int32_t closing_failure = 0;
+  // With CompileOptions::report: what to tell the author.
+  CompileReport report;
 
   // Whether the line file gave a route at all; without one nothing is
   // finished and nothing may be written.
@@ -37,5 +58,9 @@ CompileResult compile(SourceInput& sources, const CompileOptions& options);
 // Compiles two texts held in memory, named after the scenario's source files.
 CompileResult compile(std::string line_text, std::string train_text,
                       const CompileOptions& options);
+
+// The options of the authors' commands: the report, every warning, reading on.
+CompileOptions author_options(std::string line_name, std::string train_number,
+                              bool build_line_plan = true);
 
 }  // namespace scenarioc

@@ -13,6 +13,7 @@
 namespace scenarioc {
 namespace {
 
+
 constexpr int32_t kLongestRoute = 1000000;   // m
 constexpr int32_t kRouteTail = 7000;         // m of route past the line's end
 constexpr int32_t kPlanLimit = 1000000;      // the plan cursor may not pass it
@@ -49,9 +50,15 @@ void route_length(Parser& p) {
 
 void progressive(Parser& p, int row) {
   ScenarioRecord& r = p.s.scenario_table[static_cast<size_t>(row)];
+  ParserState::ProgressiveRead& read = p.progressive_read[row - 81];
   r.start_pos = p.reader->read_long();
+  read.a_at = RowMark{p.reading, p.reader->last_offset(), p.reader->last_line()};
   r.stop_pos = p.reader->read_long();
+  read.b_at = RowMark{p.reading, p.reader->last_offset(), p.reader->last_line()};
   r.position = p.reader->read_long();
+  read.read = true;
+  read.a = r.start_pos;
+  read.b = r.stop_pos;
 }
 
 void signal_repetition(Parser& p, std::string_view key) {
@@ -81,15 +88,40 @@ void signal_repetition(Parser& p, std::string_view key) {
 
 // Applies the general keywords, in their order, to one key.
 void general_keywords(Parser& p, std::string_view key) {
-  if (contains_ci(key, "lunghezza") && contains_ci(key, "percorso")) route_length(p);
-  if (contains(key, "progressiva") && contains(key, "tre")) progressive(p, 81);
-  if (contains(key, "progressiva") && contains(key, "due")) progressive(p, 82);
-  if (contains(key, "progressiva") && contains(key, "uno")) progressive(p, 83);
+  if (contains_ci(key, "lunghezza") && contains_ci(key, "percorso")) {
+    p.matched(Key::kLunghezzaPercorso);
+    route_length(p);
+  }
+  if (contains(key, "progressiva") && contains(key, "tre")) {
+    p.matched(Key::kProgressivaTre);
+    progressive(p, 81);
+  }
+  if (contains(key, "progressiva") && contains(key, "due")) {
+    p.matched(Key::kProgressivaDue);
+    progressive(p, 82);
+  }
+  if (contains(key, "progressiva") && contains(key, "uno")) {
+    p.matched(Key::kProgressivaUno);
+    progressive(p, 83);
+  }
   ScenarioRecord& line_row = p.s.scenario_table[kLineRow];
-  if (contains(key, "sfondo") && contains(key, "uno")) line_row.start_pos = p.reader->read_long();
-  if (contains(key, "sfondo") && contains(key, "due")) line_row.position = p.reader->read_long();
-  if (contains(key, "sfondo") && contains(key, "tre")) line_row.stop_pos = p.reader->read_long();
-  if (contains(key, "segnali") && contains(key, "ripetizione")) signal_repetition(p, key);
+  if (contains(key, "sfondo") && contains(key, "uno")) {
+    p.matched(Key::kSfondoUno);
+    line_row.start_pos = p.reader->read_long();
+  }
+  if (contains(key, "sfondo") && contains(key, "due")) {
+    p.matched(Key::kSfondoDue);
+    line_row.position = p.reader->read_long();
+  }
+  if (contains(key, "sfondo") && contains(key, "tre")) {
+    p.matched(Key::kSfondoTre);
+    line_row.stop_pos = p.reader->read_long();
+  }
+  if (contains(key, "segnali") && contains(key, "ripetizione")) {
+    p.matched(Key::kRipetizioneSegnali);
+    signal_repetition(p, key);
+  }
+  p.check_row(key, SourceRole::kLine, KeySection::kGeneral);
 }
 
 // The previous gradient goes into the cell at the cursor, as 100 + per mille.
@@ -175,7 +207,9 @@ Flow montagna_row(Parser& p) {
   if (p.range_test(inizio, "mountain stretch", at) == Flow::kEndPass) return Flow::kEndPass;
   if (!p.s.route_created)
     throw RuntimeFailure("a mountain stretch needs the route, but no route length was given before it");
+  if (p.s.mountain_count + 1 >= kMountainEntries) p.capacity = Capacity::kMountains;
   memo_montagna(p.s, inizio, fine, tipo);
+  p.capacity = Capacity::kNone;
   return Flow::kGoOn;
 }
 
@@ -192,7 +226,7 @@ Flow indicatori_v_row(Parser& p) {
                  "speed board at " + in_metres(v[0]) + ": cell " + std::to_string(c) +
                      " is already taken by " + kind_name(was) +
                      "; a board needs a cell of its own",
-                 at);
+                 at, p.occupant_note(c, the_kind(was)));
   return Flow::kGoOn;
 }
 
@@ -209,11 +243,14 @@ Flow cartello_row(Parser& p) {
                  "sign at " + in_metres(pos) + ": cell " + std::to_string(c) +
                      " is already taken by " + kind_name(cell.kind) +
                      "; a sign needs a cell of its own",
-                 at);
+                 at, p.occupant_note(c, the_kind(cell.kind)));
   cell.kind = kSign;
   cell.code1 = static_cast<int16_t>(p.sign_slot);
-  if (p.sign_slot < 1)
+  p.s.origins.mark(c, pos);
+  if (p.sign_slot < 1) {
+    p.capacity = Capacity::kSigns;
     throw RuntimeFailure("too many signs: the timetable holds at most 80 sign texts", at);
+  }
   p.s.scenario_table[static_cast<size_t>(p.sign_slot)].text.assign(text);
   --p.sign_slot;
   return Flow::kGoOn;
@@ -221,16 +258,70 @@ Flow cartello_row(Parser& p) {
 
 // Applies the data keywords, in their order, to one key; several may act.
 Flow data_keywords(Parser& p, std::string_view key) {
-  if (contains_ci(key, "pendenza") && pendenza_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  if (contains_ci(key, "curva") && p.s.build_line_plan &&
-      curva_row(p, key) == Flow::kEndPass)
-    return Flow::kEndPass;
-  if (contains_ci(key, "montagna") && montagna_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  if (contains_ci(key, "indicatori_v") && indicatori_v_row(p) == Flow::kEndPass)
-    return Flow::kEndPass;
-  if (contains_ci(key, "cartello") && contains_ci(key, "indicat") &&
-      cartello_row(p) == Flow::kEndPass)
-    return Flow::kEndPass;
+  if (contains_ci(key, "pendenza")) {
+    p.matched(Key::kPendenza);
+    if (pendenza_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  }
+  if (contains_ci(key, "curva")) {
+    // Without the track plan a curve is not acted upon: its values are
+    // read as items of their own.
+    p.matched(Key::kCurva, p.s.build_line_plan);
+    if (p.s.build_line_plan && curva_row(p, key) == Flow::kEndPass) return Flow::kEndPass;
+  }
+  if (contains_ci(key, "montagna")) {
+    p.matched(Key::kMontagna);
+    if (montagna_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  }
+  if (contains_ci(key, "indicatori_v")) {
+    p.matched(Key::kIndicatoriV);
+    if (indicatori_v_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  }
+  if (contains_ci(key, "cartello") && contains_ci(key, "indicat")) {
+    p.matched(Key::kCartelloIndicatore);
+    if (cartello_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  }
+  p.check_row(key, SourceRole::kLine, KeySection::kData);
+  return Flow::kGoOn;
+}
+
+// The general section: its comments are items holding a dash, up to ten in
+// a row; it ends at the first header.
+void general_pass(Parser& p) {
+  p.phase = Phase::kGeneral;
+  ItemReader& r = *p.reader;
+  while (!r.at_end()) {
+    std::string_view key = p.next_key();
+    if (r.at_end()) {  // the last item is never interpreted
+      p.last_item_unread(key);
+      break;
+    }
+    for (int i = 0; i < 10; ++i)
+      if (contains(key, "-")) key = p.next_key();
+    general_keywords(p, key);
+    if (ends_general_section(key)) break;
+  }
+}
+
+void between_passes(Parser& p) {
+  Scenario& s = p.s;
+  progressive_ordina(s);
+  s.mountain_count = 0;
+  p.sign_slot = kFirstSignRow;
+  p.gradient_cursor = 0;
+  p.previous_gradient = 0;
+  if (s.build_line_plan) {
+    if (!s.track_plan.created())
+      throw RuntimeFailure("the line file gives no route length before its line data");
+    s.track_plan.seed();
+  }
+}
+
+// The data section, up to two comment items in a row; kEndPass when a
+// position beyond the route ended it early.
+Flow data_pass(Parser& p) {
+  p.phase = Phase::kData;
+  while (const std::optional<std::string_view> key = p.next_data_key())
+    if (data_keywords(p, *key) == Flow::kEndPass) return Flow::kEndPass;
   return Flow::kGoOn;
 }
 
@@ -252,51 +343,53 @@ void closing_steps(Parser& p) {
 }  // namespace
 
 void parse_line_file(Parser& p) {
-  Scenario& s = p.s;
   p.open(SourceRole::kLine);
   ItemReader& r = *p.reader;
 
+  // A file without the header is at fault at its top, where the header belongs.
+  const size_t start = r.position();
+  const auto top = [&r, start] { return r.location_at(start, 1); };
+  const char* const kNoHeader =
+      "no '[generale]' header: the general data of a line file start with a line "
+      "'[generale]'";
   for (;;) {
-    if (r.at_end())
-      p.error_exit(102, std::nullopt,
-                   "no '[generale]' header: the general data of a line file start with "
-                   "a line '[generale]'");
+    if (r.at_end()) p.error_exit(102, std::nullopt, kNoHeader, top());
     const std::string_view item = p.next_key();
     const bool header = contains_ci(item, "[generale]");
-    if (r.at_end())
-      p.error_exit(102, std::nullopt,
-                   header ? "the file ends at its '[generale]' header: no line data follow it"
-                          : "no '[generale]' header: the general data of a line file start "
-                            "with a line '[generale]'");
+    if (r.at_end()) {
+      if (header)
+        p.error_exit(102, std::nullopt,
+                     "the file ends at its '[generale]' header: no line data follow it");
+      p.error_exit(102, std::nullopt, kNoHeader, top());
+    }
     if (header) break;
   }
 
-  // General section; comments are items holding a dash, up to ten in a row.
-  while (!r.at_end()) {
-    std::string_view key = p.next_key();
-    if (r.at_end()) break;  // the last item is never interpreted
-    for (int i = 0; i < 10; ++i)
-      if (contains(key, "-")) key = p.next_key();
-    general_keywords(p, key);
-    if (ends_general_section(key)) break;
-  }
-
-  progressive_ordina(s);
-  s.mountain_count = 0;
-  p.sign_slot = kFirstSignRow;
-  p.gradient_cursor = 0;
-  p.previous_gradient = 0;
-  if (s.build_line_plan) {
-    if (!s.track_plan.created())
-      throw RuntimeFailure("the line file gives no route length before its line data");
-    s.track_plan.seed();
-  }
-
-  // Data section; up to two comment items in a row.
-  while (const std::optional<std::string_view> key = p.next_data_key())
-    if (data_keywords(p, *key) == Flow::kEndPass) break;
-
+  general_pass(p);
+  p.phase = Phase::kData;
+  between_passes(p);
+  if (data_pass(p) == Flow::kEndPass) p.read_on_after_stop(false);
+  p.phase = Phase::kClosing;
   closing_steps(p);
+}
+
+void read_on_line_file(Parser& q) {
+  for (;;) {
+    try {
+      if (q.phase == Phase::kGeneral) {
+        general_pass(q);
+        q.phase = Phase::kData;
+        between_passes(q);
+      }
+      q.phase = Phase::kData;
+      if (!q.s.route_created) return;
+      if (data_pass(q) == Flow::kGoOn) return;
+    } catch (const ErrorExit&) {
+    } catch (const RuntimeFailure& f) {
+      q.record_runtime_failure(f);
+    }
+    if (!q.resume()) return;
+  }
 }
 
 }  // namespace scenarioc

@@ -18,12 +18,14 @@ int32_t memo_indicatori_v_max(Scenario& s, int32_t posizione, int32_t vas,
                               int32_t vbs, int32_t vcs, int32_t strisces,
                               int32_t vad, int32_t vbd, int32_t vcd,
                               int32_t strisced) {
-  RouteCell& board = route_cell(s, cell_of(posizione, 1), [&] {
+  const int64_t at = cell_of(posizione, 1);
+  RouteCell& board = route_cell(s, at, [&] {
     return "the board of maximum speeds at " + in_metres(posizione);
   });
   if (!is_free(board)) return 21;
 
   board.kind = kSpeedBoard;
+  s.origins.mark(at, posizione);
   board.code1 = board_code(vad, vas);
   board.code2 = board_code(vbd, vbs);
   board.code3 = board_code(vcd, vcs);

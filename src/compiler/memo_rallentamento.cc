@@ -11,8 +11,9 @@ int32_t memo_rallentamento(Scenario& s, int32_t x, int32_t v, int32_t l,
   // first 1500 m has neither the board nor its approach cells.
   const bool warned = x > 1500;
   RouteCell* warning = nullptr;
+  const int64_t warning_at = cell_of(int64_t{x} - 1200, 1);
   if (warned) {
-    warning = &route_cell(s, cell_of(int64_t{x} - 1200, 1), [&] {
+    warning = &route_cell(s, warning_at, [&] {
       return "the warning board 1200 m before " + slow_down();
     });
     if (!is_free(*warning)) return 17;
@@ -20,12 +21,14 @@ int32_t memo_rallentamento(Scenario& s, int32_t x, int32_t v, int32_t l,
     f_ta = 0;
   }
 
+  const int64_t start_at = cell_of(x, 1);
   RouteCell& start =
-      route_cell(s, cell_of(x, 1), [&] { return "the start of " + slow_down(); });
+      route_cell(s, start_at, [&] { return "the start of " + slow_down(); });
   if (!is_free(start)) return 18;
 
   const int64_t end_at = int64_t{x} + l;
-  RouteCell& end = route_cell(s, cell_of(end_at, 1), [&] {
+  const int64_t end_cell = cell_of(end_at, 1);
+  RouteCell& end = route_cell(s, end_cell, [&] {
     return "the end of the slow-down from " + in_metres(x) + " to " + in_metres(end_at);
   });
   if (!is_free(end)) return 19;
@@ -46,6 +49,9 @@ int32_t memo_rallentamento(Scenario& s, int32_t x, int32_t v, int32_t l,
   end.code1 = low16(v);
   start.code3 = low16(f_tt);
   end.code3 = low16(f_tt);
+  s.origins.mark(end_cell, x);
+  s.origins.mark(start_at, x);
+  if (warned) s.origins.mark(warning_at, x);
 
   if (f_ta == 0) return 0;
 
@@ -65,6 +71,7 @@ int32_t memo_rallentamento(Scenario& s, int32_t x, int32_t v, int32_t l,
     approach[j]->kind = kApproach;
     approach[j]->code1 = low16(j + 1);
     if (d_v != 0) approach[j]->code2 = low16(j + 1);
+    s.origins.mark(k - j, x);
   }
   return 0;
 }

@@ -12,6 +12,7 @@ int32_t memo_segnale(Scenario& s, int32_t posizione, int32_t sx, int32_t s1,
   if (!is_free(signal)) return 16;
 
   signal.kind = kSignal;
+  s.origins.mark(at, posizione);
   signal.code4 = low16(int64_t{rapp} * 10 + int64_t{sx} * 3 + dx);
   signal.code1 = low16(int64_t{s1} * 10 + d1);
   signal.code2 = low16(int64_t{s2} * 10 + d2);

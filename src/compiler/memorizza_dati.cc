@@ -1,5 +1,6 @@
 #include "compiler/memorizza_dati.h"
 
+#include "compiler/display_text.h"
 #include "compiler/parser.h"
 #include "compiler/runtime_failure.h"
 #include "model/rounding.h"
@@ -8,6 +9,10 @@ namespace scenarioc {
 namespace {
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+size_t index(SourceRole role) { return role == SourceRole::kLine ? 0 : 1; }
+
+bool is_line_end(char c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
 
@@ -27,6 +32,7 @@ bool contains_ci(std::string_view item, std::string_view word) {
 
 void Parser::open(SourceRole role) {
   reading = role;
+  phase = Phase::kHeader;
   reader.reset();
   const std::string& label = input.label(role);
   std::string_view text;
@@ -36,7 +42,14 @@ void Parser::open(SourceRole role) {
     throw RuntimeFailure("cannot read " + label + ": " + e.what(),
                          SourceLocation{label, 0, 0, ""});
   }
+  texts[index(role)] = text;
+  opened[index(role)] = true;
+  if (ctx && !reading_on) {
+    ctx->texts[index(role)] = text;
+    ctx->opened[index(role)] = true;
+  }
   reader = std::make_unique<ItemReader>(text, label);
+  if (ctx) reader->keep_row_values();
 }
 
 std::string_view Parser::next_key() {
@@ -44,16 +57,29 @@ std::string_view Parser::next_key() {
   key_offset = reader->last_offset();
   key_line = reader->last_line();
   s.current_line.assign(item);
+  reader->start_row();
+  row_key_count = 0;
+  key_matched = false;
+  capacity = Capacity::kNone;
+  key_text = item;
+  shape_told = false;
+  s.origins.begin_row(static_cast<uint8_t>(index(reading)), key_line, key_offset);
   return item;
 }
 
 std::optional<std::string_view> Parser::next_data_key() {
   if (reader->at_end()) return std::nullopt;
   std::string_view key = next_key();
-  if (reader->at_end()) return std::nullopt;
+  if (reader->at_end()) {
+    last_item_unread(key);
+    return std::nullopt;
+  }
   for (int i = 0; i < 2 && contains(key, "-"); ++i) {
     key = next_key();
-    if (reader->at_end()) return std::nullopt;
+    if (reader->at_end()) {
+      last_item_unread(key);
+      return std::nullopt;
+    }
   }
   return key;
 }
@@ -62,16 +88,89 @@ SourceLocation Parser::key_location() const {
   return reader->location_at(key_offset, key_line);
 }
 
-void Parser::record(int32_t code, std::optional<int32_t> position,
-                    std::string message, std::optional<SourceLocation> where) {
-  if (!where && reader) where = key_location();
-  s.record(Failure{code, position, std::move(message), std::move(where)});
+SourceLocation Parser::locate_in(SourceRole role, size_t offset, int line) const {
+  if (role == reading && reader) return reader->location_at(offset, line);
+  if (opened[index(role)]) return locate(texts[index(role)], input.label(role), offset, line);
+  return SourceLocation{input.label(role), 0, 0, ""};
 }
 
-void Parser::error_exit(int32_t code, std::optional<int32_t> position,
-                        std::string message, std::optional<SourceLocation> where) {
-  record(code, position, std::move(message), std::move(where));
+void Parser::record(int32_t code, std::optional<int32_t> position, std::string message,
+                    std::optional<SourceLocation> where, std::vector<Note> notes) {
+  // What the row's key looks like may explain the error: say it first.
+  if (ctx && reader && phase != Phase::kClosing) key_shape(key_text);
+  if (!where && reader) where = key_location();
+  Failure f{code, position, std::move(message), std::move(where), std::move(notes)};
+  if (reading_on) {
+    // A table that is full stays full: only its first failure is told.
+    if (capacity != Capacity::kNone) {
+      bool& told = capacity_reported[static_cast<size_t>(capacity)];
+      capacity = Capacity::kNone;
+      if (told) return;
+      told = true;
+    }
+    Note first;
+    first.message =
+        stopped_in == reading
+            ? "reading went on after this first error of the file, which alone decided the "
+              "compiled files; the error above changed nothing"
+            : "the compile stopped at this error of " + input.label(stopped_in) +
+                  " before this file; the error above was found by reading on and changed "
+                  "nothing";
+    if (!stopped_at.file.empty()) {
+      first.where = stopped_at;
+      first.where->text.clear();  // named, not quoted again
+    }
+    f.notes.push_back(std::move(first));
+    if (ctx) ctx->sink.add_error(Diagnostic::Origin::kReadOn, std::move(f));
+    return;
+  }
+  if (ctx) ctx->sink.add_error(Diagnostic::Origin::kRecorded, f);
+  s.record(std::move(f));
+}
+
+void Parser::error_exit(int32_t code, std::optional<int32_t> position, std::string message,
+                        std::optional<SourceLocation> where, std::vector<Note> notes) {
+  record(code, position, std::move(message), std::move(where), std::move(notes));
   throw ErrorExit{};
+}
+
+void Parser::record_runtime_failure(const RuntimeFailure& f) {
+  std::optional<SourceLocation> where = f.where;
+  std::string message = f.what();
+  std::vector<Note> notes;
+  // A row that ends before its values: the reader went on into the next
+  // line, or to the end of the file. The fault is the row's, at its end.
+  const bool ended = reader && reader->last_offset() >= reader->data().size();
+  if (f.reading && reader && row_key_count > 0 && key_offset <= reader->data().size() &&
+      (ended || (where && where->line > key_line))) {
+    const std::string_view data = reader->data();
+    size_t end = key_offset;
+    while (end < data.size() && !is_line_end(data[end])) ++end;
+    size_t last = end;
+    while (last > key_offset && (data[last - 1] == ' ' || data[last - 1] == '\t')) --last;
+    const Keyword& k = keyword(row_keys[row_key_count - 1]);
+    const int n = reader->row_count() - row_key_base[row_key_count - 1];
+    message = "the row '" + shown_source(data.substr(key_offset, last - key_offset), 60) +
+              "' ends before its " + ordinal(n + 1) + " value";
+    if (n >= 0 && static_cast<size_t>(n) < k.values.size()) {
+      const ValueSpec& v = k.values[static_cast<size_t>(n)];
+      message += ", " + std::string(v.name) + " (";
+      if (!v.unit.empty()) message += std::string(v.unit) + ": ";
+      message += std::string(v.meaning) + ")";
+    }
+    if (ended) {
+      message += "; the file ends there";
+    } else {
+      Note why;
+      why.message = "reading the value went on to the next line: " + std::string(f.what());
+      why.where = where;
+      notes.push_back(std::move(why));
+    }
+    where = locate_in(reading, last, key_line);
+  } else if (!where && reader) {
+    where = key_location();
+  }
+  record(25, std::nullopt, std::move(message), std::move(where), std::move(notes));
 }
 
 Flow Parser::range_test(int32_t p, const char* what, const ItemMark& at, int reach) {
@@ -80,7 +179,7 @@ Flow Parser::range_test(int32_t p, const char* what, const ItemMark& at, int rea
   record(15, p,
          std::string(what) + " at " + std::to_string(p) +
              " m lies beyond the route: the last position that fits is " +
-             std::to_string(last) + " m; the rest of this file is not read",
+             std::to_string(last) + " m; the rest of this file is not compiled",
          at);
   return Flow::kEndPass;
 }
@@ -101,28 +200,74 @@ RouteCell& Parser::cell(int64_t c, const char* what) {
   return s.route[static_cast<size_t>(c)];
 }
 
-void memorizza_dati(Scenario& s, SourceInput& input) {
+std::vector<Note> Parser::occupant_note(int64_t c, const std::string& what) const {
+  const SourceRow* row = s.origins.row_of(c);
+  if (!row) return {};
+  Note n;
+  n.message = what + " in cell " + std::to_string(c) + " comes from here";
+  n.where = locate_in(row->file == 0 ? SourceRole::kLine : SourceRole::kTrain, row->offset,
+                      row->line);
+  std::vector<Note> notes;
+  notes.push_back(std::move(n));
+  return notes;
+}
+
+bool Parser::resume() {
+  reader->resume_after_line(key_offset, key_line);
+  if (reader->position() <= last_resume) return false;
+  last_resume = reader->position();
+  return !reader->at_end();
+}
+
+void Parser::read_on_after_stop(bool abandoned) {
+  if (!ctx || !ctx->sink.options().read_on || reading_on) return;
+  Scenario scratch = s;
+  scratch.failures.clear();
+  Parser q(scratch, input, ctx);
+  static_cast<ParserState&>(q) = *this;
+  for (size_t i = 0; i < 2; ++i) {
+    q.texts[i] = texts[i];
+    q.opened[i] = opened[i];
+  }
+  q.reading_on = true;
+  // A full table stays full: the failure that stopped the compile told it.
+  if (capacity != Capacity::kNone) q.capacity_reported[static_cast<size_t>(capacity)] = true;
+  q.capacity = Capacity::kNone;
+  q.stopped_in = reading;
+  if (!s.failures.empty() && s.failures.back().where) q.stopped_at = *s.failures.back().where;
+  const bool within = phase == Phase::kGeneral || phase == Phase::kData;
+  if (within && reader) {
+    q.reader = std::make_unique<ItemReader>(reader->data(), reader->label());
+    q.reader->keep_row_values();
+    if (q.resume()) {
+      if (reading == SourceRole::kLine) read_on_line_file(q);
+      else read_on_train_file(q, false);
+    }
+  }
+  if (reading == SourceRole::kLine && abandoned) read_on_train_file(q, true);
+}
+
+void memorizza_dati(Scenario& s, SourceInput& input, ParseContext* ctx) {
   s.scenario_table[kLineRow].text = s.line_name;
   s.scenario_table[kTrainRow].text = s.train_number;
-  Parser p(s, input);
+  Parser p(s, input, ctx);
   const std::string& line = input.label(SourceRole::kLine);
   if (!input.exists(SourceRole::kLine)) {
-    s.record(Failure{101, std::nullopt,
-                     "no line file " + line + "; nothing is compiled",
-                     SourceLocation{line, 0, 0, ""}});
+    p.record(101, std::nullopt, "no line file " + line + "; nothing is compiled",
+             SourceLocation{line, 0, 0, ""});
     return;
   }
   try {
     parse_line_file(p);
     parse_train_file(p);
   } catch (const ErrorExit&) {
+    p.read_on_after_stop(true);
     p.consume(p.reading);
   } catch (const RuntimeFailure& f) {
     // The failure handler: every open file is closed (the reader owns no
     // file), and each text source that still exists is deleted.
-    std::optional<SourceLocation> where = f.where;
-    if (!where && p.reader) where = p.key_location();
-    s.record(Failure{25, std::nullopt, f.what(), std::move(where)});
+    p.record_runtime_failure(f);
+    p.read_on_after_stop(true);
     p.consume(SourceRole::kLine);
     p.consume(SourceRole::kTrain);
   }

@@ -7,9 +7,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "compiler/item_reader.h"
+#include "compiler/keywords.h"
+#include "compiler/memorizza_dati.h"
 #include "compiler/source_input.h"
+#include "compiler/warnings.h"
 #include "model/scenario_tables.h"
 
 namespace scenarioc {
@@ -25,6 +29,9 @@ enum class Flow { kGoOn, kEndPass };
 bool contains(std::string_view item, std::string_view word);
 bool contains_ci(std::string_view item, std::string_view word);
 
+// "first", "second", ... for the values of a row.
+std::string ordinal(int n);
+
 // Positions and lengths must fall on the 50 m (or 100 m) grid of the route.
 inline bool multiple_of(int64_t v, int64_t m) { return v % m == 0; }
 
@@ -38,18 +45,30 @@ struct ItemMark {
   operator SourceLocation() const { return reader->location_at(offset, line); }
 };
 
-struct Parser {
-  Parser(Scenario& s, SourceInput& input) : s(s), input(input) {}
+// Where a file's reading stands.
+enum class Phase : unsigned char { kHeader, kGeneral, kData, kClosing };
 
-  Scenario& s;
-  SourceInput& input;
-  // The source being read and its reader. They outlive the parse functions
-  // so that the failure handler can still name the line.
+// A table that holds a limit on rows of one kind: once full, every further
+// row of that kind fails the same way.
+enum class Capacity : unsigned char { kNone, kStations, kSigns, kMountains };
+
+// Lists whose rows must ascend, since their order changes what is compiled.
+enum class OrderedList : unsigned char {
+  kGradients, kCurves, kMountains, kSpeeds, kAdhesion, kSignals, kStations, kCount
+};
+
+// A row read before, for a note that points back at it.
+struct RowMark {
+  SourceRole file = SourceRole::kLine;
+  size_t offset = 0;
+  int line = 0;
+};
+
+// The parser's plain state, copied whole when reading goes on on a scratch
+// copy of the tables after a file's first failure.
+struct ParserState {
   SourceRole reading = SourceRole::kLine;
-  std::unique_ptr<ItemReader> reader;
-
-  // Starts reading a source; one that cannot be read is a runtime failure.
-  void open(SourceRole role);
+  Phase phase = Phase::kHeader;
 
   // Where the key of the line being handled starts.
   size_t key_offset = 0;
@@ -63,9 +82,68 @@ struct Parser {
   // Train file.
   int64_t speed_cursor = 0;
   int32_t previous_speed = 0;
+  ItemMark previous_speed_at;  // where that speed was read, for its failure
   int64_t adhesion_cursor = 0;
   int32_t previous_adhesion = 0;
   int32_t station_row = 1;
+
+  // The keywords that acted on the row being handled, and how many values
+  // the row had read when each began.
+  static constexpr int kRowKeys = 4;
+  Key row_keys[kRowKeys] = {};
+  int row_key_base[kRowKeys] = {};
+  int row_key_count = 0;
+  bool key_matched = false;  // a keyword matched, acted upon or not
+
+  // The previous row of each ordered list.
+  struct Ordered {
+    bool seen = false;
+    int64_t position = 0;  // for curves: where the previous curve ends
+    RowMark at;
+  };
+  Ordered order[static_cast<size_t>(OrderedList::kCount)];
+
+  // The kilometric progressives as read, rows 81 ("tre") to 83 ("uno").
+  struct ProgressiveRead {
+    bool read = false;
+    int32_t a = 0, b = 0;
+    RowMark a_at, b_at;
+  };
+  ProgressiveRead progressive_read[3];
+
+  // A limit reached by the row being handled.
+  Capacity capacity = Capacity::kNone;
+
+  // The key of the row being handled, and whether the warnings on its shape
+  // (a comment mark, a header, several keys) were given.
+  std::string_view key_text;
+  bool shape_told = false;
+};
+
+struct Parser : ParserState {
+  Parser(Scenario& s, SourceInput& input, ParseContext* ctx = nullptr)
+      : s(s), input(input), ctx(ctx) {}
+
+  Scenario& s;
+  SourceInput& input;
+  ParseContext* ctx;  // diagnostics beyond the recorded failures, when given
+  // The source being read and its reader. They outlive the parse functions
+  // so that the failure handler can still name the line.
+  std::unique_ptr<ItemReader> reader;
+  // The texts of both sources once opened, to name rows of either.
+  std::string_view texts[2];
+  bool opened[2] = {false, false};
+
+  // Reading on after a file's first failure: failures found are reported,
+  // not recorded, on a scratch copy of the tables.
+  bool reading_on = false;
+  SourceLocation stopped_at;  // the failure that ended the reading; no file when unknown
+  SourceRole stopped_in = SourceRole::kLine;
+  bool capacity_reported[4] = {};
+  size_t last_resume = 0;
+
+  // Starts reading a source; one that cannot be read is a runtime failure.
+  void open(SourceRole role);
 
   // Reads the next text item into current_line.
   std::string_view next_key();
@@ -78,14 +156,22 @@ struct Parser {
   ItemMark value_location() const {
     return ItemMark{reader.get(), reader->last_offset(), reader->last_line()};
   }
+  RowMark key_mark() const { return RowMark{reading, key_offset, key_line}; }
+  // A place in either source.
+  SourceLocation locate_in(SourceRole role, size_t offset, int line) const;
+  SourceLocation locate_row(const RowMark& m) const { return locate_in(m.file, m.offset, m.line); }
 
   // Records a failure at `where` (the key when not given) and goes on.
   void record(int32_t code, std::optional<int32_t> position, std::string message,
-              std::optional<SourceLocation> where = std::nullopt);
+              std::optional<SourceLocation> where = std::nullopt,
+              std::vector<Note> notes = {});
   // Records a failure and takes the error exit.
   [[noreturn]] void error_exit(int32_t code, std::optional<int32_t> position,
                                std::string message,
-                               std::optional<SourceLocation> where = std::nullopt);
+                               std::optional<SourceLocation> where = std::nullopt,
+                               std::vector<Note> notes = {});
+  // The failure handler's record of a runtime failure (code 25).
+  void record_runtime_failure(const class RuntimeFailure& f);
 
   // The range test on a position read at `at`; records code 15 when it
   // fails, which ends the pass.
@@ -97,10 +183,47 @@ struct Parser {
 
   // A route cell that must exist; throws RuntimeFailure otherwise.
   RouteCell& cell(int64_t c, const char* what);
+
+  // --- diagnostics beyond the recorded failures
+
+  // A keyword matched the key; `acts` when it reads its values.
+  void matched(Key k, bool acts = true) {
+    key_matched = true;
+    if (!acts || row_key_count >= kRowKeys) return;
+    row_keys[row_key_count] = k;
+    row_key_base[row_key_count] = reader->row_count();
+    ++row_key_count;
+  }
+  // Whether a warning is wanted now; counts it. Build its message only then.
+  bool wants(Warning w) { return ctx && ctx->sink.admit(w); }
+  void warn(Warning w, std::string message, SourceLocation where, std::vector<Note> notes = {});
+  // After a key has been handled: the warnings on its row.
+  void check_row(std::string_view key, SourceRole file, KeySection section) {
+    if (ctx) check_row_read(key, file, section);
+  }
+  void check_row_read(std::string_view key, SourceRole file, KeySection section);
+  // The warnings on the key of a row a keyword acted upon; given once, and
+  // before any error on the row.
+  void key_shape(std::string_view key);
+  // The last item of a file, which is never read.
+  void last_item_unread(std::string_view item);
+  // A note naming the source row behind a cell's occupant ("comes from here").
+  std::vector<Note> occupant_note(int64_t cell, const std::string& what) const;
+
+  // After the failure that ends the reading of this file: read on.
+  // `abandoned`: the compile reads no further file either.
+  void read_on_after_stop(bool abandoned);
+  // Reading on: goes on at the row after the one that failed. False when
+  // that makes no progress or the file has ended.
+  bool resume();
 };
 
 // The two halves of the parser.
 void parse_line_file(Parser& p);   // up to and including its closing steps
 void parse_train_file(Parser& p);  // up to and including its closing steps
+// Reading on, on a scratch parser: the rest of the line file from the row
+// after its failure, and the train file whole or from the row after its failure.
+void read_on_line_file(Parser& q);
+void read_on_train_file(Parser& q, bool from_start);
 
 }  // namespace scenarioc

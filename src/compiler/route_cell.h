@@ -29,6 +29,14 @@ inline int16_t low16(int64_t v) {
 }
 inline uint8_t low8(int64_t v) { return static_cast<uint8_t>(v); }
 
+// "the speed board" for "a speed board": the occupant of a cell, named again.
+inline std::string the_kind(uint8_t kind) {
+  const std::string a = kind_name(kind);
+  if (a.rfind("a ", 0) == 0) return "the " + a.substr(2);
+  if (a.rfind("an ", 0) == 0) return "the " + a.substr(3);
+  return a;
+}
+
 // "1100 m", for messages.
 inline std::string in_metres(int64_t p) { return std::to_string(p) + " m"; }
 

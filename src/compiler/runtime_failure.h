@@ -21,6 +21,9 @@ class RuntimeFailure : public std::runtime_error {
   // The item at fault, when the failure knows it; otherwise the parser names
   // the line it was working on.
   std::optional<SourceLocation> where;
+  // The reader itself failed, on the item at `where`: the file ended, or the
+  // item was no number of its type.
+  bool reading = false;
 };
 
 }  // namespace scenarioc

@@ -35,7 +35,7 @@ class SourceInput {
   virtual const std::string& label(SourceRole role) const = 0;
   // Whether the source is there at all: a missing line file compiles nothing.
   virtual bool exists(SourceRole role) const = 0;
-  // The whole text, valid until the next read. Throws SourceUnreadable.
+  // The whole text, valid as long as the input. Throws SourceUnreadable.
   virtual std::string_view read(SourceRole role) = 0;
   // The compiler is done with the source: read whole, or stopped in it.
   // Returns what went wrong in letting it go, if anything.

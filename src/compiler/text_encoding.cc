@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "compiler/item_reader.h"
+
 namespace scenarioc {
 namespace {
 
@@ -22,7 +24,7 @@ std::optional<uint8_t> windows_1252_byte(uint32_t cp) {
 
 // Decodes one UTF-8 character at `i`; returns its length, or 0 when the
 // bytes there are not valid UTF-8 (overlong forms and surrogates included).
-size_t decode(const std::string& s, size_t i, uint32_t& cp) {
+size_t decode(std::string_view s, size_t i, uint32_t& cp) {
   const auto b = [&s](size_t k) { return static_cast<uint8_t>(s[k]); };
   const uint8_t c = b(i);
   size_t n;
@@ -59,6 +61,15 @@ void put_utf8(std::string& out, uint32_t cp) {
   }
 }
 
+// The line of `offset`: CR LF, a lone CR and a lone LF each end one.
+int line_of(std::string_view text, size_t offset) {
+  int line = 1;
+  for (size_t i = 0; i < offset && i < text.size(); ++i)
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+      ++line;
+  return line;
+}
+
 }  // namespace
 
 std::string windows_1252_to_utf8(std::string_view bytes) {
@@ -74,6 +85,43 @@ std::optional<std::string> windows_1252_to_source_utf8(std::string_view bytes) {
     if (b >= 0x80 && b < 0xA0 && kHigh[b - 0x80] == 0) return std::nullopt;
   }
   return windows_1252_to_utf8(bytes);
+}
+
+bool is_valid_utf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    if (static_cast<uint8_t>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    uint32_t cp;
+    const size_t n = decode(text, i, cp);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+std::optional<MixedEncoding> mixed_encoding(std::string_view text, const std::string& label) {
+  size_t stray = std::string_view::npos, utf8 = std::string_view::npos;
+  for (size_t i = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0; i < text.size();) {
+    if (static_cast<uint8_t>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    uint32_t cp;
+    const size_t n = decode(text, i, cp);
+    if (n == 0) {
+      if (stray == std::string_view::npos) stray = i;
+      ++i;
+    } else {
+      if (utf8 == std::string_view::npos) utf8 = i;
+      i += n;
+    }
+    if (stray != std::string_view::npos && utf8 != std::string_view::npos) break;
+  }
+  if (stray == std::string_view::npos || utf8 == std::string_view::npos) return std::nullopt;
+  return MixedEncoding{locate(text, label, stray, line_of(text, stray)),
+                       locate(text, label, utf8, line_of(text, utf8))};
 }
 
 std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::string& label) {
@@ -94,30 +142,23 @@ std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::str
   std::string out;
   out.reserve(text.size());
   int line = 1;
-  size_t line_start = 0;
   size_t i = 0;
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) i = line_start = 3;  // the mark is dropped
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) i = 3;  // the mark is dropped
   for (; i < text.size();) {
     uint32_t cp;
     const size_t n = decode(text, i, cp);
     const std::optional<uint8_t> byte = windows_1252_byte(cp);
     if (!byte) {
-      size_t end = text.find_first_of("\r\n", i);
-      if (end == std::string::npos) end = text.size();
       char hex[16];
       std::snprintf(hex, sizeof hex, "U+%04X", cp);
-      SourceLocation where{label, line, static_cast<int>(i - line_start) + 1, ""};
-      quote_line(where, std::string_view(text).substr(line_start, end - line_start),
-                 i - line_start);
       return EncodingProblem{
-          std::move(where), std::string("the character ") + hex +
-                                " has no Windows-1252 form, the code page of the simulator"};
+          locate(text, label, i, line),
+          std::string("the character ") + hex +
+              " has no Windows-1252 form, the code page of the simulator"};
     }
     out.push_back(static_cast<char>(*byte));
-    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
       ++line;
-      line_start = i + 1;
-    }
     i += n;
   }
   text = std::move(out);

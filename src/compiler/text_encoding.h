@@ -29,4 +29,16 @@ std::string windows_1252_to_utf8(std::string_view bytes);
 // not give back.
 std::optional<std::string> windows_1252_to_source_utf8(std::string_view bytes);
 
+bool is_valid_utf8(std::string_view text);
+
+// A file that is no valid UTF-8 as a whole though it holds UTF-8 characters
+// beyond ASCII: it is read as Windows-1252, where each of them becomes two
+// or three characters. The first byte that is not UTF-8, and the first
+// UTF-8 character.
+struct MixedEncoding {
+  SourceLocation stray;
+  SourceLocation utf8;
+};
+std::optional<MixedEncoding> mixed_encoding(std::string_view text, const std::string& label);
+
 }  // namespace scenarioc

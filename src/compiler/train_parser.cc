@@ -29,8 +29,21 @@ uint8_t speed_byte(int32_t speed) {
 }
 
 // The previous value goes into the cell at the cursor, which advances.
+// A speed out of range fails where the next speed row (or the end of the
+// file) uses it, but the fault is the row that gave it.
 void speed_step(Parser& p) {
-  p.cell(p.speed_cursor, "the speed limit").speed_limit = speed_byte(p.previous_speed);
+  uint8_t fifth;
+  try {
+    fifth = speed_byte(p.previous_speed);
+  } catch (const RuntimeFailure& f) {
+    const ItemMark at = p.previous_speed_at;
+    // The speed is told once: reading on after this failure does not use
+    // it again (the compile itself stops here).
+    p.previous_speed = 0;
+    if (!at.reader) throw;
+    throw RuntimeFailure(f.what(), at);
+  }
+  p.cell(p.speed_cursor, "the speed limit").speed_limit = fifth;
   ++p.speed_cursor;
 }
 
@@ -47,6 +60,7 @@ Flow velocita_row(Parser& p) {
   const int32_t pos = p.reader->read_long();
   const ItemMark at = p.value_location();
   const int32_t v = p.reader->read_long();
+  const ItemMark v_at = p.value_location();
   if (p.range_test(pos, "speed limit", at) == Flow::kEndPass) return Flow::kEndPass;
   const int64_t n = cell_of(pos);
   if (n > 0) {
@@ -56,6 +70,7 @@ Flow velocita_row(Parser& p) {
     } while (p.speed_cursor < n);
   }
   p.previous_speed = v;
+  p.previous_speed_at = v_at;
   return Flow::kGoOn;
 }
 
@@ -87,7 +102,8 @@ Flow segnale_row(Parser& p) {
                  "signal at " + in_metres(v[0]) + ": cell " + std::to_string(c) +
                      " is already taken by " + kind_name(was) +
                      "; a signal needs a cell of its own",
-                 at);
+                 at, p.occupant_note(c, the_kind(was)));
+  if (p.ctx && !p.reading_on) ++p.ctx->signals;
   return Flow::kGoOn;
 }
 
@@ -116,6 +132,21 @@ std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t 
   }
 }
 
+// The cell whose occupant made a slow-down fail with `code`.
+int64_t slow_down_taken_cell(const Parser& p, int32_t code, int32_t x, int32_t l) {
+  switch (code) {
+    case 17: return cell_of(int64_t{x} - 1200, 1);
+    case 18: return cell_of(x, 1);
+    case 19: return cell_of(int64_t{x} + l, 1);
+    default: {
+      const int64_t k = cell_of(int64_t{x} - 1200);
+      for (int64_t c = k; c > k - 4; --c)
+        if (p.s.has_cell(c) && !is_free(p.s.route[static_cast<size_t>(c)])) return c;
+      return k;
+    }
+  }
+}
+
 Flow rallentamento_row(Parser& p) {
   int32_t v[6];
   v[0] = p.reader->read_long();
@@ -124,8 +155,13 @@ Flow rallentamento_row(Parser& p) {
   if (p.range_test(v[0], "slow-down", at) == Flow::kEndPass) return Flow::kEndPass;
   if (!p.s.route_created)
     throw RuntimeFailure("a slow-down needs the route, but the line file gives no route length");
-  if (const int32_t code = memo_rallentamento(p.s, v[0], v[1], v[2], v[3], v[4], v[5]))
-    p.error_exit(code, v[0], slow_down_message(p, code, v[0], v[2]), at);
+  if (const int32_t code = memo_rallentamento(p.s, v[0], v[1], v[2], v[3], v[4], v[5])) {
+    const int64_t taken = slow_down_taken_cell(p, code, v[0], v[2]);
+    const uint8_t kind = p.s.has_cell(taken) ? p.s.route[static_cast<size_t>(taken)].kind : 0;
+    p.error_exit(code, v[0], slow_down_message(p, code, v[0], v[2]), at,
+                 p.occupant_note(taken, the_kind(kind)));
+  }
+  if (p.ctx && !p.reading_on) ++p.ctx->slow_downs;
   return Flow::kGoOn;
 }
 
@@ -141,13 +177,14 @@ Flow abbattimento_row(Parser& p) {
                  "braking point at " + in_metres(pos) + ": cell " + std::to_string(c) +
                      " is already taken by " + kind_name(cell.kind) +
                      "; a point needs a free cell",
-                 at);
+                 at, p.occupant_note(c, the_kind(cell.kind)));
   if (value > 0) {
     cell.kind = kPointWithValue;
     cell.code1 = static_cast<int16_t>(value);
   } else {
     cell.kind = kPointWithoutValue;
   }
+  p.s.origins.mark(c, pos);
   return Flow::kGoOn;
 }
 
@@ -233,24 +270,34 @@ Flow stazione_row(Parser& p) {
     RouteCell& stop = p.cell(round_half_even(q), "the station's stop");
     stop.kind = kStationStop;
     stop.code1 = static_cast<int16_t>(row_index);
+    s.origins.mark(round_half_even(q), pos);
   }
 
   if (row_index > 1) {
     const int32_t previous_stop = s.scenario_table[static_cast<size_t>(row_index - 1)].stop_pos;
-    if (int64_t{row.start_pos} - 350 < previous_stop)
+    if (int64_t{row.start_pos} - 350 < previous_stop) {
+      std::vector<Note> notes;
+      const ParserState::Ordered& before =
+          p.order[static_cast<size_t>(OrderedList::kStations)];
+      if (before.seen)
+        notes.push_back(Note{"the previous station comes from here", p.locate_row(before.at)});
       p.error_exit(22, pos,
                    "station at " + in_metres(pos) + " starts at " + in_metres(row.start_pos) +
                        ", less than 350 m after the previous station's stop at " +
                        in_metres(previous_stop),
-                   at);
+                   at, std::move(notes));
+    }
   }
   ++p.station_row;
-  if (p.station_row >= p.sign_slot)
+  if (p.station_row >= p.sign_slot) {
+    p.capacity = Capacity::kStations;
     p.error_exit(10, std::nullopt,
                  "too many stations: the timetable rows of the stations have reached "
                  "those of the signs (row " + std::to_string(p.sign_slot) +
                      "); at most 78 stations fit, one fewer for each sign",
                  at);
+  }
+  if (p.ctx && !p.reading_on) ++p.ctx->stations;
   return Flow::kGoOn;
 }
 
@@ -258,56 +305,65 @@ Flow stazione_row(Parser& p) {
 Flow train_keywords(Parser& p, std::string_view key) {
   Scenario& s = p.s;
   ItemReader& r = *p.reader;
-  if (contains_ci(key, "frenata") && contains_ci(key, "massa"))
+  if (contains_ci(key, "frenata") && contains_ci(key, "massa")) {
+    p.matched(Key::kMassaFrenata);
     s.scenario_table[kTrainDataRow].start_pos = r.read_long();
-  if (contains_ci(key, "vetture")) s.scenario_table[kTrainDataRow].position = r.read_long();
-  if (contains_ci(key, "velocit") && velocita_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  if (contains_ci(key, "aderenza") && aderenza_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  }
+  if (contains_ci(key, "vetture")) {
+    p.matched(Key::kVetture);
+    s.scenario_table[kTrainDataRow].position = r.read_long();
+  }
+  if (contains_ci(key, "velocit")) {
+    p.matched(Key::kVelocita);
+    if (velocita_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  }
+  if (contains_ci(key, "aderenza")) {
+    p.matched(Key::kAderenza);
+    if (aderenza_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  }
   if (contains_ci(key, "orologio")) {
+    p.matched(Key::kOrologio);
     ScenarioRecord& row = s.scenario_table[kTrainRow];
     row.int_c = r.read_integer();
     row.int_d = r.read_integer();
     row.int_e = r.read_integer();
   }
-  if (contains_ci(key, "sabbia")) s.scenario_table[kTrainRow].int_a = r.read_integer();
-  if (contains_ci(key, "segnale") && segnale_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  if (contains_ci(key, "rallentamento") && rallentamento_row(p) == Flow::kEndPass)
-    return Flow::kEndPass;
-  if (contains_ci(key, "abbattimento") && abbattimento_row(p) == Flow::kEndPass)
-    return Flow::kEndPass;
-  if (contains_ci(key, "stazione") && stazione_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  if (contains_ci(key, "sabbia")) {
+    p.matched(Key::kSabbia);
+    s.scenario_table[kTrainRow].int_a = r.read_integer();
+  }
+  if (contains_ci(key, "segnale")) {
+    p.matched(Key::kSegnale);
+    if (segnale_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  }
+  if (contains_ci(key, "rallentamento")) {
+    p.matched(Key::kRallentamento);
+    if (rallentamento_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  }
+  if (contains_ci(key, "abbattimento")) {
+    p.matched(Key::kAbbattimento);
+    if (abbattimento_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  }
+  if (contains_ci(key, "stazione")) {
+    p.matched(Key::kStazione);
+    if (stazione_row(p) == Flow::kEndPass) return Flow::kEndPass;
+  }
+  p.check_row(key, SourceRole::kTrain, KeySection::kData);
   return Flow::kGoOn;
 }
 
-void closing_steps(Parser& p) {
-  Scenario& s = p.s;
-  p.consume(p.reading);
-  do speed_step(p);
-  while (p.speed_cursor < int64_t{s.cell_count} - 2);
-  do adhesion_step(p);
-  while (p.adhesion_cursor < int64_t{s.cell_count} - 2);
-
-  for (int row = 81; row <= 83; ++row) {
-    const ScenarioRecord& r = s.scenario_table[static_cast<size_t>(row)];
-    // The progressives come from the line file; the failure names that file.
-    if (!multiple_of(r.start_pos, 50) || !multiple_of(r.stop_pos, 50)) {
-      s.record(Failure{2, std::nullopt,
-                       "kilometric progressive in timetable row " + std::to_string(row) +
-                           " (" + std::to_string(r.start_pos) + ", " +
-                           std::to_string(r.stop_pos) +
-                           " m after ordering): both values must be multiples of 50 m",
-                       SourceLocation{p.input.label(SourceRole::kLine), 0, 0, ""}});
-      break;
-    }
-  }
+// The train file's rows; kEndPass when a position beyond the route ended
+// them early.
+Flow data_pass(Parser& p) {
+  p.phase = Phase::kData;
+  while (const std::optional<std::string_view> key = p.next_data_key())
+    if (train_keywords(p, *key) == Flow::kEndPass) return Flow::kEndPass;
+  return Flow::kGoOn;
 }
 
-}  // namespace
-
-void parse_train_file(Parser& p) {
-  p.open(SourceRole::kTrain);
+// Items are read until one holds "[generale]"; false when the file ends first.
+bool find_header(Parser& p) {
   ItemReader& r = *p.reader;
-
   bool header = false;
   while (!r.at_end())
     if (contains_ci(p.next_key(), "[generale]")) {
@@ -317,12 +373,88 @@ void parse_train_file(Parser& p) {
   p.speed_cursor = 0;
   p.adhesion_cursor = 0;
   p.station_row = 1;
+  return header;
+}
 
-  if (header)
-    while (const std::optional<std::string_view> key = p.next_data_key())
-      if (train_keywords(p, *key) == Flow::kEndPass) break;
+// The progressive that is off the 50 m grid, first in its file: the fault
+// is there, though the check runs on the rows as ordered.
+SourceLocation progressive_location(const Parser& p) {
+  const ParserState::ProgressiveRead* first = nullptr;
+  const RowMark* at = nullptr;
+  for (const ParserState::ProgressiveRead& r : p.progressive_read) {
+    if (!r.read) continue;
+    const RowMark* bad = !multiple_of(r.a, 50)   ? &r.a_at
+                         : !multiple_of(r.b, 50) ? &r.b_at
+                                                 : nullptr;
+    if (bad && (!at || bad->line < at->line)) {
+      first = &r;
+      at = bad;
+    }
+  }
+  if (!first) return SourceLocation{p.input.label(SourceRole::kLine), 0, 0, ""};
+  return p.locate_row(*at);
+}
 
+void closing_steps(Parser& p, bool release = true) {
+  Scenario& s = p.s;
+  if (release) p.consume(p.reading);
+  do speed_step(p);
+  while (p.speed_cursor < int64_t{s.cell_count} - 2);
+  do adhesion_step(p);
+  while (p.adhesion_cursor < int64_t{s.cell_count} - 2);
+
+  for (int row = 81; row <= 83; ++row) {
+    const ScenarioRecord& r = s.scenario_table[static_cast<size_t>(row)];
+    // The progressives come from the line file; the failure names that file.
+    if (!multiple_of(r.start_pos, 50) || !multiple_of(r.stop_pos, 50)) {
+      p.record(2, std::nullopt,
+               "kilometric progressive in timetable row " + std::to_string(row) + " (" +
+                   std::to_string(r.start_pos) + ", " + std::to_string(r.stop_pos) +
+                   " m after ordering): both values must be multiples of 50 m",
+               progressive_location(p));
+      break;
+    }
+  }
+}
+
+}  // namespace
+
+void parse_train_file(Parser& p) {
+  p.open(SourceRole::kTrain);
+  if (find_header(p) && data_pass(p) == Flow::kEndPass) p.read_on_after_stop(false);
+  p.phase = Phase::kClosing;
   closing_steps(p);
+}
+
+void read_on_train_file(Parser& q, bool from_start) {
+  if (!q.s.route_created) return;
+  try {
+    if (from_start) {
+      q.open(SourceRole::kTrain);
+      q.last_resume = 0;
+      if (!find_header(q)) return;
+    }
+  } catch (const RuntimeFailure& f) {
+    q.record_runtime_failure(f);
+    return;
+  }
+  for (;;) {
+    try {
+      if (data_pass(q) == Flow::kGoOn) break;
+    } catch (const ErrorExit&) {
+    } catch (const RuntimeFailure& f) {
+      q.record_runtime_failure(f);
+    }
+    if (!q.resume()) break;
+  }
+  // The tails and the progressives, as the compile would check them; the
+  // file is not let go, the compile does that.
+  q.phase = Phase::kClosing;
+  try {
+    closing_steps(q, /*release=*/false);
+  } catch (const RuntimeFailure& f) {
+    q.record_runtime_failure(f);
+  }
 }
 
 }  // namespace scenarioc

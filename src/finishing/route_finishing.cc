@@ -1,8 +1,9 @@
 #include "finishing/route_finishing.h"
 
 #include <algorithm>
-
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "finishing/scenario_codes.h"
 
@@ -34,12 +35,15 @@ bool free_cell(const Scenario& s, int64_t c) {
 }
 
 RouteCell& cell(Scenario& s, int64_t c) { return s.route[static_cast<size_t>(c)]; }
+uint8_t cell_kind(const Scenario& s, int64_t c) { return s.route[static_cast<size_t>(c)].kind; }
 
 // A mountain marker chosen for a point stops being one but keeps its
-// mountain byte: only kind and value change.
-void place_point(Scenario& s, int64_t c) {
+// mountain byte: only kind and value change. The point is placed for the
+// occupant of `for_cell`, whose source row then stands behind it too.
+void place_point(Scenario& s, int64_t c, int64_t for_cell) {
   cell(s, c).kind = kPointWithValue;
   cell(s, c).code1 = kPointValue;
+  s.origins.mark_placed(c, for_cell);
 }
 
 int32_t metres(int64_t c) { return static_cast<int32_t>(c * 50); }
@@ -48,8 +52,52 @@ std::string at(int64_t c) {
   return std::to_string(metres(c)) + " m (cell " + std::to_string(c) + ")";
 }
 
-void record(Scenario& s, int32_t code, int64_t c, std::string message) {
-  s.record(Failure{code, metres(c), std::move(message), std::nullopt});
+// "the signal at 23850 m (cell 478)": the position as its row gave it,
+// where the cell came from a row.
+std::string named(const Scenario& s, int64_t c, const std::string& what) {
+  if (const SourceRow* row = s.origins.row_of(c); row && !s.origins.placed(c))
+    return what + " at " + std::to_string(row->position) + " m (cell " + std::to_string(c) +
+           ")";
+  return what + " at " + at(c);
+}
+
+// "the speed board" for "a speed board".
+std::string the_kind(uint8_t kind) {
+  const std::string a = kind_name(kind);
+  if (a.rfind("a ", 0) == 0) return "the " + a.substr(2);
+  if (a.rfind("an ", 0) == 0) return "the " + a.substr(3);
+  return a;
+}
+
+// Notes naming the rows behind the occupants of cells in the way, each
+// row once.
+void add_occupant_notes(const Scenario& s, std::vector<Note>& notes,
+                        std::initializer_list<int64_t> cells) {
+  std::vector<const SourceRow*> named_rows;
+  for (const int64_t c : cells) {
+    const SourceRow* row = s.origins.row_of(c);
+    if (!row || !exists(s, c)) continue;
+    bool seen = false;
+    for (const SourceRow* r : named_rows) seen |= r == row;
+    if (seen) continue;
+    named_rows.push_back(row);
+    Note n;
+    n.message = s.origins.placed(c)
+                    ? "the braking point in cell " + std::to_string(c) +
+                          " was placed for the row here"
+                    : the_kind(cell_kind(s, c)) + " in cell " + std::to_string(c) +
+                          " comes from here";
+    n.row_of_cell = c;
+    notes.push_back(std::move(n));
+  }
+}
+
+// The failure names the source row behind the occupant of `row_cell`.
+void record(Scenario& s, int32_t code, int64_t c, std::string message, int64_t row_cell,
+            std::vector<Note> notes = {}) {
+  Failure f{code, metres(c), std::move(message), std::nullopt, std::move(notes)};
+  if (s.origins.row_of(row_cell)) f.row_of_cell = row_cell;
+  s.record(std::move(f));
 }
 
 void lower_point(Scenario& s, int64_t c) {
@@ -64,19 +112,33 @@ void points_behind_board(Scenario& s, int64_t board) {
     if (d < kLowestSignal) return;
     if (!is_kind(s, d, kSignal)) continue;
     if (free_cell(s, d - 1)) {
-      place_point(s, d - 1);
+      place_point(s, d - 1, d);
     } else if (free_cell(s, d - 2)) {
-      place_point(s, d - 2);
+      place_point(s, d - 2, d);
     } else if (is_kind(s, d - 1, kPointWithValue)) {
       lower_point(s, d - 1);
     } else if (is_kind(s, d - 2, kPointWithValue)) {
       lower_point(s, d - 2);
     } else {
+      std::vector<Note> notes;
+      if (s.origins.row_of(board)) {
+        Note n;
+        n.message = "the slow-down whose warning board stands in cell " + std::to_string(board) +
+                    " comes from here";
+        n.row_of_cell = board;
+        notes.push_back(std::move(n));
+      }
+      add_occupant_notes(s, notes, {d - 1, d - 2});
+      const SourceRow* slow_down = s.origins.row_of(board);
       record(s, 11, d,
-             "no free cell for the braking point in front of the signal at " + at(d) +
-                 " behind the slow-down warning board at " + at(board) + ": cells " +
-                 std::to_string(d - 1) + " and " + std::to_string(d - 2) +
-                 " are taken and neither is a braking point");
+             "no free cell for the braking point in front of the " + named(s, d, "signal") +
+                 " behind the slow-down warning board in cell " + std::to_string(board) +
+                 (slow_down ? ", 1200 m before the slow-down at " +
+                                  std::to_string(slow_down->position) + " m"
+                            : std::string()) +
+                 ": cells " + std::to_string(d - 1) + " and " + std::to_string(d - 2) +
+                 " are taken and neither is a braking point",
+             d, std::move(notes));
     }
   }
 }
@@ -90,18 +152,21 @@ void points_before_start(Scenario& s, int64_t start) {
     bool placed = false;
     for (int64_t b = nearest; b <= farthest && !placed; ++b) {
       if (free_cell(s, start - b)) {
-        place_point(s, start - b);
+        place_point(s, start - b, start);
         placed = true;
       }
     }
     if (!placed) {
+      std::vector<Note> notes;
+      add_occupant_notes(s, notes, {start - nearest, start - nearest - 1, start - farthest});
       record(s, 12, start,
              "no free cell for the braking point " + std::to_string(metres(nearest)) +
-                 " to " + std::to_string(metres(farthest)) +
-                 " m in front of the slow-down start at " + at(start) + ": cells " +
+                 " to " + std::to_string(metres(farthest)) + " m in front of the " +
+                 named(s, start, "slow-down") + ": cells " +
                  std::to_string(start - nearest) + ", " +
                  std::to_string(start - nearest - 1) + " and " +
-                 std::to_string(start - farthest) + " are taken");
+                 std::to_string(start - farthest) + " are taken",
+             start, std::move(notes));
     }
   }
 }
@@ -117,21 +182,24 @@ int64_t points_inside(Scenario& s, int64_t start) {
     ++n;
     if (n == kInnerSpacing) {
       if (free_cell(s, w)) {
-        place_point(s, w);
+        place_point(s, w, start);
         n = 0;
       } else if (free_cell(s, w - 1)) {
-        place_point(s, w - 1);
+        place_point(s, w - 1, start);
         n = 1;
       } else if (free_cell(s, w + 1)) {
-        place_point(s, w + 1);
+        place_point(s, w + 1, start);
         n = -1;
       } else {
         // n goes on counting past 8, so no further point is due.
+        std::vector<Note> notes;
+        add_occupant_notes(s, notes, {w - 1, w, w + 1});
         record(s, 13, w,
-               "no free cell for the braking point inside the slow-down starting at " +
-                   at(start) + ", due at " + at(w) + ": cells " + std::to_string(w - 1) +
-                   ", " + std::to_string(w) + " and " + std::to_string(w + 1) +
-                   " are taken; no further point is placed inside this slow-down");
+               "no free cell for the braking point inside the " + named(s, start, "slow-down") +
+                   ", due at " + at(w) + ": cells " + std::to_string(w - 1) + ", " +
+                   std::to_string(w) + " and " + std::to_string(w + 1) +
+                   " are taken; no further point is placed inside this slow-down",
+               start, std::move(notes));
       }
     }
     if (is_kind(s, w, kSlowDownEnd) || w >= s.cell_count) return w;
@@ -152,15 +220,23 @@ void point_before_next_signal(Scenario& s, int64_t end) {
     if (!is_kind(s, sig, kSignal)) continue;
     if (sig - 1 <= 0) return;
     if (free_cell(s, sig - 1)) {
-      place_point(s, sig - 1);
+      place_point(s, sig - 1, sig);
     } else if (free_cell(s, sig - 2)) {
-      place_point(s, sig - 2);
+      place_point(s, sig - 2, sig);
     } else {
+      std::vector<Note> notes;
+      if (s.origins.row_of(end)) {
+        Note n;
+        n.message = "the slow-down ending in cell " + std::to_string(end) + " comes from here";
+        n.row_of_cell = end;
+        notes.push_back(std::move(n));
+      }
+      add_occupant_notes(s, notes, {sig - 1, sig - 2});
       record(s, 13, end,
-             "no free cell for the braking point in front of the signal at " + at(sig) +
+             "no free cell for the braking point in front of the " + named(s, sig, "signal") +
                  ", the first after the slow-down ending at " + at(end) + ": cells " +
-                 std::to_string(sig - 1) + " and " + std::to_string(sig - 2) +
-                 " are taken");
+                 std::to_string(sig - 1) + " and " + std::to_string(sig - 2) + " are taken",
+             sig, std::move(notes));
     }
     return;
   }

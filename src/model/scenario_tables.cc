@@ -34,6 +34,7 @@ void Scenario::clear_scenario_table() {
 
 void Scenario::create_route(int32_t cells_last) {
   route.assign(static_cast<size_t>(cells_last) + 1, RouteCell{});
+  origins.reset(route.size());
   route_created = true;
 }
 

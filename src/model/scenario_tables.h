@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/diagnostics.h"
+#include "model/route_origins.h"
 #include "model/track_plan.h"
 
 namespace scenarioc {
@@ -88,6 +89,8 @@ struct Scenario {
   TrackPlan track_plan;
   std::vector<RouteCell> route;  // cells 0 to cell_count; empty until created
   bool route_created = false;
+  // The source row behind each cell's occupant, beside the route.
+  RouteOrigins origins;
   std::array<ScenarioRecord, kScenarioRows> scenario_table{};
   std::array<int32_t, kMountainEntries> mountain_start{};
   std::array<int32_t, kMountainEntries> mountain_end{};

@@ -65,7 +65,11 @@ TEST_F(Authoring, CheckReportsLikeCompileButWritesNothing) {
             "Valdena_704-.txt:55:13: error 16: signal at 2200 m: cell 45 is already taken by "
             "a signal; a signal needs a cell of its own\n"
             "segnale,    2200,   1, 4, 0,  0, 0,    0,  2,1,1, 0\n"
-            "            ^\n");
+            "            ^\n"
+            "Valdena_704-.txt:54:1: note: the signal in cell 45 comes from here\n"
+            "segnale,    2200,   1, 4, 0,  0, 0,    0,  2,1,1, 0\n"
+            "^\n"
+            "1 error\n");
   EXPECT_EQ(list_dir(dir.path()), before);
 }
 

@@ -198,7 +198,9 @@ TEST_F(BashCompletion, OffersEveryCommandAndOptionOfTheTable) {
   std::vector<std::string> names = {"help"};
   for (const CommandSpec& c : command_table()) {
     std::vector<std::string> options = {"--help"};
-    for (const OptionSpec& o : c.options) options.push_back(std::string(o.name));
+    // "--" completes the long options; -Wno-NAME is offered for "-W".
+    for (const OptionSpec& o : c.options)
+      if (o.name.rfind("--", 0) == 0) options.push_back(std::string(o.name));
     if (c.name.empty()) {
       options.insert(options.end(), {"-h", "--version"});
       std::vector<std::string> got = complete({"scenarioc", "-"});

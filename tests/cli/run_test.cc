@@ -2,6 +2,10 @@
 
 #include <filesystem>
 
+#include <sstream>
+
+#include "cli/file_sources.h"
+#include "cli/run.h"
 #include "test_util.h"
 
 namespace scenarioc {
@@ -84,12 +88,14 @@ TEST(BuiltInRun, AMissingDirectoryEndsTheRunBeforeAnyCompiling) {
   EXPECT_FALSE(fs::exists(dir / "none"));
 }
 
-// A marker field of cell 1 or row 85 already used ends the run with the
-// message box and writes no compiled file.
+// A marker field of cell 1 or row 85 already used ends the run and writes
+// no compiled file. An author's compile names the row that filled it; the
+// built-in run keeps its message box.
 struct ClosingCase {
   const char* name;
   std::string train_row;
   std::string message;
+  std::string box;
 };
 
 void PrintTo(const ClosingCase& c, std::ostream* os) { *os << c.name; }
@@ -107,13 +113,35 @@ TEST_P(ClosingChecks, EndTheRunWithoutWritingAnyCompiledFile) {
   EXPECT_EQ(slurp(dir / "Prova_1.dat"), "old");
   EXPECT_FALSE(fs::exists(dir / "Prova_1.sim"));
   EXPECT_FALSE(fs::exists(dir / "Prova_linea.dat"));
+
+  std::ostringstream out, err;
+  ConsoleWindow window(out, err);
+  FileSources sources({"Prova_linea.txt", dir / "Prova_linea.txt"},
+                      {"Prova_1-.txt", dir / "Prova_1-.txt"}, /*consume=*/false);
+  const CompileJob job{"Prova", "1", dir.path(), true, true};
+  EXPECT_EQ(compile_and_write(sources, job, window, err), kExitEndedEarly);
+  EXPECT_EQ(err.str(), GetParam().box);
+  EXPECT_EQ(slurp(dir / "Prova_1.dat"), "old");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, ClosingChecks,
     ::testing::Values(
-        ClosingCase{"PointInCellOne", "abbattimento,  50,  90\r\n", " Errore n. 1250\n"},
+        ClosingCase{"PointInCellOne", "abbattimento,  50,  90\r\n",
+                    "Prova_1-.txt:2:1: error 1250: cell 1, the start of the route, keeps its "
+                    "first code for the route's marker, but the braking point at 50 m has put "
+                    "90 there; no compiled file is written\n"
+                    "abbattimento,  50,  90\n"
+                    "^\n"
+                    "1 error\n",
+                    " Errore n. 1250\n"},
         ClosingCase{"SlowDownValueInCellOne", "rallentamento,  0,  0,  500,  0,  0,  5\r\n",
+                    "Prova_1-.txt:2:1: error 1251: cell 1, the start of the route, keeps its "
+                    "second code for the scenario code, but the start of a slow-down at 0 m "
+                    "has put 5 there; no compiled file is written\n"
+                    "rallentamento,  0,  0,  500,  0,  0,  5\n"
+                    "^\n"
+                    "1 error\n",
                     " Errore n. 1251\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
