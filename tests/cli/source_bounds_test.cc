@@ -138,8 +138,8 @@ TEST_P(SourceShape, KeepsThePeakBelowTwiceTheSourceAndReportsBriefly) {
   EXPECT_EQ(r.status, 2) << r.err.substr(0, 2000);
   // One failure and the closing line: the quoted source line is cut short.
   EXPECT_LT(r.err.size(), 1000u) << r.err.substr(0, 2000);
-  // The refusal names the source: "Forma_linea.txt: error: ..." when it is
-  // no text, "scenarioc: error: ..." for a failure of the run.
+  // The error names the source and its row ("Forma_linea.txt:2:20: error
+  // 25"), the source alone when it is refused, or the run.
   EXPECT_NE(r.err.find(": error"), std::string::npos) << r.err.substr(0, 2000);
   EXPECT_FALSE(fs::exists(dir / "Forma_1.dat"));
 #if SCENARIOC_MEASURES_MEMORY
