@@ -3,15 +3,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "compiler/text_encoding.h"
+
 namespace scenarioc {
 namespace {
-
-// The code points of Windows-1252 bytes 0x80 to 0x9F; 0 where unassigned.
-constexpr uint16_t kHigh[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 void escape(std::string& out, uint8_t b) {
   char buf[8];
@@ -47,7 +42,7 @@ int show_byte(std::string& out, uint8_t b) {
     out += static_cast<char>(b);
     return 1;
   }
-  const uint32_t cp = b < 0xA0 ? kHigh[b - 0x80] : b;
+  const uint32_t cp = windows_1252_code_point(b);
   if (cp == 0) {
     escape(out, b);
     return 4;

@@ -44,8 +44,8 @@ size_t decode(std::string_view s, size_t i, uint32_t& cp) {
 }
 
 uint32_t code_point(uint8_t byte) {
-  if (byte >= 0x80 && byte < 0xA0 && kHigh[byte - 0x80] != 0) return kHigh[byte - 0x80];
-  return byte;
+  const uint32_t cp = windows_1252_code_point(byte);
+  return cp != 0 || byte == 0 ? cp : byte;
 }
 
 void put_utf8(std::string& out, uint32_t cp) {
@@ -71,6 +71,10 @@ int line_of(std::string_view text, size_t offset) {
 }
 
 }  // namespace
+
+uint32_t windows_1252_code_point(uint8_t byte) {
+  return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+}
 
 std::string windows_1252_to_utf8(std::string_view bytes) {
   std::string out;

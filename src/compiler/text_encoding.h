@@ -3,6 +3,7 @@
 // UTF-8 is taken as Windows-1252 bytes already.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,10 @@ struct EncodingProblem {
 // Converts `text` in place when it is valid UTF-8 with characters beyond
 // ASCII. Returns the first character that has no Windows-1252 form.
 std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::string& label);
+
+// The character of a Windows-1252 byte; 0 for the five bytes the code page
+// leaves unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D).
+uint32_t windows_1252_code_point(uint8_t byte);
 
 // The UTF-8 form of Windows-1252 bytes, for showing a compiled file's texts.
 // The five bytes the code page leaves unassigned become the control

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <functional>
 
 #include "compiler/source_input.h"
@@ -50,6 +51,22 @@ struct Outcome {
   std::string err;
   long peak_kib;
 };
+
+// A child's peak counts the pages it shared with this process before it
+// started the program, so the peak says something only while this process
+// is small: as it is alone under CTest, but not after other tests in one run.
+bool peak_is_the_programs() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  long kib = 0;
+  while (status >> key) {
+    if (key == "VmRSS:") {
+      status >> kib;
+      return kib < 16 * 1024;
+    }
+  }
+  return false;
+}
 
 Outcome run(const std::vector<std::string>& args, const fs::path& cwd, uint64_t memory_limit = 0) {
   TempDir capture;
@@ -94,7 +111,9 @@ TEST_P(OversizedSource, IsRefusedBeforeItIsReadInOneLine) {
                          " bytes, more than any scenario source needs (at most 16 MiB, " +
                          std::to_string(kLargestSource) + " bytes); nothing compiled\n");
 #if SCENARIOC_MEASURES_MEMORY
-    EXPECT_LT(r.peak_kib, 16 * 1024) << command << ": the source was read";
+    if (peak_is_the_programs()) {
+      EXPECT_LT(r.peak_kib, 16 * 1024) << command << ": the source was read";
+    }
 #endif
     EXPECT_EQ(list_dir(dir.path()), before) << command;
   }
@@ -143,8 +162,12 @@ TEST_P(SourceShape, KeepsThePeakBelowTwiceTheSourceAndReportsBriefly) {
   EXPECT_NE(r.err.find(": error"), std::string::npos) << r.err.substr(0, 2000);
   EXPECT_FALSE(fs::exists(dir / "Forma_1.dat"));
 #if SCENARIOC_MEASURES_MEMORY
-  EXPECT_LT(r.peak_kib, static_cast<long>(2 * kLargestSource / 1024 + 16 * 1024))
-      << "peak " << r.peak_kib << " KiB";
+  if (peak_is_the_programs()) {
+    EXPECT_LT(r.peak_kib, static_cast<long>(2 * kLargestSource / 1024 + 16 * 1024))
+        << "peak " << r.peak_kib << " KiB";
+  } else {
+    std::cerr << "the peak is not measured: this test process is too large\n";
+  }
 #endif
 }
 
