@@ -1,6 +1,7 @@
 #include "compiler/source_check.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "compiler/display_text.h"
 #include "compiler/item_reader.h"
@@ -24,6 +25,17 @@ std::string not_text(std::string_view bytes) {
   size_t nul[2] = {0, 0};
   size_t control = 0, unassigned = 0;
   for (size_t i = 0; i < bytes.size(); ++i) {
+    // Eight printable ASCII bytes at a time (0x20 to 0x7E): most of a text.
+    while (i + 8 <= bytes.size()) {
+      uint64_t w;
+      std::memcpy(&w, bytes.data() + i, 8);
+      constexpr uint64_t kOnes = 0x0101010101010101ull, kHighBits = 0x8080808080808080ull;
+      const uint64_t below_space = (w - 0x20 * kOnes) & ~w & kHighBits;
+      const uint64_t del_or_above = (w + 0x01 * kOnes) | w;  // 0x7F and up set the high bit
+      if (below_space || (del_or_above & kHighBits)) break;
+      i += 8;
+    }
+    if (i >= bytes.size()) break;
     const uint8_t b = static_cast<uint8_t>(bytes[i]);
     if (b == 0) ++nul[i % 2];
     else if (is_control(b)) ++control;

@@ -1,6 +1,7 @@
 #include "compiler/text_encoding.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "compiler/item_reader.h"
 
@@ -41,6 +42,19 @@ size_t decode(std::string_view s, size_t i, uint32_t& cp) {
   }
   if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
   return n;
+}
+
+// How many bytes from `i` on are ASCII, eight at a time: most of a source
+// is, and each check of a whole file should cost little more than reading it.
+size_t ascii_run(std::string_view s, size_t i) {
+  const size_t start = i;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t w;
+    std::memcpy(&w, s.data() + i, 8);
+    if (w & 0x8080808080808080ull) break;
+  }
+  while (i < s.size() && static_cast<uint8_t>(s[i]) < 0x80) ++i;
+  return i - start;
 }
 
 uint32_t code_point(uint8_t byte) {
@@ -94,7 +108,7 @@ std::optional<std::string> windows_1252_to_source_utf8(std::string_view bytes) {
 bool is_valid_utf8(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
     if (static_cast<uint8_t>(text[i]) < 0x80) {
-      ++i;
+      i += ascii_run(text, i);
       continue;
     }
     uint32_t cp;
@@ -109,7 +123,7 @@ std::optional<MixedEncoding> mixed_encoding(std::string_view text, const std::st
   size_t stray = std::string_view::npos, utf8 = std::string_view::npos;
   for (size_t i = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0; i < text.size();) {
     if (static_cast<uint8_t>(text[i]) < 0x80) {
-      ++i;
+      i += ascii_run(text, i);
       continue;
     }
     uint32_t cp;
@@ -132,7 +146,7 @@ std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::str
   bool beyond_ascii = false;
   for (size_t i = 0; i < text.size();) {
     if (static_cast<uint8_t>(text[i]) < 0x80) {  // the common case: plain ASCII
-      ++i;
+      i += ascii_run(text, i);
       continue;
     }
     uint32_t cp;
