@@ -306,8 +306,9 @@ const std::vector<CommandSpec>& command_table() {
         {"--force", "", "replace files of those names that are already there"},
         kNoWaitOption},
        {}, 0, 0, emit_command},
-      {"explain", "[CODE]", "what an error code means, with a wrong row and its fix",
-       "Without CODE, lists every code with its meaning.", {}, {}, 0, 1, explain_command},
+      {"explain", "[CODE]", "what an error code or a warning means, with a wrong row and its fix",
+       "CODE is an error code (25) or a warning's name (unknown-key); a key of the\n"
+       "files (stazione) shows its values. Without CODE, lists every code and warning.", {}, {}, 0, 1, explain_command},
       {"dump", "FILE", "what a compiled file (N_T.dat, N_T.sim, N_linea.dat) holds",
        "The kind follows from the name. In words by default: the occupied cells of a\n"
        "route, the stations, signs and general rows of a timetable, a point every\n"
