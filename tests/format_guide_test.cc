@@ -1,14 +1,18 @@
 // The format guide, docs/format.md: its two complete files compile without a
-// failure, every keyword the parsers test for is in its tables, and the
-// tables stand between the markers that a generator can fill.
+// failure, and its tables of keys, values, codes and warnings are the ones
+// made from the compiler's tables (cmake --build build --target
+// update-format-guide makes them anew).
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
-#include <set>
+#include <optional>
 #include <string>
 
+#include "cli/explain.h"
+#include "cli/format_guide.h"
 #include "compiler/compile.h"
+#include "compiler/keywords.h"
+#include "compiler/warnings.h"
 #include "test_util.h"
 
 namespace scenarioc {
@@ -33,14 +37,6 @@ std::string example(const std::string& doc, const std::string& name) {
   return doc.substr(begin, close - begin + 1);
 }
 
-// The text between `<!-- NAME:begin -->` and `<!-- NAME:end -->`.
-std::string between_markers(const std::string& doc, const std::string& name) {
-  const std::string begin = "<!-- " + name + ":begin -->", end = "<!-- " + name + ":end -->";
-  const size_t b = doc.find(begin), e = doc.find(end);
-  if (b == std::string::npos || e == std::string::npos || e < b) return "";
-  return doc.substr(b + begin.size(), e - b - begin.size());
-}
-
 std::string failures_of(const Scenario& s) {
   std::string out;
   for (const Failure& f : s.failures) out += "\n  " + std::to_string(f.code) + " " + f.message;
@@ -63,39 +59,62 @@ TEST(FormatGuide, ItsTwoFilesCompileWithoutAFailure) {
   EXPECT_EQ(s.mountain_count, 1);
 }
 
-// Every marker once, in a pair, so the tables between them can be made by
-// a program and put in their place.
-TEST(FormatGuide, EveryTableStandsBetweenItsMarkers) {
+// The tables between the markers are made from the keyword table and the
+// explanations; an edit of either that the guide does not follow fails here.
+TEST(FormatGuide, ItsTablesAreTheOnesMadeFromTheTables) {
   const std::string doc = guide();
-  for (const char* name : {"keywords:line-general", "keywords:line-data", "keywords:train",
-                           "values:montagna", "values:indicatori_vmax", "values:segnale",
-                           "values:rallentamento", "values:stazione"}) {
-    const std::string table = between_markers(doc, name);
-    EXPECT_NE(table.find("\n|---|"), std::string::npos) << name << ": no table between its markers";
-    for (const char* edge : {":begin -->", ":end -->"}) {
-      const std::string marker = std::string("<!-- ") + name + edge;
-      EXPECT_EQ(doc.find(marker), doc.rfind(marker)) << marker << " stands twice";
-    }
+  for (const auto& [name, table] : format_guide_tables()) {
+    const std::optional<std::string> written = marked_text(doc, name);
+    ASSERT_TRUE(written.has_value()) << "docs/format.md lacks one pair of the markers <!-- "
+                                     << name << ":begin --> and <!-- " << name << ":end -->";
+    EXPECT_EQ(*written, table)
+        << "the table " << name << " of docs/format.md differs from the one made from the "
+        << "tables; make it anew with: cmake --build build --target update-format-guide";
+    EXPECT_NE(table.find("\n|---|"), std::string::npos) << name;
   }
 }
 
-// The words the parsers test keys for, read from their sources: a keyword
-// the parsers know and the guide does not is a fault of the guide.
-TEST(FormatGuide, NamesEveryKeywordOfTheParsers) {
+// Every keyword the parsers recognise, every error code and every warning
+// stands in the guide, and `scenarioc explain` tells each of them.
+TEST(FormatGuide, NamesEveryKeywordCodeAndWarningAsExplainDoes) {
   const std::string doc = guide();
-  const std::string tables = between_markers(doc, "keywords:line-general") +
-                             between_markers(doc, "keywords:line-data") +
-                             between_markers(doc, "keywords:train");
-  const std::regex test_of_key(R"re(contains(?:_ci)?\(\s*key\s*,\s*"([a-z_]{3,})"\s*\))re");
-  std::set<std::string> words;
-  for (const char* parser : {"line_parser.cc", "train_parser.cc"}) {
-    const std::string text = slurp(kSource / "src" / "compiler" / parser);
-    for (std::sregex_iterator m(text.begin(), text.end(), test_of_key), end; m != end; ++m)
-      words.insert((*m)[1].str());
+  std::string keyword_tables;
+  for (const auto& [name, table] : format_guide_tables())
+    if (name.rfind("keywords:", 0) == 0 || name.rfind("values:", 0) == 0)
+      keyword_tables += *marked_text(doc, name);
+  for (const Keyword& k : keyword_table()) {
+    for (const std::string_view w : k.words)
+      if (!w.empty())
+        EXPECT_NE(keyword_tables.find("`" + std::string(w) + "`"), std::string::npos)
+            << "the guide's tables lack " << w;
+    for (const KeyVariant& v : k.variants)
+      EXPECT_NE(keyword_tables.find("`" + std::string(v.text) + "`"), std::string::npos)
+          << "the guide's tables lack the form " << v.text << " of " << k.key;
+    EXPECT_EQ(find_keyword(k.key), &k) << "explain does not tell " << k.key;
   }
-  ASSERT_GE(words.size(), 20u);
-  for (const std::string& w : words)
-    EXPECT_NE(tables.find("`" + w + "`"), std::string::npos) << "the guide's tables lack " << w;
+  const std::string errors = marked_text(doc, "codes:errors").value_or("");
+  const std::string warnings = marked_text(doc, "codes:warnings").value_or("");
+  for (const Explanation& e : explanations()) {
+    if (warning_named(e.key)) continue;
+    EXPECT_NE(errors.find("\n| " + std::string(e.key) + " |"), std::string::npos)
+        << "the guide lacks the error code " << e.key;
+  }
+  for (const WarningInfo& w : warning_table()) {
+    EXPECT_NE(warnings.find("| `" + std::string(w.name) + "` |"), std::string::npos)
+        << "the guide lacks the warning " << w.name;
+    EXPECT_NE(find_explanation(w.name), nullptr) << "explain does not tell " << w.name;
+  }
+}
+
+// The guide says where an ignored row is warned about.
+TEST(FormatGuide, SaysWhichWarningsTellOfIgnoredRows) {
+  const std::string doc = guide();
+  const size_t ignored = doc.find("A key that contains no keyword is ignored");
+  ASSERT_NE(ignored, std::string::npos);
+  const size_t next_section = doc.find("\n### ", ignored);
+  const std::string part = doc.substr(ignored, next_section - ignored);
+  for (const char* w : {"unknown-key", "misplaced-key", "several-keys", "header-is-key"})
+    EXPECT_NE(part.find(std::string("`") + w + "`"), std::string::npos) << w;
 }
 
 TEST(FormatGuide, TheReadmeLinksToIt) {

@@ -5,10 +5,12 @@
 #include <new>
 #include <optional>
 #include <ostream>
+#include <sstream>
 
 #include "cli/builtin_files.h"
 #include "cli/command_line.h"
 #include "cli/decompile.h"
+#include "cli/diagnostics_json.h"
 #include "cli/explain.h"
 #include "cli/dump.h"
 #include "cli/file_sources.h"
@@ -72,10 +74,10 @@ bool same_file(const fs::path& a, const fs::path& b) {
 
 // A user's source, checked and read before anything is compiled or written:
 // it must be a regular file of text. Its text is converted to the
-// simulator's code page. Returns false, with the reason reported in one
-// line, when the source is refused; `early` takes the warnings on its bytes.
+// simulator's code page. Returns false, with the reason in `refused`, when
+// the source is refused; `early` takes the warnings on its bytes.
 bool load_source(FileSources::File& src, SourceRole role, const DiagnosticOptions& options,
-                 std::vector<Diagnostic>& early, std::ostream& err) {
+                 std::vector<Diagnostic>& early, std::vector<Diagnostic>& refused) {
   std::error_code ec;
   const fs::file_status st = fs::status(src.path, ec);
   std::string why;
@@ -91,12 +93,12 @@ bool load_source(FileSources::File& src, SourceRole role, const DiagnosticOption
     }
   }
   if (!why.empty()) {
-    err << format_diagnostic(refusal(src.label, why));
+    refused.push_back(refusal(src.label, why));
     return false;
   }
   PreparedSource prepared = prepare_source(text, role, src.label, options);
   if (prepared.refused) {
-    for (const Diagnostic& d : prepared.diagnostics) err << format_diagnostic(d);
+    for (Diagnostic& d : prepared.diagnostics) refused.push_back(std::move(d));
     return false;
   }
   for (Diagnostic& d : prepared.diagnostics) early.push_back(std::move(d));
@@ -138,10 +140,28 @@ int compile_command(const Arguments& a, bool write, IO& io) {
   if (!T)
     return usage_error(err, "cannot tell the train number from '" + train_file +
                                 "': name it N_T-.txt or give --train-number T");
-  if (!to_scenario_name(*L, "line name", err) || !to_scenario_name(*T, "train number", err))
-    return kExitEndedEarly;
-
   AuthorReport how;
+  if (const std::optional<std::string> form = a.value("--diagnostics")) {
+    if (*form != "text" && *form != "json")
+      return usage_error(err, "--diagnostics takes text or json, not '" + *form + "'");
+    how.json = *form == "json";
+  }
+  // After the command line is read, every end is told in the report's form:
+  // in JSON, a document with the one error, without a place.
+  std::ostringstream held_text;
+  std::ostream& told = how.json ? held_text : err;
+  const auto ended = [&](int status) {
+    if (how.json) {
+      std::string message = held_text.str();
+      if (message.rfind("scenarioc: error: ", 0) == 0) message.erase(0, 18);
+      while (!message.empty() && message.back() == '\n') message.pop_back();
+      err << fatal_json(message, status) << std::flush;
+    }
+    return status;
+  };
+  if (!to_scenario_name(*L, "line name", told) || !to_scenario_name(*T, "train number", told))
+    return ended(kExitEndedEarly);
+
   how.diagnostics.warnings = WarningSet::all();
   for (const std::string& name : a.values("-Wno-")) {
     const std::optional<Warning> w = warning_named(name);
@@ -167,11 +187,13 @@ int compile_command(const Arguments& a, bool write, IO& io) {
   std::optional<FolderLock> held;
   if (write) {
     try {
-      held.emplace(take_folder(job.out_dir, !a.has("--no-wait"), err));
+      // In JSON, stderr holds the document alone: the folder's notes are left out.
+      std::ostringstream folder_notes;
+      held.emplace(take_folder(job.out_dir, !a.has("--no-wait"), how.json ? folder_notes : err));
     } catch (const FolderBusy& e) {
-      return busy_error(err, e);
+      return ended(busy_error(told, e));
     } catch (const FileError& e) {
-      return file_error(err, e);
+      return ended(file_error(told, e));
     }
   }
 
@@ -182,27 +204,39 @@ int compile_command(const Arguments& a, bool write, IO& io) {
     for (const fs::path& output : outputs)
       for (const FileSources::File* in : {&line, &train})
         if (same_file(output, in->path)) {
-          report_fatal(err, "the output " + output.string() + " is the source " + in->label +
-                                " itself; nothing written");
-          return kExitEndedEarly;
+          report_fatal(told, "the output " + output.string() + " is the source " + in->label +
+                                 " itself; nothing written");
+          return ended(kExitEndedEarly);
         }
   }
   for (FileSources::File* src : {&line, &train}) {
     if (std::optional<std::string> why = oversized(*src)) {
-      report_fatal(err, *why);
-      return kExitEndedEarly;
+      report_fatal(told, *why);
+      return ended(kExitEndedEarly);
     }
   }
-  std::vector<Diagnostic> early;
-  if (!load_source(line, SourceRole::kLine, how.diagnostics, early, err) ||
-      !load_source(train, SourceRole::kTrain, how.diagnostics, early, err))
+  std::vector<Diagnostic> early, refused;
+  if (!load_source(line, SourceRole::kLine, how.diagnostics, early, refused) ||
+      !load_source(train, SourceRole::kTrain, how.diagnostics, early, refused)) {
+    if (how.json) {
+      // The warnings found on the sources' bytes before the refusal, too.
+      early.insert(early.end(), refused.begin(), refused.end());
+      int warnings = 0;
+      for (const Diagnostic& d : early) warnings += d.severity == Severity::kWarning ? 1 : 0;
+      err << diagnostics_json(early, {}, how.werror,
+                              {static_cast<int>(refused.size()), warnings, kExitEndedEarly})
+          << std::flush;
+    } else {
+      for (const Diagnostic& d : refused) err << format_diagnostic(d);
+    }
     return kExitEndedEarly;
+  }
 
   FileSources sources(std::move(line), std::move(train), /*consume=*/false);
   try {
     return compile_for_author(sources, job, how, std::move(early), io.out, err);
   } catch (const FileError& e) {
-    return file_error(err, e);
+    return ended(file_error(told, e));
   }
 }
 
@@ -264,6 +298,9 @@ const OptionSpec kWerrorOption{"--werror", "",
 const OptionSpec kFatalErrorsOption{
     "--fatal-errors", "",
     "report only the failures the compile recorded: no reading on after a file's first"};
+const OptionSpec kDiagnosticsOption{
+    "--diagnostics", "FORMAT",
+    "text (the default), or json: the report as one JSON document on stderr"};
 const OptionSpec kQuietOption{"--quiet", "", "no closing summary and no line on success", "-q"};
 
 const OptionSpec kLineNameOption{"--line-name", "N", "the line name (default: from LINE, N_linea.txt)"};
@@ -294,11 +331,11 @@ const std::vector<CommandSpec>& command_table() {
        {kLineNameOption, kTrainNumberOption,
         {"--dir", "DIR", "write the compiled files into DIR"},
         {"--no-plan", "", "leave out the line plan file N_linea.dat"}, kNoWaitOption,
-        kNoWarningOption, kWerrorOption, kFatalErrorsOption, kQuietOption},
+        kNoWarningOption, kWerrorOption, kFatalErrorsOption, kDiagnosticsOption, kQuietOption},
        {}, 2, 2, [](const Arguments& a, IO& io) { return compile_command(a, true, io); }},
       {"check", "LINE TRAIN", "the same compile and its report, writing nothing", "",
        {kLineNameOption, kTrainNumberOption, kNoWarningOption, kWerrorOption,
-        kFatalErrorsOption, kQuietOption},
+        kFatalErrorsOption, kDiagnosticsOption, kQuietOption},
        {}, 2, 2, [](const Arguments& a, IO& io) { return compile_command(a, false, io); }},
       {"emit", "", "writes the built-in sources and forms, the start of a new scenario",
        "Writes nothing when one of its five files is already there, unless --force.",
@@ -306,8 +343,9 @@ const std::vector<CommandSpec>& command_table() {
         {"--force", "", "replace files of those names that are already there"},
         kNoWaitOption},
        {}, 0, 0, emit_command},
-      {"explain", "[CODE]", "what an error code means, with a wrong row and its fix",
-       "Without CODE, lists every code with its meaning.", {}, {}, 0, 1, explain_command},
+      {"explain", "[CODE]", "what an error code or a warning means, with a wrong row and its fix",
+       "CODE is an error code (25) or a warning's name (unknown-key); a key of the\n"
+       "files (stazione) shows its values. Without CODE, lists every code and warning.", {}, {}, 0, 1, explain_command},
       {"dump", "FILE", "what a compiled file (N_T.dat, N_T.sim, N_linea.dat) holds",
        "The kind follows from the name. In words by default: the occupied cells of a\n"
        "route, the stations, signs and general rows of a timetable, a point every\n"

@@ -6,6 +6,8 @@
 
 #include "cli/report.h"
 #include "cli/run.h"
+#include "compiler/keywords.h"
+#include "compiler/warnings.h"
 
 namespace scenarioc {
 namespace {
@@ -519,6 +521,239 @@ const std::vector<Explanation>& table() {
        {{P::kLineData, "a board at the start of the line",
          "indicatori_vmax,  0,  0,  90,  100,  0,  ,  ,  ,  0",
          "indicatori_vmax,  100,  0,  90,  100,  0,  ,  ,  ,  0"}}},
+
+      // The warnings, by name: what the format accepts but an author almost
+      // surely did not mean. Each wrong example gives its warning, and its
+      // mended rows compile without any.
+      {"unknown-key",
+       "a row whose key matches no key of its file",
+       "A row is acted upon when its key contains the word of a keyword: this key "
+       "contains none, so the row is ignored, and each of its values is read as a "
+       "key of its own, which matches nothing either. Nothing of it reaches the "
+       "compiled files.\n\n"
+       "When the key is a slip of the keyboard away from a keyword, the warning "
+       "says which one was probably meant (\"did you mean 'segnale'?\"); when it "
+       "holds the words of a keyword that must be written in lower case, it says "
+       "so.",
+       {"a misspelt key: two letters swapped, one missing or one too many",
+        "a key of the general data written with capitals (Sfondo uno)",
+        "a row the author meant as a note, without the dash that makes a comment"},
+       {{P::kTrainData, "a misspelt signal",
+         "segnael,    9900,   1, 4, 0,  0, 0,    1,  1,0,0, 0",
+         "segnale,    9900,   1, 4, 0,  0, 0,    1,  1,0,0, 0"}}},
+
+      {"misplaced-key",
+       "a key where it is not read",
+       "Each section reads its own keys only: the general data of a line file "
+       "(before its first section header) the route length, the progressives, "
+       "the background values and the signal repetition; the line data (after "
+       "that header) gradients, curves, mountain stretches, boards and signs; a "
+       "train file the train's rows. This key belongs to another file or "
+       "section, so the row is ignored where it stands.",
+       {"a row of the line data written above the first section header",
+        "a row of the train file put in the line file, or the other way round"},
+       {{P::kLineFile, "a gradient among the general data",
+         "[generale]\n"
+         "lunghezza percorso,    40000\n"
+         "pendenza,   0,    0\n"
+         "[pendenze]\n"
+         "[fine]",
+         "[generale]\n"
+         "lunghezza percorso,    40000\n"
+         "[pendenze]\n"
+         "pendenza,   0,    0\n"
+         "[fine]"}}},
+
+      {"commented-row",
+       "a row that looks commented out but is read",
+       "Only an item that holds a dash is a comment, and only so many of them in "
+       "a row are skipped (ten in the general data of a line file, two "
+       "elsewhere). A row that starts with #, ;, ' or // is read like any other, "
+       "and this one holds a key, so it acts: the author probably meant to take "
+       "it out.",
+       {"a row taken out with the comment mark of another language",
+        "more comment items in a row than are skipped, the last holding a key"},
+       {{P::kTrainData, "a speed limit taken out with #",
+         "# velocita,    1100,   100",
+         "-- velocita 1100 100 taken out"}}},
+
+      {"header-is-key",
+       "a section header that holds a key",
+       "Section headers are keys like any other: a header that contains the word "
+       "of a keyword is read as a row of that keyword, and takes its values from "
+       "the items that follow it, usually the key of the next row, which is then "
+       "no number (error 25). The headers written by emit ([vel_limite], "
+       "[segnali], [stazioni]) hold no keyword.",
+       {"a header named after its rows in the singular: [velocita], [segnale], "
+        "[stazione]"},
+       {{P::kTrainData, "a header named after the speed rows",
+         "[velocita]\n"
+         "velocita,       0,    60",
+         "[vel_limite]\n"
+         "velocita,       0,    60"}}},
+
+      {"several-keys",
+       "a key that holds two keys",
+       "A key is read by every keyword whose words it contains, in the order of "
+       "the format guide's tables, and each of them takes its own values from the "
+       "row, one after the other. A key that holds two keywords is seldom meant "
+       "so.",
+       {"a key that names two things, such as 'velocita e aderenza'",
+        "a descriptive key that happens to hold a second keyword"},
+       {{P::kTrainData, "speed and adhesion in one row",
+         "velocita e aderenza,    0,    80,    0,    90",
+         "velocita,    0,    80\n"
+         "aderenza,    0,    90"}}},
+
+      {"out-of-order",
+       "positions that do not ascend",
+       "Gradients, curves, speed limits, adhesion rows, signals and stations are "
+       "read as lists in ascending order of position: a gradient, speed or "
+       "adhesion row fills the cells from the row before it up to its own, and a "
+       "curve bends from where the one before ended. A row behind the one before "
+       "changes what is compiled: a speed row behind still writes a cell, and a "
+       "curve behind bends only from where the previous one ended. The note shows "
+       "the row before.",
+       {"a row added at the end of the file instead of in its place",
+        "two rows with their positions swapped by a typing slip"},
+       {{P::kTrainData, "two speed limits swapped",
+         "velocita,       0,    60\n"
+         "velocita,    2000,   120\n"
+         "velocita,    1100,   100",
+         "velocita,       0,    60\n"
+         "velocita,    1100,   100\n"
+         "velocita,    2000,   120"}}},
+
+      {"rounded",
+       "a position or a speed rounded",
+       "The route is kept in cells of 50 m, and speed limits and the second "
+       "speeds of a board in steps of 5 km/h: a position off the 50 m grid is "
+       "taken to its nearest cell, a speed to its nearest step (a half to the "
+       "even one), without an error. The warning says the value taken.",
+       {"a position measured to the metre", "a speed such as 112 km/h"},
+       {{P::kTrainData, "a speed limit 20 m off the grid",
+         "velocita,    1120,   100",
+         "velocita,    1100,   100"}}},
+
+      {"empty-value",
+       "an empty value read as 0",
+       "A comma right after the blanks that follow the one before is an empty "
+       "value, read as 0. The files written by emit leave the three second "
+       "speeds of a board empty on purpose; anywhere else an empty value is "
+       "usually a value forgotten.",
+       {"a value left out between two commas", "a comma typed twice"},
+       {{P::kTrainData, "a signal's dx left out",
+         "segnale,    9900,   1, 4, 0,  0, ,    1,  1,0,0, 0",
+         "segnale,    9900,   1, 4, 0,  0, 0,    1,  1,0,0, 0"}}},
+
+      {"implausible",
+       "a value the simulator cannot hold",
+       "The value lies outside the range the simulator can hold for it (the "
+       "format guide gives each value's range). It is stored all the same, and a "
+       "narrow field of the compiled files keeps only its low bits, so the "
+       "simulator sees something else than was written.",
+       {"a value in the wrong unit", "a zero too many", "two values swapped"},
+       {{P::kTrainData, "a zero too many", "numero vetture,    120",
+         "numero vetture,    12"}}},
+
+      {"past-route",
+       "a position past the end of the line",
+       "The route runs 7000 m beyond the line's length, so that the simulator has "
+       "track after the last station, and an item may stand there. An item past "
+       "the length of the line is seldom meant: it lies where the line has "
+       "ended.",
+       {"a position in the wrong unit or with a digit too many",
+        "a train file written for a longer line"},
+       {{P::kTrainData, "a signal past the end of a 40000 m line",
+         "segnale,   42000,   1, 4, 0,  0, 0,    1,  1,0,0, 0",
+         "segnale,   39000,   1, 4, 0,  0, 0,    1,  1,0,0, 0"}}},
+
+      {"negative-position",
+       "a position before the start of the line",
+       "Positions count from 0 at the start of the line. A gradient, speed or "
+       "adhesion row at a negative position writes no cell: it only sets the "
+       "value that the next row fills up to its own position. Other items at a "
+       "negative position are errors.",
+       {"a minus sign typed by mistake",
+        "a position counted from another point than the start of the line"},
+       {{P::kTrainData, "a speed limit before the start",
+         "velocita,    -500,    60",
+         "velocita,       0,    60"}}},
+
+      {"split-number",
+       "a blank inside a number",
+       "A number runs up to the next blank: '27 000' is the two values 27 and 0, "
+       "and every value after it in the row is shifted by one, the last one read "
+       "as an item of its own.",
+       {"thousands set apart by a blank, as in print"},
+       {{P::kTrainData, "a position written with a thousands blank",
+         "velocita,    1 100,   100",
+         "velocita,    1100,   100"}}},
+
+      {"text-after-number",
+       "text after a number in the same field",
+       "A number runs up to the next blank; what follows it before the next comma "
+       "is not part of it but an item of its own, read as the next value or key. "
+       "Numbers hold no unit.",
+       {"a unit written after a value: 100 km/h, 1100 m"},
+       {{P::kTrainData, "a speed with its unit",
+         "velocita,    1100,   100 km/h",
+         "velocita,    1100,   100"}}},
+
+      {"row-continues",
+       "a row that goes on on the next line",
+       "Line ends are skipped before a value, so a row that ends before all its "
+       "values takes the rest from the next line, usually from the next row, "
+       "whose key is then no number (error 25) or whose values are taken for "
+       "this row's. The note shows where the row starts.",
+       {"a value forgotten at the end of a row",
+        "a row broken over two lines"},
+       {{P::kTrainData, "a speed limit broken over two lines",
+         "velocita,    1100,\n"
+         "   100",
+         "velocita,    1100,   100"}}},
+
+      {"text-cut",
+       "a name or sign text cut at a comma",
+       "A station's name and a sign's text run to the next comma or the end of "
+       "the line: a comma in them ends the text, and the rest is read as an item "
+       "of its own. Only the part before the comma is stored.",
+       {"a name with a comma, as in BORGO, SCALO"},
+       {{P::kTrainData, "a station name with a comma",
+         "stazione,    3400,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,    0,   0, 0, 0, BORGO, SCALO",
+         "stazione,    3400,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,    0,   0, 0, 0, BORGO SCALO"}}},
+
+      {"last-item-unread",
+       "a file whose last item is lost",
+       "The compiler never reads the last item of a file as a key, whatever it is. "
+       "Files end with the header [fine] so that the item lost is that header; here "
+       "the last item is something else, a row's key or a closing word, and it is "
+       "lost.",
+       {"the closing header written without its brackets",
+        "a file without its closing [fine], ending with a row that takes no value"},
+       {{P::kTrainFile, "a closing header without its brackets",
+         "[generale]\n"
+         "velocita,       0,    60\n"
+         "numero vetture,    8\n"
+         "fine",
+         "[generale]\n"
+         "velocita,       0,    60\n"
+         "numero vetture,    8\n"
+         "[fine]"}}},
+
+      {"mixed-encoding",
+       "a UTF-8 file with a byte that is not UTF-8",
+       "A source may be in UTF-8 or in Windows-1252. This one holds UTF-8 "
+       "characters and also a byte that UTF-8 does not allow, so the whole file "
+       "is read as Windows-1252 and each of its UTF-8 characters becomes two or "
+       "three characters in the simulator (CITTÀ shows as CITTÃ€). The note "
+       "shows a UTF-8 character so read.",
+       {"a file edited by two editors, one saving in UTF-8, the other in "
+        "Windows-1252",
+        "rows pasted from a file in another encoding"},
+       {{P::kSketch, "a UTF-8 name beside a name saved in Windows-1252 (its È one byte)",
+         "stazione, ... CITTÀ\nstazione, ... (the byte C8)ORA",
+         "stazione, ... CITTÀ\nstazione, ... ÈORA"}}},
   };
   return entries;
 }
@@ -640,8 +875,11 @@ ExampleSources example_sources(ExamplePlace place, std::string_view rows) {
   return s;
 }
 
+bool is_warning_entry(const Explanation& e) { return warning_named(e.key).has_value(); }
+
 void print_explanation(const Explanation& e, std::ostream& out) {
-  out << "error " << e.key << ": " << e.title << "\n\n";
+  const std::string kind = is_warning_entry(e) ? "warning " : "error ";
+  out << kind << e.key << ": " << e.title << "\n\n";
   print_paragraphs(e.meaning, out);
   if (!e.causes.empty()) {
     out << "\nUsual causes:\n";
@@ -653,9 +891,49 @@ void print_explanation(const Explanation& e, std::ostream& out) {
          out);
     out << '\n';
     print_rows(x.wrong, out);
-    out << "\ngives error " << e.key << ". Mended:\n\n";
+    out << "\ngives " << kind << e.key << ". Mended:\n\n";
     print_rows(x.right, out);
   }
+}
+
+const Keyword* find_keyword(std::string_view key) {
+  for (const Keyword& k : keyword_table())
+    if (k.key == key) return &k;
+  for (const Keyword& k : keyword_table())
+    for (std::string_view w : k.words)
+      if (!w.empty() && w == key) return &k;
+  return nullptr;
+}
+
+void print_keyword(const Keyword& k, std::ostream& out) {
+  const bool header = k.section == KeySection::kHeader;
+  const std::string file = k.in_both_files ? "both files"
+                           : k.file == SourceRole::kLine
+                               ? (k.section == KeySection::kGeneral ? "the general data of a line file"
+                                                                    : "a line file")
+                               : "a train file";
+  out << (header ? "header " : "key ") << k.key << ": " << k.description << "\n\n";
+  std::string found = "Read in " + file + ". ";
+  if (!header) {
+    found += "A key is this one when it contains '" + std::string(k.words[0]) + "'" +
+             (k.words[1].empty() ? "" : " and '" + std::string(k.words[1]) + "'") +
+             (k.case_sensitive ? ", written in lower case." : ", in any letter case.");
+  }
+  wrap(found, "", "", out);
+  for (const KeyVariant& v : k.variants) wrap(std::string(v.text) + ": " + std::string(v.meaning), "  - ", "    ", out);
+  if (!k.values.empty()) {
+    out << "\nIts values, in order:\n";
+    for (const ValueSpec& v : k.values) {
+      std::string line = std::string(v.name) + (v.unit.empty() ? "" : " (" + std::string(v.unit) + ")") +
+                         ": " + std::string(v.meaning);
+      wrap(line, "  - ", "    ", out);
+    }
+  }
+  if (!k.example.empty()) {
+    out << "\nExample:\n\n";
+    print_rows(k.example, out);
+  }
+  out << "\ndocs/format.md tells every key and value of the files.\n";
 }
 
 std::vector<const Explanation*> explanations_in_order() {
@@ -677,9 +955,16 @@ void print_explanation_index(std::ostream& out) {
   for (const Explanation* e : sorted) width = std::max(width, e->key.size());
   out << "error codes:\n";
   for (const Explanation* e : sorted)
-    out << "  " << e->key << std::string(width - e->key.size() + 3, ' ') << e->title << '\n';
-  out << "\n'scenarioc explain CODE' tells what one means, its usual causes, and a\n"
-         "wrong row beside its fix. docs/format.md describes the files.\n";
+    if (!is_warning_entry(*e))
+      out << "  " << e->key << std::string(width - e->key.size() + 3, ' ') << e->title << '\n';
+  out << "\nwarnings (-Wno-NAME turns one off):\n";
+  for (const Explanation* e : sorted)
+    if (is_warning_entry(*e))
+      out << "  " << e->key << std::string(width - e->key.size() + 3, ' ') << e->title << '\n';
+  out << "\n'scenarioc explain CODE' or 'scenarioc explain NAME' tells what one means,\n"
+         "its usual causes, and a wrong row beside its fix; 'scenarioc explain KEY'\n"
+         "tells a key of the files, such as 'scenarioc explain stazione'.\n"
+         "docs/format.md describes the files.\n";
 }
 
 int explain_command(const Arguments& a, IO& io) {
@@ -689,13 +974,16 @@ int explain_command(const Arguments& a, IO& io) {
   }
   const std::string& key = a.positional[0];
   const Explanation* e = find_explanation(key);
-  if (!e) {
-    report_fatal(io.err, "no explanation for '" + key +
-                             "'; 'scenarioc explain' lists the codes");
-    return kExitEndedEarly;
+  if (e) {
+    print_explanation(*e, io.out);
+    return kExitSuccess;
   }
-  print_explanation(*e, io.out);
-  return kExitSuccess;
+  if (const Keyword* k = find_keyword(key)) {
+    print_keyword(*k, io.out);
+    return kExitSuccess;
+  }
+  report_fatal(io.err, "no explanation for '" + key + "'; 'scenarioc explain' lists the codes");
+  return kExitEndedEarly;
 }
 
 }  // namespace scenarioc

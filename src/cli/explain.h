@@ -1,5 +1,6 @@
-// `scenarioc explain`: for each error code, what it means, its usual causes,
-// and a wrong row beside its fix, for the authors of line and train files.
+// `scenarioc explain`: for each error code and each warning, what it means,
+// its usual causes, and a wrong row beside its fix, for the authors of line
+// and train files; and for each key of the files, its values.
 // The entries are keyed by text, so that names (not only codes) can be
 // looked up the same way.
 #pragma once
@@ -48,6 +49,12 @@ std::vector<const Explanation*> explanations_in_order();
 
 // The entry for "25"; null when there is none.
 const Explanation* find_explanation(std::string_view key);
+
+struct Keyword;
+// The keyword whose key or word is `key` ("stazione", "velocit"); null when none.
+const Keyword* find_keyword(std::string_view key);
+// `scenarioc explain KEY`: a key of the files with its values.
+void print_keyword(const Keyword& k, std::ostream& out);
 
 // The line file and the train file an example's rows are compiled in.
 struct ExampleSources {

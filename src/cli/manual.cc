@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/explain.h"
+#include "compiler/warnings.h"
 
 namespace scenarioc {
 namespace {
@@ -262,7 +263,17 @@ void write_man_page(std::span<const CommandSpec> commands, std::string_view vers
               "row beside its fix:")
       << '\n' << ".B scenarioc explain\n" << italic("CODE") << ".\n";
   for (const Explanation* e : explanations_in_order())
-    out << ".TP\n" << bold(e->key) << '\n' << roff(e->title) << '\n';
+    if (!warning_named(e->key))
+      out << ".TP\n" << bold(e->key) << '\n' << roff(e->title) << '\n';
+
+  out << ".SH WARNINGS\n"
+      << roff("What the format accepts but an author almost surely did not mean. They never "
+              "change a compiled file or the exit status; -Wno-NAME turns one off, --werror "
+              "makes them fail the compile. Each has a longer explanation too:")
+      << '\n' << ".B scenarioc explain\n" << italic("NAME") << ".\n";
+  for (const Explanation* e : explanations_in_order())
+    if (warning_named(e->key))
+      out << ".TP\n" << bold(e->key) << '\n' << roff(e->title) << '\n';
 
   out << ".SH ENVIRONMENT\n"
       << ".TP\n" << bold("SCENARIOC_WINDOW") << '\n'

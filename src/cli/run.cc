@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/builtin_files.h"
+#include "cli/diagnostics_json.h"
 #include "cli/file_sources.h"
 #include "cli/report.h"
 #include "compiler/compile.h"
@@ -117,7 +118,7 @@ ExitStatus compile_for_author(SourceInput& sources, const CompileJob& job,
   for (const Diagnostic& d : early) warnings += d.severity == Severity::kWarning ? 1 : 0;
   early.insert(early.end(), std::make_move_iterator(report.diagnostics.begin()),
                std::make_move_iterator(report.diagnostics.end()));
-  report_diagnostics(early, report.not_shown, how.werror, err);
+  if (!how.json) report_diagnostics(early, report.not_shown, how.werror, err);
 
   ExitStatus status;
   std::vector<std::string> written;
@@ -133,11 +134,15 @@ ExitStatus compile_for_author(SourceInput& sources, const CompileJob& job,
     status = s.failures.empty() ? kExitSuccess : kExitRecordedFailures;
     if (how.werror && warnings > 0 && status == kExitSuccess) status = kExitRecordedFailures;
   }
+  if (how.json)
+    err << diagnostics_json(early, report.not_shown, how.werror,
+                            {report.errors, warnings, static_cast<int>(status)})
+        << std::flush;
   if (how.quiet) return status;
 
   const int errors = report.errors + (how.werror ? warnings : 0);
   const std::string summary = summary_line(errors, how.werror ? 0 : warnings);
-  if (!summary.empty()) err << summary << '\n' << std::flush;
+  if (!summary.empty() && !how.json) err << summary << '\n' << std::flush;
   if (status == kExitSuccess) {
     // The names are in the simulator's code page, as the files.
     out << shown_source(s.line_name, 200) << ": " << s.scenario_table[kTrainDataRow].stop_pos << " m, "

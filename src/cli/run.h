@@ -50,6 +50,9 @@ struct AuthorReport {
   DiagnosticOptions diagnostics;
   bool werror = false;  // warnings fail the compile (exit 1, files still written)
   bool quiet = false;   // no closing summary, no line on success
+  // The report as one JSON document on `err` (diagnostics_json.h) instead of
+  // the text form and its summary.
+  bool json = false;
 };
 
 // The authors' `compile` and `check`: the compile of `memorizza_percorso`

@@ -14,6 +14,8 @@
 
 #include "cli/commands.h"
 #include "compiler/compile.h"
+#include "compiler/source_check.h"
+#include "compiler/warnings.h"
 #include "test_util.h"
 
 namespace scenarioc {
@@ -105,6 +107,7 @@ TEST(Explain, WrongRowsGiveTheirCodeAndMendedRowsCompileCleanly) {
   for (const Explanation& e : explanations()) {
     for (const ExplainExample& x : e.examples) {
       if (x.place == ExamplePlace::kCommandLine || x.place == ExamplePlace::kSketch) continue;
+      if (warning_named(e.key)) continue;  // below
       const int32_t code = std::stoi(std::string(e.key));
       const std::multiset<int32_t> wrong = codes_of(example_sources(x.place, x.wrong));
       EXPECT_TRUE(!wrong.empty() && wrong.count(code) == wrong.size())
@@ -116,6 +119,64 @@ TEST(Explain, WrongRowsGiveTheirCodeAndMendedRowsCompileCleanly) {
     }
   }
   EXPECT_GT(compiled, 0);
+}
+
+// What the authors' compile tells of two sources, as `compile` does: the
+// warnings on the bytes first, then the compile's own; each as its warning's
+// name or "error CODE".
+std::multiset<std::string> told_of(ExampleSources sources) {
+  const CompileOptions options = author_options("Prova", "9");
+  std::multiset<std::string> told;
+  const auto tell = [&](const Diagnostic& d) {
+    told.insert(d.severity == Severity::kWarning ? d.warning
+                                                 : "error " + std::to_string(d.failure.code));
+  };
+  for (auto [text, role] : {std::pair{&sources.line, SourceRole::kLine},
+                            std::pair{&sources.train, SourceRole::kTrain}}) {
+    const PreparedSource p = prepare_source(*text, role, "source", options.diagnostics);
+    for (const Diagnostic& d : p.diagnostics) tell(d);
+  }
+  const CompileResult r = compile(sources.line, sources.train, options);
+  for (const Diagnostic& d : r.report.diagnostics) tell(d);
+  return told;
+}
+
+std::string listed(const std::multiset<std::string>& told) {
+  std::string out;
+  for (const std::string& t : told) out += " " + t;
+  return out.empty() ? " none" : out;
+}
+
+// Every warning has its entry, and each example's wrong rows give that
+// warning while its mended rows give nothing at all.
+TEST(Explain, EveryWarningHasAnEntryWhoseExamplesGiveIt) {
+  for (const WarningInfo& w : warning_table()) {
+    const Explanation* e = find_explanation(w.name);
+    ASSERT_NE(e, nullptr) << "no explanation for the warning " << w.name;
+    for (const ExplainExample& x : e->examples) {
+      if (x.place == ExamplePlace::kSketch) continue;  // below
+      const std::multiset<std::string> wrong = told_of(example_sources(x.place, x.wrong));
+      EXPECT_TRUE(wrong.count(std::string(w.name)))
+          << "explain " << w.name << ", " << x.caption << ": the wrong rows give" << listed(wrong);
+      const std::multiset<std::string> right = told_of(example_sources(x.place, x.right));
+      EXPECT_TRUE(right.empty()) << "explain " << w.name << ", " << x.caption
+                                 << ": the mended rows give" << listed(right);
+    }
+  }
+}
+
+// The one sketch among the warnings: bytes of two encodings in one file.
+TEST(Explain, TheSketchOfMixedEncodingsHoldsWhenWrittenOut) {
+  const Explanation* e = find_explanation("mixed-encoding");
+  ASSERT_NE(e, nullptr);
+  ASSERT_EQ(e->examples.size(), 1u);
+  const std::string row = "stazione,    3400,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,    0,   0, 0, 0, ";
+  const std::string wrong = row + "CITT\xC3\x80\n" + "stazione,    5400" + row.substr(17) + "\xC8ORA";
+  const std::string right = row + "CITT\xC3\x80\n" + "stazione,    5400" + row.substr(17) + "\xC3\x88ORA";
+  const std::multiset<std::string> w = told_of(example_sources(ExamplePlace::kTrainData, wrong));
+  EXPECT_TRUE(w.count("mixed-encoding")) << listed(w);
+  const std::multiset<std::string> r = told_of(example_sources(ExamplePlace::kTrainData, right));
+  EXPECT_TRUE(r.empty()) << listed(r);
 }
 
 // A sketch stands for rows too many to show: its rows, written out, give
@@ -238,6 +299,21 @@ TEST(ExplainCommand, AnUnknownCodeOrTwoCodesAreRefused) {
   EXPECT_NE(two.err.find("too many arguments for scenarioc explain: it takes [CODE]"),
             std::string::npos)
       << two.err;
+}
+
+TEST(ExplainCommand, TellsAWarningAndAKeyOfTheFiles) {
+  const Explained w = explain({"unknown-key"});
+  EXPECT_EQ(w.status, 0);
+  EXPECT_EQ(w.out.rfind("warning unknown-key: ", 0), 0u) << w.out;
+  EXPECT_NE(w.out.find("gives warning unknown-key. Mended:"), std::string::npos) << w.out;
+  const Explained k = explain({"stazione"});
+  EXPECT_EQ(k.status, 0);
+  EXPECT_EQ(k.out.rfind("key stazione: ", 0), 0u) << k.out;
+  EXPECT_NE(k.out.find("  - name: "), std::string::npos) << k.out;
+  const Explained index = explain({});
+  EXPECT_LT(index.out.find("error codes:"), index.out.find("\nwarnings"));
+  for (const WarningInfo& i : warning_table())
+    EXPECT_NE(index.out.find("  " + std::string(i.name) + " "), std::string::npos) << i.name;
 }
 
 }  // namespace
