@@ -83,10 +83,12 @@ TEST(FormatGuide, NamesEveryKeywordCodeAndWarningAsExplainDoes) {
     if (name.rfind("keywords:", 0) == 0 || name.rfind("values:", 0) == 0)
       keyword_tables += *marked_text(doc, name);
   for (const Keyword& k : keyword_table()) {
-    for (const std::string_view w : k.words)
-      if (!w.empty())
+    for (const std::string_view w : k.words) {
+      if (!w.empty()) {
         EXPECT_NE(keyword_tables.find("`" + std::string(w) + "`"), std::string::npos)
             << "the guide's tables lack " << w;
+      }
+    }
     for (const KeyVariant& v : k.variants)
       EXPECT_NE(keyword_tables.find("`" + std::string(v.text) + "`"), std::string::npos)
           << "the guide's tables lack the form " << v.text << " of " << k.key;
