@@ -5,6 +5,7 @@
 
 #include "cli/report.h"
 #include "cli/run.h"
+#include "cli/scenario_folder.h"
 #include "decompiler/decompile.h"
 #include "model/file_names.h"
 #include "model/scenario_names.h"
@@ -15,56 +16,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Names {
-  std::string line, train;
-};
-
-// "Valdena_704.sim" gives Valdena and 704 (split at the last "_").
-std::optional<Names> names_of_timetable(const std::string& file) {
-  const std::string tail = ".sim";
-  if (file.size() <= tail.size() || file.compare(file.size() - tail.size(), tail.size(), tail) != 0)
-    return std::nullopt;
-  const std::string stem = file.substr(0, file.size() - tail.size());
-  const size_t cut = stem.rfind('_');
-  if (cut == std::string::npos || cut == 0 || cut + 1 == stem.size()) return std::nullopt;
-  return Names{stem.substr(0, cut), stem.substr(cut + 1)};
-}
-
-// The scenario of the folder: the one named, or the only one there.
-std::optional<Names> find_scenario(const DecompileOptions& o, std::string& error) {
-  if (o.line_name && o.train_number) return Names{*o.line_name, *o.train_number};
-  std::vector<Names> found;
-  std::error_code ec;
-  for (fs::directory_iterator it(o.dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::optional<Names> n = names_of_timetable(it->path().filename().string());
-    if (!n || (o.line_name && n->line != *o.line_name) ||
-        (o.train_number && n->train != *o.train_number))
-      continue;
-    if (fs::is_regular_file(o.dir / route_name(n->line, n->train), ec)) found.push_back(*n);
-  }
-  if (ec) {
-    error = "cannot read the folder " + o.dir.string() + ": " + ec.message();
-    return std::nullopt;
-  }
-  if (found.size() == 1) return found[0];
-  if (found.empty()) {
-    error = "no compiled scenario (N_T.dat and N_T.sim) in " + o.dir.string();
-    return std::nullopt;
-  }
-  std::sort(found.begin(), found.end(),
-            [](const Names& a, const Names& b) { return a.line + "_" + a.train < b.line + "_" + b.train; });
-  error = o.dir.string() + " holds " + std::to_string(found.size()) + " compiled scenarios (";
-  for (size_t i = 0; i < found.size(); ++i)
-    error += (i ? ", " : "") + found[i].line + " " + found[i].train;
-  error += "): name one with --line-name N --train-number T";
-  return std::nullopt;
-}
-
 }  // namespace
 
 int decompile_command(const DecompileOptions& o, std::ostream& out, std::ostream& err) {
   std::string error;
-  const std::optional<Names> names = find_scenario(o, error);
+  const std::optional<ScenarioNames> names =
+      find_compiled_scenario(o.dir, o.line_name, o.train_number, error);
   if (!names) {
     report_fatal(err, error);
     return kExitEndedEarly;

@@ -7,6 +7,7 @@
 
 #include "cli/plot_html.h"
 #include "cli/plot_svg.h"
+#include "cli/scenario_folder.h"
 #include "cli/report.h"
 #include "cli/run.h"
 #include "model/file_names.h"
@@ -31,29 +32,6 @@ std::optional<int32_t> metres(const std::string& s) {
 std::string lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
-}
-
-struct Names {
-  std::string line, train;
-};
-
-// The scenarios whose timetable file (L_T.sim) lies in `dir`.
-std::vector<Names> scenarios_in(const fs::path& dir) {
-  std::vector<Names> found;
-  std::error_code ec;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() <= 4 || name.compare(name.size() - 4, 4, ".sim") != 0) continue;
-    if (!it->is_regular_file(ec)) continue;
-    const std::string stem = name.substr(0, name.size() - 4);
-    const size_t cut = stem.rfind('_');
-    if (cut == std::string::npos || cut == 0 || cut + 1 == stem.size()) continue;
-    found.push_back({stem.substr(0, cut), stem.substr(cut + 1)});
-  }
-  std::sort(found.begin(), found.end(), [](const Names& a, const Names& b) {
-    return a.line != b.line ? a.line < b.line : a.train < b.train;
-  });
-  return found;
 }
 
 int fail(std::ostream& err, const std::string& message) {
@@ -101,31 +79,11 @@ int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err)
     return fail(err, "no folder " + dir.string());
 
   // Which scenario: as named, or the one the folder holds.
-  Names names;
-  if (o.line_name && o.train_number) {
-    names = {*o.line_name, *o.train_number};
-  } else {
-    std::vector<Names> found;
-    for (const Names& n : scenarios_in(dir.empty() ? fs::path(".") : dir))
-      if ((!o.line_name || n.line == *o.line_name) &&
-          (!o.train_number || n.train == *o.train_number))
-        found.push_back(n);
-    if (found.empty())
-      return fail(err, (dir.empty() ? "this folder" : dir.string()) +
-                           " holds no compiled scenario (no LINE_TRAIN.sim file" +
-                           (o.line_name || o.train_number ? " of that name" : "") + ")");
-    if (found.size() > 1) {
-      std::string list;
-      for (size_t i = 0; i < found.size() && i < 4; ++i)
-        list += (i ? ", " : "") + timetable_name(found[i].line, found[i].train);
-      if (found.size() > 4) list += ", ...";
-      return fail(err, (dir.empty() ? "this folder" : dir.string()) + " holds " +
-                           std::to_string(found.size()) +
-                           " compiled scenarios (" + list +
-                           "): name one with --line-name and --train-number");
-    }
-    names = found.front();
-  }
+  std::string error;
+  const std::optional<ScenarioNames> found =
+      find_compiled_scenario(dir, o.line_name, o.train_number, error);
+  if (!found) return fail(err, error);
+  const ScenarioNames& names = *found;
 
   const fs::path timetable_path = dir / timetable_name(names.line, names.train);
   const fs::path route_path = dir / route_name(names.line, names.train);

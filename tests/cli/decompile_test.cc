@@ -132,7 +132,7 @@ TEST_F(Decompile, AFolderWithTwoScenariosNeedsTheirNames) {
     fs::copy_file(files / (std::string("Valdena_704") + (name + 11)), files / name);
   const auto r = decompile();
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("--line-name N --train-number T"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("name one with --line-name and --train-number"), std::string::npos) << r.err;
   EXPECT_EQ(decompile({"--line-name", "Valdena", "--train-number", "704"}).status, 0);
 }
 
