@@ -15,9 +15,6 @@
 namespace scenarioc::os_files {
 namespace fs = std::filesystem;
 
-namespace {
-
-// The system's words for the last Win32 error.
 std::string last_error_text() {
   const DWORD code = ::GetLastError();
   char buf[512];
@@ -27,8 +24,6 @@ std::string last_error_text() {
   if (n == 0) return "Windows error " + std::to_string(code);
   return std::string(buf, n);
 }
-
-}  // namespace
 
 int create_new(const fs::path& path) {
   return ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,

@@ -5,19 +5,10 @@
 
 #include "platform/file_io.h"
 #include "platform/folder_lock.h"
+#include "platform/os_files.h"
 
 namespace scenarioc {
 namespace {
-
-std::string last_error_text() {
-  const DWORD code = ::GetLastError();
-  char buf[512];
-  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, buf, sizeof buf, nullptr);
-  while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n' || buf[n - 1] == '.')) --n;
-  if (n == 0) return "Windows error " + std::to_string(code);
-  return std::string(buf, n);
-}
 
 bool lock(HANDLE h, DWORD flags) {
   OVERLAPPED at{};
@@ -35,11 +26,11 @@ FolderLock::FolderLock(const std::filesystem::path& dir, bool wait,
   HANDLE h = ::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
-  if (h == INVALID_HANDLE_VALUE) throw FileError(file, last_error_text());
+  if (h == INVALID_HANDLE_VALUE) throw FileError(file, os_files::last_error_text());
   handle_ = reinterpret_cast<intptr_t>(h);
   if (lock(h, LOCKFILE_FAIL_IMMEDIATELY)) return;
   if (::GetLastError() != ERROR_LOCK_VIOLATION && ::GetLastError() != ERROR_IO_PENDING) {
-    const std::string why = last_error_text();
+    const std::string why = os_files::last_error_text();
     ::CloseHandle(h);
     handle_ = -1;
     throw FileError(file, "cannot lock the folder: " + why);
@@ -51,7 +42,7 @@ FolderLock::FolderLock(const std::filesystem::path& dir, bool wait,
   }
   if (on_wait) on_wait();
   if (!lock(h, 0)) {
-    const std::string why = last_error_text();
+    const std::string why = os_files::last_error_text();
     ::CloseHandle(h);
     handle_ = -1;
     throw FileError(file, "cannot lock the folder: " + why);

@@ -38,4 +38,9 @@ void sync_directory(const std::filesystem::path& dir);
 
 std::string error_text(int err);
 
+#ifdef _WIN32
+// The system's words for the last Win32 error.
+std::string last_error_text();
+#endif
+
 }  // namespace scenarioc::os_files
