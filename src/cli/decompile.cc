@@ -10,15 +10,22 @@
 #include "model/file_names.h"
 #include "model/scenario_names.h"
 #include "platform/file_io.h"
+#include "platform/file_set.h"
+#include "platform/folder_lock.h"
 
 namespace scenarioc {
 namespace fs = std::filesystem;
 
-namespace {
-
-}  // namespace
-
 int decompile_command(const DecompileOptions& o, std::ostream& out, std::ostream& err) {
+  // The three files are read as one set: no writer changes them meanwhile.
+  // The hold ends before the sources are written, so that a decompile into
+  // another folder never waits on one folder while holding another.
+  std::string refusal;
+  std::optional<FolderLock> reading_hold = hold_folder_for_reading(o.dir, err, refusal);
+  if (!refusal.empty()) {
+    report_fatal(err, refusal);
+    return kExitEndedEarly;
+  }
   std::string error;
   const std::optional<ScenarioNames> names =
       find_compiled_scenario(o.dir, o.line_name, o.train_number, error);
@@ -71,15 +78,28 @@ int decompile_command(const DecompileOptions& o, std::ostream& out, std::ostream
     return kExitEndedEarly;
   }
 
+  reading_hold.reset();
+
+  // The pair is written as one set, holding the output folder as every
+  // writer does: a run there never reads one source of this pair beside one
+  // of another, and a rename refused halfway leaves the earlier pair whole.
   try {
     std::error_code made;
     fs::create_directories(o.out_dir, made);
     if (made) throw FileError(o.out_dir, made.message());
-    AtomicFile line(line_out), train(train_out);
-    line.write(sources.line_text);
-    train.write(sources.train_text);
-    line.commit();
-    train.commit();
+    const FolderLock held = take_folder(o.out_dir, /*wait=*/true, err);
+    if (!o.force)
+      for (const fs::path& p : {line_out, train_out}) {
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(p, ec))) {
+          report_fatal(err, p.string() + " is already there; give --force to replace it");
+          return kExitEndedEarly;
+        }
+      }
+    FileSet set(o.out_dir);
+    set.add(line_out.filename().string()).write(sources.line_text);
+    set.add(train_out.filename().string()).write(sources.train_text);
+    set.install();
   } catch (const FileError& e) {
     report_fatal(err, "cannot write " + e.path().string() + ": " + e.reason());
     return kExitEndedEarly;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string_view>
@@ -500,11 +501,23 @@ int dump_command(const std::string& file, bool json, bool all, std::ostream& out
     return kExitEndedEarly;
   }
   std::string bytes;
-  try {
-    bytes = read_file(path);
-  } catch (const FileError& e) {
-    report_fatal(err, file + ": " + e.reason());
-    return kExitEndedEarly;
+  {
+    // A file of a folder's set is read with the folder held, as plot and
+    // decompile read theirs, and not while a journal says the set is half
+    // replaced.
+    std::string refusal;
+    const std::optional<FolderLock> held =
+        hold_folder_for_reading(path.parent_path(), err, refusal);
+    if (!refusal.empty()) {
+      report_fatal(err, refusal);
+      return kExitEndedEarly;
+    }
+    try {
+      bytes = read_file(path);
+    } catch (const FileError& e) {
+      report_fatal(err, file + ": " + e.reason());
+      return kExitEndedEarly;
+    }
   }
 
   const Candidates candidates = kinds_for(path.filename().string());

@@ -78,6 +78,11 @@ int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err)
   if (!fs::is_directory(dir.empty() ? fs::path(".") : dir, ec))
     return fail(err, "no folder " + dir.string());
 
+  // The three files are read as one set: no writer changes them meanwhile.
+  std::string refusal;
+  const std::optional<FolderLock> held = hold_folder_for_reading(dir, err, refusal);
+  if (!refusal.empty()) return fail(err, refusal);
+
   // Which scenario: as named, or the one the folder holds.
   std::string error;
   const std::optional<ScenarioNames> found =

@@ -69,7 +69,40 @@ FolderLock take_folder(const fs::path& dir, bool wait, std::ostream& err) {
         << " had replaced only part of " << joined(mended.put_back)
         << "; the earlier files are back in place\n"
         << std::flush;
+  if (!mended.set_aside_as.empty())
+    err << "scenarioc: note: " << (dir / kJournalName).string() << " was not acted on: "
+        << mended.set_aside_because << "; every file is left as it is, and the journal is set "
+        << "aside as " << mended.set_aside_as << '\n'
+        << std::flush;
   return lock;
+}
+
+std::optional<FolderLock> hold_folder_for_reading(const fs::path& dir, std::ostream& err,
+                                                  std::string& refusal) {
+  const fs::path where = dir.empty() ? fs::path(".") : dir;
+  std::optional<FolderLock> held;
+  try {
+    held.emplace(where, true,
+                 [&] {
+                   err << "scenarioc: another run is writing in " << where.string()
+                       << "; waiting for it to end\n"
+                       << std::flush;
+                 },
+                 FolderLock::Access::kRead);
+  } catch (const FileError&) {
+    return std::nullopt;
+  }
+  refusal.clear();
+  bool journal = false;
+  try {
+    journal = holds_journal(where);
+  } catch (const FileError&) {
+  }
+  if (journal)
+    refusal = where.string() + " holds a set that a stopped run replaced only in part (" +
+              (where / kJournalName).string() +
+              " says so); nothing read: the next run that writes there puts it right";
+  return held;
 }
 
 void show_error_box(Window& window, int32_t code) {
@@ -156,6 +189,19 @@ ExitStatus compile_for_author(SourceInput& sources, const CompileJob& job,
   return status;
 }
 
+namespace {
+
+std::function<void()>& sources_written_hook() {
+  static std::function<void()> hook;
+  return hook;
+}
+
+}  // namespace
+
+void set_builtin_sources_written_hook(std::function<void()> hook) {
+  sources_written_hook() = std::move(hook);
+}
+
 ExitStatus run_builtin_scenario(const fs::path& dir, Window& window, std::ostream& err,
                                 bool wait) {
   const std::string L = kLineName;
@@ -163,6 +209,7 @@ ExitStatus run_builtin_scenario(const fs::path& dir, Window& window, std::ostrea
   window.show_label("Attendere");
   const FolderLock held = take_folder(dir, wait, err);
   write_builtin_text_files(L, T, dir);
+  if (sources_written_hook()) sources_written_hook()();
 
   FileSources sources({line_source_name(L), dir / line_source_name(L)},
                       {train_source_name(L, T), dir / train_source_name(L, T)},

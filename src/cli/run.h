@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -34,8 +36,18 @@ struct CompileJob {
 // another run holds it: with `wait`, a note on `err` and a wait, without,
 // FolderBusy), then whatever a stopped run left there put right: the
 // earlier files of a half-replaced set back in place (with a note on `err`),
-// leftover temporaries removed. Throws FileError, FolderBusy.
+// or a journal that cannot be trusted set aside with every file left as it
+// is (with a note saying why), and leftover temporaries of ended runs
+// removed. Throws FileError, FolderBusy.
 FolderLock take_folder(const std::filesystem::path& dir, bool wait, std::ostream& err);
+
+// A folder taken for reading a compiled set: its lock held shared (when a
+// run writes there, a note on `err` and a wait). Empty `refusal` unless a
+// journal there says a stopped run left a set half replaced, which no reader
+// takes. A folder that cannot be locked (one this user may not list, say) is
+// read without the lock: the reader's own error, if any, says more.
+std::optional<FolderLock> hold_folder_for_reading(const std::filesystem::path& dir,
+                                                  std::ostream& err, std::string& refusal);
 
 // `memorizza_percorso`: compiles the two sources, reports every recorded
 // failure on `err`, and writes the line plan, timetable and route files, in
@@ -71,6 +83,10 @@ ExitStatus compile_for_author(SourceInput& sources, const CompileJob& job,
 // with these.
 ExitStatus run_builtin_scenario(const std::filesystem::path& dir, Window& window,
                                 std::ostream& err, bool wait = true);
+
+// For tests: called by the built-in run once its sources are written and
+// before it reads them back, with the folder held.
+void set_builtin_sources_written_hook(std::function<void()> hook);
 
 // `errore`: " Errore n. " and the code in the window's message box.
 void show_error_box(Window& window, int32_t code);

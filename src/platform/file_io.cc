@@ -1,8 +1,10 @@
 #include "platform/file_io.h"
 
 #include <atomic>
+#include <charconv>
 #include <cerrno>
 #include <fstream>
+#include <optional>
 
 #include "platform/os_files.h"
 
@@ -12,8 +14,13 @@ namespace fs = std::filesystem;
 namespace {
 
 // A name next to `path` that no other writer, in this process or another,
-// is using: the process id and a counter, created exclusively.
+// is using: the run's identity and a counter, created exclusively. A folder
+// that takes new files but lets none be renamed or removed is refused before
+// anything is made in it: every temporary would stay there for good.
 int open_temp_beside(const fs::path& path, fs::path& temp) {
+  const fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  if (std::optional<std::string> why = os_files::folder_keeps_every_name(dir))
+    throw FileError(dir, *why);
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp = temporary_name_beside(path);
     const int fd = os_files::create_new(temp);
@@ -37,24 +44,66 @@ FileError::FileError(const fs::path& path, const std::string& reason)
       path_(path),
       reason_(reason) {}
 
+constexpr std::string_view kTemporaryMark = ".scenarioc.tmp-";
+
+RunIdentity this_run() {
+  static const RunIdentity run = [] {
+    RunIdentity r;
+    r.pid = os_files::process_id();
+    os_files::process_running(r.pid, r.start);
+    return r;
+  }();
+  // A child made by fork() is a run of its own.
+  if (os_files::process_id() != run.pid) {
+    RunIdentity r;
+    r.pid = os_files::process_id();
+    os_files::process_running(r.pid, r.start);
+    return r;
+  }
+  return run;
+}
+
+bool may_be_running(const RunIdentity& run) {
+  uint64_t start = 0;
+  if (!os_files::process_running(run.pid, start)) return false;
+  // Where either start is unknown, the id alone decides, on the safe side.
+  return start == 0 || run.start == 0 || start == run.start;
+}
+
 fs::path temporary_name_beside(const fs::path& path) {
   static std::atomic<unsigned> counter{0};
+  const RunIdentity run = this_run();
   // Appended to the path itself: a name taken out as a narrow string and
   // back may not survive the trip on Windows.
   fs::path temp = path;
-  temp += ".tmp-" + std::to_string(os_files::process_id()) + "-" +
-          std::to_string(counter.fetch_add(1));
+  temp += std::string(kTemporaryMark) + std::to_string(run.pid) + "-" +
+          std::to_string(run.start) + "-" + std::to_string(counter.fetch_add(1));
   return temp;
 }
 
-bool is_temporary_name(std::string_view name) {
-  const size_t tmp = name.rfind(".tmp-");
-  if (tmp == std::string_view::npos || tmp == 0) return false;
-  const std::string_view tail = name.substr(tmp + 5);
-  const size_t dash = tail.find('-');
-  return dash != std::string_view::npos && all_digits(tail.substr(0, dash)) &&
-         all_digits(tail.substr(dash + 1));
+std::optional<RunIdentity> temporary_owner(std::string_view name) {
+  const size_t mark = name.rfind(kTemporaryMark);
+  if (mark == std::string_view::npos || mark == 0) return std::nullopt;
+  std::string_view tail = name.substr(mark + kTemporaryMark.size());
+  std::string_view parts[3];
+  for (int i = 0; i < 3; ++i) {
+    const size_t dash = i < 2 ? tail.find('-') : tail.size();
+    if (dash == std::string_view::npos) return std::nullopt;
+    parts[i] = tail.substr(0, dash);
+    if (!all_digits(parts[i])) return std::nullopt;
+    tail.remove_prefix(i < 2 ? dash + 1 : dash);
+  }
+  uint64_t pid = 0, start = 0;
+  const auto number = [](std::string_view digits, uint64_t& v) {
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+    return ec == std::errc() && end == digits.data() + digits.size();
+  };
+  if (!number(parts[0], pid) || !number(parts[1], start) || pid > 0xffffffffu)
+    return std::nullopt;
+  return RunIdentity{static_cast<unsigned long>(pid), start};
 }
+
+bool is_temporary_name(std::string_view name) { return temporary_owner(name).has_value(); }
 
 AtomicFile::AtomicFile(fs::path path) : path_(std::move(path)) {
   // A directory in the way would make the rename fail only at the end;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -57,10 +58,28 @@ class AtomicFile {
   int fd_ = -1;
 };
 
-// A name beside `path` that no file has, of the form NAME.tmp-PID-N: the form
-// of every temporary this program makes, so that one left by a killed run can
-// be told from everything else in the folder.
+// A run of this program, as its temporaries carry it: the process id and the
+// moment the process started (0 where the system does not tell), so that an
+// id the system has since given to another process is not taken for the run.
+struct RunIdentity {
+  unsigned long pid = 0;
+  uint64_t start = 0;
+  bool operator==(const RunIdentity&) const = default;
+};
+RunIdentity this_run();
+// False only when the run has surely ended; a process the system will not
+// tell about counts as running.
+bool may_be_running(const RunIdentity& run);
+
+// A name beside `path` that no file has, of the form
+// NAME.scenarioc.tmp-PID-START-N: the form of every temporary and backup
+// this program makes, marked with the program's name and the identity of the
+// run that made it, so that one left by a killed run can be told from
+// everything else in the folder, and from a live run's.
 std::filesystem::path temporary_name_beside(const std::filesystem::path& path);
+// The run whose temporary `file_name` is, when it has that form; nothing for
+// any other name (an author's notes.txt.tmp-2024-05 among them).
+std::optional<RunIdentity> temporary_owner(std::string_view file_name);
 bool is_temporary_name(std::string_view file_name);
 
 // Writes `bytes` as the whole new content of `path`.

@@ -1,6 +1,9 @@
 #include "platform/file_set.h"
 
+#include <charconv>
 #include <utility>
+
+#include "model/file_names.h"
 
 #include "platform/os_files.h"
 
@@ -9,10 +12,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kJournalHeader = "scenarioc journal 1";
+constexpr std::string_view kJournalHeader = "scenarioc journal 2";
 constexpr std::string_view kJournalEnd = "end";
-// A journal names three files: far below this.
+// A journal names five files at most: far below this.
 constexpr uint64_t kLargestJournal = 1 << 20;
+constexpr std::string_view kMark = ".scenarioc.tmp-";
 
 InstallStepHook& step_hook() {
   static InstallStepHook hook;
@@ -39,11 +43,21 @@ fs::path in(const fs::path& dir, const std::string& name) {
   return dir / fs::path(std::u8string(name.begin(), name.end()));
 }
 
+using os_files::FileStamp;
+
 // One file of a set, each name within the folder. `backup` is empty when
 // there was no earlier file of that name.
 struct Entry {
   std::string target, temp, backup;
+  FileStamp fresh;                   // the new file, as written to its temporary
+  std::optional<FileStamp> earlier;  // the earlier file, when there was one
   bool moved_aside = false;  // no link could be made: the earlier file itself is moved
+};
+
+struct Journal {
+  RunIdentity run;
+  uint64_t folder_device = 0, folder_inode = 0;
+  std::vector<Entry> set;
 };
 
 // Whether anything (a file, a link, even a dangling one) has that name.
@@ -61,10 +75,51 @@ void remove_file(const fs::path& p) {
   if (ec && ec != std::errc::no_such_file_or_directory) throw FileError(p, ec.message());
 }
 
-std::string journal_text(const std::vector<Entry>& set) {
+std::string stamp_text(const std::optional<FileStamp>& s) {
+  if (!s) return "-";
+  return std::to_string(s->size) + "," + std::to_string(s->modified_ns) + "," +
+         std::to_string(s->device) + "," + std::to_string(s->inode);
+}
+
+template <typename T>
+bool number(std::string_view text, T& v) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  return !text.empty() && ec == std::errc() && end == text.data() + text.size();
+}
+
+std::vector<std::string_view> split(std::string_view text, char by) {
+  std::vector<std::string_view> parts;
+  for (;;) {
+    const size_t at = text.find(by);
+    parts.push_back(text.substr(0, at));
+    if (at == std::string_view::npos) return parts;
+    text.remove_prefix(at + 1);
+  }
+}
+
+bool parse_stamp(std::string_view text, std::optional<FileStamp>& s) {
+  if (text == "-") {
+    s.reset();
+    return true;
+  }
+  const std::vector<std::string_view> f = split(text, ',');
+  FileStamp st;
+  st.regular = true;
+  if (f.size() != 4 || !number(f[0], st.size) || !number(f[1], st.modified_ns) ||
+      !number(f[2], st.device) || !number(f[3], st.inode))
+    return false;
+  s = st;
+  return true;
+}
+
+std::string journal_text(const Journal& j) {
   std::string text(kJournalHeader);
-  text += '\n';
-  for (const Entry& e : set) text += e.target + '\t' + e.temp + '\t' + e.backup + '\n';
+  text += "\nrun\t" + std::to_string(j.run.pid) + "\t" + std::to_string(j.run.start) +
+          "\nfolder\t" + std::to_string(j.folder_device) + "\t" +
+          std::to_string(j.folder_inode) + "\n";
+  for (const Entry& e : j.set)
+    text += "file\t" + e.target + '\t' + e.temp + '\t' + e.backup + '\t' + stamp_text(e.fresh) +
+            '\t' + stamp_text(e.earlier) + '\n';
   text += kJournalEnd;
   text += '\n';
   return text;
@@ -73,42 +128,98 @@ std::string journal_text(const std::vector<Entry>& set) {
 bool plain_name(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
   for (unsigned char c : name)
-    if (c < 0x20 || c == 0x7f || c == '/' || c == '\\') return false;
+    if (c < 0x20 || c == 0x7f || c == '/' || c == '\\' || c == ':') return false;
   return true;
 }
 
-// A temporary or backup of `target`: only such names are ever removed or
-// renamed on a journal's word.
-bool own_name_of(std::string_view name, std::string_view target) {
-  return name.size() > target.size() && name.substr(0, target.size()) == target &&
-         name.substr(target.size(), 5) == ".tmp-" && is_temporary_name(name) &&
-         plain_name(name);
+// A temporary or backup of `target` made by `run`: only such names are ever
+// removed or renamed on a journal's word.
+bool own_name_of(std::string_view name, std::string_view target, const RunIdentity& run) {
+  return plain_name(name) && name.size() > target.size() &&
+         name.substr(0, target.size()) == target && name.rfind(kMark) == target.size() &&
+         temporary_owner(name) == run;
 }
 
-std::optional<std::vector<Entry>> parse_journal(std::string_view text) {
+// The journal as written, or nothing with `why` saying what is wrong with it.
+std::optional<Journal> parse_journal(std::string_view text, std::string& why) {
   std::vector<std::string_view> lines;
   while (!text.empty()) {
     const size_t nl = text.find('\n');
-    if (nl == std::string_view::npos) return std::nullopt;  // cut short
+    if (nl == std::string_view::npos) break;  // cut short: no end line below
     lines.push_back(text.substr(0, nl));
     text.remove_prefix(nl + 1);
   }
-  if (lines.size() < 2 || lines.front() != kJournalHeader || lines.back() != kJournalEnd)
+  why = "it is not a journal this version of scenarioc wrote, or it is damaged";
+  if (lines.size() < 4 || lines.front() != kJournalHeader || lines.back() != kJournalEnd ||
+      !text.empty())
     return std::nullopt;
-  std::vector<Entry> set;
-  for (size_t i = 1; i + 1 < lines.size(); ++i) {
-    const std::string_view line = lines[i];
-    const size_t t1 = line.find('\t');
-    const size_t t2 = t1 == std::string_view::npos ? t1 : line.find('\t', t1 + 1);
-    if (t2 == std::string_view::npos) return std::nullopt;
-    Entry e{std::string(line.substr(0, t1)), std::string(line.substr(t1 + 1, t2 - t1 - 1)),
-            std::string(line.substr(t2 + 1))};
-    if (!plain_name(e.target) || !own_name_of(e.temp, e.target) ||
-        (!e.backup.empty() && !own_name_of(e.backup, e.target)))
+  Journal j;
+  const std::vector<std::string_view> run = split(lines[1], '\t');
+  const std::vector<std::string_view> folder = split(lines[2], '\t');
+  if (run.size() != 3 || run[0] != "run" || !number(run[1], j.run.pid) ||
+      !number(run[2], j.run.start) || folder.size() != 3 || folder[0] != "folder" ||
+      !number(folder[1], j.folder_device) || !number(folder[2], j.folder_inode))
+    return std::nullopt;
+  for (size_t i = 3; i + 1 < lines.size(); ++i) {
+    const std::vector<std::string_view> f = split(lines[i], '\t');
+    Entry e;
+    std::optional<FileStamp> fresh;
+    if (f.size() != 6 || f[0] != "file" || !parse_stamp(f[4], fresh) || !fresh ||
+        !parse_stamp(f[5], e.earlier))
       return std::nullopt;
-    set.push_back(std::move(e));
+    e.target = f[1];
+    e.temp = f[2];
+    e.backup = f[3];
+    e.fresh = *fresh;
+    if (e.backup.empty() != !e.earlier) return std::nullopt;
+    j.set.push_back(std::move(e));
   }
-  return set;
+  std::vector<std::string> targets;
+  for (const Entry& e : j.set) {
+    if (!plain_name(e.target) || !own_name_of(e.temp, e.target, j.run) ||
+        (!e.backup.empty() && !own_name_of(e.backup, e.target, j.run))) {
+      why = "it names files that are none of a set of this program's (" + e.target + ")";
+      return std::nullopt;
+    }
+    targets.push_back(e.target);
+  }
+  if (!is_one_written_set(targets)) {
+    why = "it names files that are not one set this program writes";
+    return std::nullopt;
+  }
+  return j;
+}
+
+// The very file the journal recorded: its number on its device is its
+// identity, its size and time of writing say it has not been written since.
+// Only regular files are ever acted on: never a folder, whatever its stamp.
+bool same_stamp(const std::optional<FileStamp>& now, const FileStamp& then) {
+  return now && now->regular && now->device == then.device && now->inode == then.inode &&
+         now->size == then.size && now->modified_ns == then.modified_ns;
+}
+
+// Why the folder is not in a state the journal's run could have left it in
+// (every file the journal names is the new file or the earlier one it
+// recorded, under one of the names the install gives it, and no earlier file
+// is missing), or nothing when it is.
+std::optional<std::string> unproven(const fs::path& dir, const Journal& j) {
+  const std::optional<FileStamp> folder = os_files::file_stamp(dir);
+  if (!folder || folder->device != j.folder_device || folder->inode != j.folder_inode)
+    return "it was written in another folder";
+  for (const Entry& e : j.set) {
+    const std::optional<FileStamp> target = os_files::file_stamp(in(dir, e.target));
+    const std::optional<FileStamp> temp = os_files::file_stamp(in(dir, e.temp));
+    const std::optional<FileStamp> backup =
+        e.backup.empty() ? std::nullopt : os_files::file_stamp(in(dir, e.backup));
+    if (target && !same_stamp(target, e.fresh) && !(e.earlier && same_stamp(target, *e.earlier)))
+      return e.target + " is not the file that run wrote or found there: it has changed since";
+    if (temp && !same_stamp(temp, e.fresh)) return e.temp + " is not that run's temporary";
+    if (backup && !same_stamp(backup, *e.earlier))
+      return e.backup + " is not the earlier " + e.target;
+    if (e.earlier && !same_stamp(target, *e.earlier) && !backup)
+      return "the earlier " + e.target + " is nowhere to be found";
+  }
+  return std::nullopt;
 }
 
 // Puts every earlier file of `set` back and removes what the set brought.
@@ -152,16 +263,23 @@ void put_back(const fs::path& dir, const std::vector<Entry>& set) {
   if (first_failure) throw *first_failure;
 }
 
-// A temporary of one of the files this program writes in a folder: compiled
-// files (.dat, .sim), text sources and printed forms (.txt), the journal. A
-// name of that form with another stem (notes.tmp-2024-05) is someone else's.
-bool own_temporary(std::string_view name) {
-  if (!is_temporary_name(name)) return false;
-  const std::string_view stem = name.substr(0, name.rfind(".tmp-"));
-  const auto ends_with = [stem](std::string_view tail) {
-    return stem.size() > tail.size() && stem.substr(stem.size() - tail.size()) == tail;
-  };
-  return ends_with(".dat") || ends_with(".sim") || ends_with(".txt") || stem == kJournalName;
+// The temporaries and backups of `set` still in the folder.
+std::string still_there(const fs::path& dir, const std::vector<Entry>& set) {
+  std::string names;
+  for (const Entry& e : set)
+    for (const std::string* name : {&e.temp, &e.backup})
+      if (!name->empty() && present(in(dir, *name)))
+        names += (names.empty() ? "" : ", ") + *name;
+  return names;
+}
+
+// A name for a journal that is not acted on, beside it and free.
+fs::path set_aside_name(const fs::path& dir) {
+  fs::path p = dir / kSetAsideJournalName;
+  for (int n = 2; present(p) && n < 1000; ++n)
+    p = dir / (std::string(kSetAsideJournalName) + "-" + std::to_string(n));
+  if (present(p)) throw FileError(p, "no free name to set a journal aside under");
+  return p;
 }
 
 }  // namespace
@@ -178,11 +296,28 @@ AtomicFile& FileSet::add(const std::string& name) {
 }
 
 void FileSet::install() {
-  std::vector<Entry> set;
+  Journal journal_record;
+  journal_record.run = this_run();
+  std::vector<Entry>& set = journal_record.set;
+  std::vector<std::string> targets;
   for (const std::unique_ptr<AtomicFile>& f : files_) {
     f->close();
-    set.push_back(Entry{name_of(f->path()), name_of(f->temp_path()), ""});
+    Entry e;
+    e.target = name_of(f->path());
+    e.temp = name_of(f->temp_path());
+    const std::optional<FileStamp> fresh = os_files::file_stamp(f->temp_path());
+    if (!fresh) throw FileError(f->temp_path(), "gone before it was put in place");
+    e.fresh = *fresh;
+    set.push_back(std::move(e));
+    targets.push_back(set.back().target);
   }
+  // The journal may name nothing else, and a mend would refuse it.
+  if (!is_one_written_set(targets))
+    throw FileError(dir_, "not a set of files this program writes together");
+  const std::optional<FileStamp> folder = os_files::file_stamp(dir_);
+  if (!folder) throw FileError(dir_, "no such folder");
+  journal_record.folder_device = folder->device;
+  journal_record.folder_inode = folder->inode;
   const fs::path journal = dir_ / kJournalName;
   if (present(journal))
     throw FileError(journal, "left by a run that stopped; the next run puts the folder right");
@@ -193,7 +328,8 @@ void FileSet::install() {
     bool any_earlier = false;
     for (Entry& e : set) {
       const fs::path target = in(dir_, e.target);
-      if (!present(target)) continue;
+      e.earlier = os_files::file_stamp(target);
+      if (!e.earlier) continue;
       any_earlier = true;
       fs::path backup;
       do backup = temporary_name_beside(target);
@@ -207,11 +343,15 @@ void FileSet::install() {
     // there is no earlier file, there is nothing a power cut could lose, and
     // the two flushes to the disk are spared.
     step("journal", journal);
-    {
+    try {
       AtomicFile j(journal);
-      j.write(journal_text(set));
+      j.write(journal_text(journal_record));
       if (any_earlier) j.sync();
       j.commit();
+    } catch (const FileError& f) {
+      // The journal never came to be: the error says what stopped it.
+      throw FileError(dir_, "could not write the journal " + std::string(kJournalName) +
+                                " there, so nothing was replaced (" + f.reason() + ")");
     }
     journal_written = true;
     if (any_earlier) os_files::sync_directory(dir_);
@@ -237,9 +377,12 @@ void FileSet::install() {
     fs::remove(journal, ec);
     if (ec) throw FileError(journal, ec.message());
   } catch (const FileError& failure) {
+    std::string left;
     try {
       put_back(dir_, set);
       if (journal_written) remove_file(journal);
+      for (const std::unique_ptr<AtomicFile>& f : files_) os_files::remove_quietly(f->temp_path());
+      left = still_there(dir_, set);
     } catch (const FileError& stuck) {
       throw FileError(failure.path(),
                       failure.reason() + "; and putting the earlier files back failed (" +
@@ -247,6 +390,10 @@ void FileSet::install() {
                           "until the next run there puts it right, as " + kJournalName +
                           " says");
     }
+    // A folder that would not let a temporary go: the author is told which.
+    if (!left.empty())
+      throw FileError(failure.path(), failure.reason() + "; and the folder would not let " +
+                                          left + " be removed");
     throw;
   } catch (...) {
     // Out of memory, say: the earlier files come back all the same.
@@ -273,19 +420,43 @@ MendReport mend_folder(const fs::path& dir) {
   MendReport report;
   const fs::path journal = dir / kJournalName;
   if (present(journal)) {
-    const std::optional<std::vector<Entry>> set =
-        parse_journal(read_file(journal, kLargestJournal));
-    if (!set)
-      throw FileError(journal,
-                      "not a journal this program wrote, or a damaged one; nothing is written "
-                      "in this folder until it is moved away");
-    put_back(dir, *set);
-    remove_file(journal);
-    os_files::sync_directory(dir);
-    for (const Entry& e : *set) report.put_back.push_back(in(dir, e.target).filename().string());
+    std::string why;
+    std::optional<Journal> j;
+    try {
+      j = parse_journal(read_file(journal, kLargestJournal), why);
+    } catch (const FileError& e) {
+      why = "it cannot be read (" + e.reason() + ")";
+    }
+    std::optional<std::string> doubt;
+    if (!j) {
+      doubt = why;
+    } else if (j->run != this_run() && may_be_running(j->run)) {
+      // Under the lock no writer can be running: a program that does not
+      // take the lock, then. Its files are its own until it ends.
+      throw FileError(journal, "written by a run that is still going (process " +
+                                   std::to_string(j->run.pid) +
+                                   "); nothing is written in this folder until it ends");
+    } else {
+      doubt = unproven(dir, *j);
+    }
+    if (doubt) {
+      // Not acted on, and kept for whoever wants to see it.
+      const fs::path aside = set_aside_name(dir);
+      os_files::rename_over(journal, aside);
+      os_files::sync_directory(dir);
+      report.set_aside_as = name_of(aside);
+      report.set_aside_because = *doubt;
+    } else {
+      put_back(dir, j->set);
+      remove_file(journal);
+      os_files::sync_directory(dir);
+      for (const Entry& e : j->set) report.put_back.push_back(e.target);
+    }
   }
-  // Only runs that hold the lock write here, and the lock is ours: every
-  // temporary in the folder belongs to a run that has ended.
+  // The temporaries of runs that have ended: only a name with the program's
+  // mark and a run that can no longer be running. A live run's are its own,
+  // whatever it is (a plot writing its picture here, say).
+  const RunIdentity me = this_run();
   std::error_code ec;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     std::string name;
@@ -294,12 +465,21 @@ MendReport mend_folder(const fs::path& dir) {
     } catch (const std::exception&) {
       continue;  // a name the system cannot spell in UTF-8 is none of ours
     }
-    std::error_code type_ec;
-    if (!own_temporary(name) || it->is_directory(type_ec)) continue;
+    const std::optional<RunIdentity> owner = temporary_owner(name);
+    if (!owner || *owner == me || may_be_running(*owner)) continue;
+    std::optional<FileStamp> stamp;
+    try {
+      stamp = os_files::file_stamp(it->path());
+    } catch (const FileError&) {
+      continue;
+    }
+    if (!stamp || !stamp->regular) continue;
     os_files::remove_quietly(it->path());
     ++report.leftovers_removed;
   }
   return report;
 }
+
+bool holds_journal(const fs::path& dir) { return present(dir / kJournalName); }
 
 }  // namespace scenarioc

@@ -13,7 +13,20 @@
 // earlier file back; a run killed before it leaves the journal, and the next
 // run that writes in the folder puts the earlier files back (mend_folder)
 // before it does anything else. While the journal is there, the folder may
-// hold a mix of earlier and new files.
+// hold a mix of earlier and new files, and no reader takes the set.
+//
+// A journal is a proof, and the mend acts on nothing it cannot prove. The
+// journal carries the run that wrote it, the folder it was written in and,
+// for every file, its stamp: device and file number, size and time of the
+// last write. A stamp, not a hash of the bytes: the number follows a file
+// through every rename and second name the install makes, an author's edit
+// either writes a new file or changes the time (and mostly the size), and
+// it costs one look at each file where a hash would read every byte of the
+// set again, a line plan of many megabytes among them. Where a file is not
+// the one the journal names (an edited source, a journal from another folder
+// or one nobody here wrote, a name outside the program's sets), nothing is
+// touched: the journal is set aside under scenarioc.journal.set-aside and
+// the run says so.
 //
 // Every function here expects the caller to hold the folder's lock.
 #pragma once
@@ -52,19 +65,30 @@ class FileSet {
   std::vector<std::unique_ptr<AtomicFile>> files_;
 };
 
+// The name a journal that is not acted on is set aside under (with -2, -3
+// and so on when that is taken).
+constexpr const char* kSetAsideJournalName = "scenarioc.journal.set-aside";
+
 // What mend_folder found and did.
 struct MendReport {
   std::vector<std::string> put_back;  // the set a stopped run left half installed
+  std::string set_aside_as;           // a journal not acted on, under this name
+  std::string set_aside_because;      // and why
   int leftovers_removed = 0;          // temporaries of runs that are gone
 };
 
 // Run first by every writing run once it holds the folder's lock: puts back
-// the earlier files of a set that a stopped run left half installed, then
-// removes the temporaries (NAME.tmp-PID-N, NAME one of the .dat, .sim and
-// .txt files this program writes, or the journal) that runs which can no
-// longer be running left behind. Throws FileError when the folder cannot be put right;
+// the earlier files of a set that a stopped run left half installed, when
+// every file is still the one its journal names, or else sets the journal
+// aside and leaves every file as it is; then removes the temporaries that
+// carry the program's mark (temporary_name_beside) of runs that can no
+// longer be running. Throws FileError when the folder cannot be put right;
 // the journal then stays for the next run.
 MendReport mend_folder(const std::filesystem::path& dir);
+
+// Whether a journal in `dir` says a set there may be half replaced: readers
+// take no file of such a folder.
+bool holds_journal(const std::filesystem::path& dir);
 
 // For tests: called before each step of install() and of putting a set back,
 // with the step's name and the file it concerns: "link" (an earlier file's

@@ -14,12 +14,13 @@
 namespace scenarioc {
 
 FolderLock::FolderLock(const std::filesystem::path& dir, bool wait,
-                       const std::function<void()>& on_wait) {
+                       const std::function<void()>& on_wait, Access access) {
+  const int mode = access == Access::kRead ? LOCK_SH : LOCK_EX;
   const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) throw FileError(dir, os_files::error_text(errno));
   handle_ = fd;
   int r;
-  while ((r = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+  while ((r = ::flock(fd, mode | LOCK_NB)) != 0 && errno == EINTR) {
   }
   if (r == 0) return;
   const int err = errno;
@@ -34,7 +35,7 @@ FolderLock::FolderLock(const std::filesystem::path& dir, bool wait,
     throw FolderBusy(dir);
   }
   if (on_wait) on_wait();
-  while ((r = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+  while ((r = ::flock(fd, mode)) != 0 && errno == EINTR) {
   }
   if (r != 0) {
     const int e = errno;

@@ -12,13 +12,14 @@ namespace {
 
 bool lock(HANDLE h, DWORD flags) {
   OVERLAPPED at{};
-  return ::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | flags, 0, 1, 0, &at) != 0;
+  return ::LockFileEx(h, flags, 0, 1, 0, &at) != 0;
 }
 
 }  // namespace
 
 FolderLock::FolderLock(const std::filesystem::path& dir, bool wait,
-                       const std::function<void()>& on_wait) {
+                       const std::function<void()>& on_wait, Access access) {
+  const DWORD mode = access == Access::kRead ? 0 : LOCKFILE_EXCLUSIVE_LOCK;
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec))
     throw FileError(dir, ec ? ec.message() : "not a folder");
@@ -28,7 +29,7 @@ FolderLock::FolderLock(const std::filesystem::path& dir, bool wait,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
   if (h == INVALID_HANDLE_VALUE) throw FileError(file, os_files::last_error_text());
   handle_ = reinterpret_cast<intptr_t>(h);
-  if (lock(h, LOCKFILE_FAIL_IMMEDIATELY)) return;
+  if (lock(h, mode | LOCKFILE_FAIL_IMMEDIATELY)) return;
   if (::GetLastError() != ERROR_LOCK_VIOLATION && ::GetLastError() != ERROR_IO_PENDING) {
     const std::string why = os_files::last_error_text();
     ::CloseHandle(h);
@@ -41,7 +42,7 @@ FolderLock::FolderLock(const std::filesystem::path& dir, bool wait,
     throw FolderBusy(dir);
   }
   if (on_wait) on_wait();
-  if (!lock(h, 0)) {
+  if (!lock(h, mode)) {
     const std::string why = os_files::last_error_text();
     ::CloseHandle(h);
     handle_ = -1;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace scenarioc::os_files {
@@ -21,6 +22,28 @@ int sync_file(int fd);
 void remove_quietly(const std::filesystem::path& path) noexcept;
 
 unsigned long process_id();
+
+// Whether a process with that id is running (a zombie that has ended but not
+// been waited for is not); `start` gets the moment it started, in the
+// system's own units, or 0 where the system does not tell.
+bool process_running(unsigned long pid, uint64_t& start);
+
+// What tells one file from another and from an edited copy of itself: the
+// device and file number of the file (the same through a rename or a second
+// name), its size and the time it was last written, in nanoseconds.
+struct FileStamp {
+  bool regular = false;  // a regular file, not a folder, link or device
+  uint64_t device = 0, inode = 0, size = 0;
+  int64_t modified_ns = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+// The stamp of what has that name (a link itself, not what it points to), or
+// nothing when nothing has it. Throws FileError when the system cannot tell.
+std::optional<FileStamp> file_stamp(const std::filesystem::path& path);
+
+// Why nothing can be replaced in `dir` although files can be added to it (a
+// folder marked append-only or immutable), or nothing.
+std::optional<std::string> folder_keeps_every_name(const std::filesystem::path& dir);
 
 // Gives an existing file a second name. False, with the system's reason in
 // `why`, when it cannot (a file system without such links, a file that may
