@@ -80,7 +80,7 @@ int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err)
 
   // The three files are read as one set: no writer changes them meanwhile.
   std::string refusal;
-  const std::optional<FolderLock> held = hold_folder_for_reading(dir, err, refusal);
+  std::optional<FolderLock> held = hold_folder_for_reading(dir, err, refusal);
   if (!refusal.empty()) return fail(err, refusal);
 
   // Which scenario: as named, or the one the folder holds.
@@ -113,6 +113,7 @@ int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err)
   } catch (const FileError& e) {
     return fail(err, "cannot read " + e.path().string() + ": " + e.reason());
   }
+  held.reset();  // read: the drawing keeps no writer waiting
 
   // The three files of one compile agree on the length of the route: the
   // timetable keeps the line's length, the route has a cell every 50 m of
