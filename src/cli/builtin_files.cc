@@ -8,6 +8,7 @@
 #include "builtin/text_file.h"
 #include "model/file_names.h"
 #include "platform/file_io.h"
+#include "platform/file_set.h"
 
 namespace scenarioc {
 namespace {
@@ -49,11 +50,11 @@ std::vector<TextFile> builtin_text_files(const std::string& L, const std::string
 
 void write_builtin_text_files(const std::string& L, const std::string& T,
                               const std::filesystem::path& dir) {
-  dati_linea(L, dir);
-  dati_treno(L, T, dir);
-  dati_note(L, T, dir);
-  dati_rallentamenti(L, T, dir);
-  dati_scheda(L, T, dir);
+  // As one set, as emit writes them: a run stopped halfway never leaves a
+  // new line source beside an earlier train source.
+  FileSet set(dir);
+  for (const TextFile& f : builtin_text_files(L, T)) set.add(f.name).write(f.bytes);
+  set.install();
 }
 
 }  // namespace scenarioc

@@ -32,7 +32,7 @@ struct TextFile {
 std::vector<TextFile> builtin_text_files(const std::string& line_name,
                                          const std::string& train_number);
 
-// All five, in that order.
+// All five, in that order, replacing the earlier ones as one set (file_set.h).
 void write_builtin_text_files(const std::string& line_name, const std::string& train_number,
                               const std::filesystem::path& dir);
 
