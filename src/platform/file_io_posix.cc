@@ -63,9 +63,9 @@ bool process_running(unsigned long pid, uint64_t& start) {
   return true;
 }
 
-std::optional<FileStamp> file_stamp(const fs::path& path) {
+std::optional<FileStamp> file_stamp(const fs::path& path, bool follow_links) {
   struct stat st;
-  if (::lstat(path.c_str(), &st) != 0) {
+  if ((follow_links ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
     throw FileError(path, error_text(errno));
   }

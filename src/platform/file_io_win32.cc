@@ -60,11 +60,13 @@ bool process_running(unsigned long pid, uint64_t& start) {
   return !ended;
 }
 
-std::optional<FileStamp> file_stamp(const fs::path& path) {
+std::optional<FileStamp> file_stamp(const fs::path& path, bool follow_links) {
   HANDLE h = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING,
-                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+                           FILE_FLAG_BACKUP_SEMANTICS |
+                               (follow_links ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
+                           nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD e = ::GetLastError();
     if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return std::nullopt;

@@ -203,7 +203,7 @@ bool same_stamp(const std::optional<FileStamp>& now, const FileStamp& then) {
 // recorded, under one of the names the install gives it, and no earlier file
 // is missing), or nothing when it is.
 std::optional<std::string> unproven(const fs::path& dir, const Journal& j) {
-  const std::optional<FileStamp> folder = os_files::file_stamp(dir);
+  const std::optional<FileStamp> folder = os_files::file_stamp(dir, /*follow_links=*/true);
   if (!folder || folder->device != j.folder_device || folder->inode != j.folder_inode)
     return "it was written in another folder";
   for (const Entry& e : j.set) {
@@ -314,7 +314,7 @@ void FileSet::install() {
   // The journal may name nothing else, and a mend would refuse it.
   if (!is_one_written_set(targets))
     throw FileError(dir_, "not a set of files this program writes together");
-  const std::optional<FileStamp> folder = os_files::file_stamp(dir_);
+  const std::optional<FileStamp> folder = os_files::file_stamp(dir_, /*follow_links=*/true);
   if (!folder) throw FileError(dir_, "no such folder");
   journal_record.folder_device = folder->device;
   journal_record.folder_inode = folder->inode;

@@ -37,9 +37,10 @@ struct FileStamp {
   int64_t modified_ns = 0;
   bool operator==(const FileStamp&) const = default;
 };
-// The stamp of what has that name (a link itself, not what it points to), or
+// The stamp of what has that name (a link itself, not what it points to,
+// unless `follow_links`: a folder is the same however it is reached), or
 // nothing when nothing has it. Throws FileError when the system cannot tell.
-std::optional<FileStamp> file_stamp(const std::filesystem::path& path);
+std::optional<FileStamp> file_stamp(const std::filesystem::path& path, bool follow_links = false);
 
 // Why nothing can be replaced in `dir` although files can be added to it (a
 // folder marked append-only or immutable), or nothing.

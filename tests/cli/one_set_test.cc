@@ -395,8 +395,12 @@ TEST(OneWriter, AWritingRunRemovesTemporariesOfStoppedRunsAndNothingElse) {
        {"Valdena_704.sim" + ended + "0", "Valdena_linea.dat" + ended + "7",
         std::string(kJournalName) + ended + "1"})
     spit(out / leftover, std::string(262144, 'x'));
+  // This process is a live run to the compile: its temporary stays, as a
+  // decompile's or a plot's would while they run.
+  const std::string live = "Valdena_704-.txt.scenarioc.tmp-" + std::to_string(me.pid) + "-" +
+                           std::to_string(me.start) + "-3";
   const std::vector<std::string> authors = {"notes.tmp.txt", "notes.txt.tmp-2024-05",
-                                            "survey.dat.tmp-3-1"};
+                                            "survey.dat.tmp-3-1", live};
   for (const std::string& name : authors) spit(out / name, "an author's file");
   const auto r = run_scenarioc(TwoScenarios::compile_args(scenarios.a.path(), out.path()),
                                out.path());

@@ -257,7 +257,7 @@ TEST(MendFolder, SetsAsideAJournalItCannotTrustAndTouchesNothing) {
     const char* because;
   };
   const auto head = [&](const fs::path& dir) {
-    const std::optional<os_files::FileStamp> f = os_files::file_stamp(dir);
+    const std::optional<os_files::FileStamp> f = os_files::file_stamp(dir, true);
     return "scenarioc journal 2\nrun\t" + std::to_string(ended.pid) + "\t" +
            std::to_string(ended.start) + "\nfolder\t" + std::to_string(f->device) + "\t" +
            std::to_string(f->inode) + "\n";
@@ -355,6 +355,21 @@ TEST(MendFolder, SetsAsideAJournalItCannotTrustAndTouchesNothing) {
   }
 }
 
+#ifndef _WIN32
+// A folder is itself however it is reached: a set left half installed
+// through a link to the folder is mended through its own path.
+TEST(MendFolder, AFolderReachedThroughALinkIsTheSameFolder) {
+  TempDir dir, links;
+  plant(dir.path());
+  fs::create_directory_symlink(dir.path(), links / "out");
+  leave_half_installed(links / "out");
+  const MendReport mended = mend_folder(dir.path());
+  EXPECT_EQ(mended.set_aside_as, "") << mended.set_aside_because;
+  EXPECT_EQ(mended.put_back.size(), 3u);
+  EXPECT_EQ(contents(dir.path()), kEarlier);
+}
+#endif
+
 // A second journal set aside takes a name of its own.
 TEST(MendFolder, KeepsEveryJournalItSetsAside) {
   TempDir dir;
@@ -401,8 +416,8 @@ TEST(MendFolder, LeavesASetAloneWhenOneOfItsFilesWasEditedSince) {
       journal.replace(at, from.size(), to);
     };
     {
-      const std::optional<os_files::FileStamp> d = os_files::file_stamp(dir.path());
-      const std::optional<os_files::FileStamp> c = os_files::file_stamp(copy.path());
+      const std::optional<os_files::FileStamp> d = os_files::file_stamp(dir.path(), true);
+      const std::optional<os_files::FileStamp> c = os_files::file_stamp(copy.path(), true);
       replace_stamp("folder\t" + std::to_string(d->device) + "\t" + std::to_string(d->inode),
                     "folder\t" + std::to_string(c->device) + "\t" + std::to_string(c->inode));
       for (const auto& [name, bytes] : kNew) replace_stamp(stamp_of(dir / name), stamp_of(copy / name));
