@@ -95,10 +95,6 @@ void run_stopped_at(const char* at, int nth, const std::function<void()>& work) 
   ASSERT_EQ(testing::wait_scenarioc(pid), 0) << "the run did not stop at " << at;
 }
 
-int lines_of(const std::string& text) {
-  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
-
 // ---- a stopped run's journal against an author's edit
 
 // emit killed just before it removes its journal leaves one naming its five

@@ -350,8 +350,9 @@ TEST(MendFolder, SetsAsideAJournalItCannotTrustAndTouchesNothing) {
         << c.name << ": " << mended.set_aside_because;
     EXPECT_EQ(contents(dir.path()), expected) << c.name;
     std::error_code ec;
-    if (std::string(c.name) == "AnEmptyFolder")
+    if (std::string(c.name) == "AnEmptyFolder") {
       EXPECT_TRUE(fs::is_directory(dir / "Valdena_linea.dat", ec));
+    }
   }
 }
 

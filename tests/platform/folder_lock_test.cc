@@ -49,6 +49,22 @@ TEST(FolderLock, ARunThatWaitsSaysSoOnceAndGetsTheFolderWhenTheOtherEnds) {
   EXPECT_EQ(waits, 1);
 }
 
+// Readers share the folder with each other, never with a writer.
+TEST(FolderLock, ReadersShareTheFolderAndAWriterHasItAlone) {
+  using Access = FolderLock::Access;
+  TempDir dir;
+  {
+    FolderLock reader(dir.path(), false, {}, Access::kRead);
+    EXPECT_NO_THROW(FolderLock(dir.path(), false, {}, Access::kRead));
+    EXPECT_THROW(FolderLock(dir.path(), false), FolderBusy);
+  }
+  {
+    FolderLock writer(dir.path(), false);
+    EXPECT_THROW(FolderLock(dir.path(), false, {}, Access::kRead), FolderBusy);
+  }
+  FolderLock reader(dir.path(), false, {}, Access::kRead);
+}
+
 TEST(FolderLock, TwoFoldersAreIndependent) {
   TempDir a, b;
   FolderLock in_a(a.path(), false);
