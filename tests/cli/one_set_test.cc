@@ -391,7 +391,7 @@ TEST(OneWriter, AWritingRunRemovesTemporariesOfStoppedRunsAndNothingElse) {
   if (me.start == 0) GTEST_SKIP() << "this system does not tell when a process started";
   const std::string ended =
       ".scenarioc.tmp-" + std::to_string(me.pid) + "-" + std::to_string(me.start + 1) + "-";
-  for (const std::string leftover :
+  for (const std::string& leftover :
        {"Valdena_704.sim" + ended + "0", "Valdena_linea.dat" + ended + "7",
         std::string(kJournalName) + ended + "1"})
     spit(out / leftover, std::string(262144, 'x'));
