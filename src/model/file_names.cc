@@ -72,9 +72,11 @@ bool in_written_order(const std::vector<std::string>& names) {
 
 bool is_one_written_set(const std::vector<std::string>& names) {
   if (names.size() > 5) return false;
-  // In any order: five names have 120 orders at most.
+  // In any order: five names have 120 orders at most. Two files of one name
+  // (a train numbered "linea" makes its route the line plan) are no set.
   std::vector<std::string> order = names;
   std::sort(order.begin(), order.end());
+  if (std::adjacent_find(order.begin(), order.end()) != order.end()) return false;
   do
     if (in_written_order(order)) return true;
   while (std::next_permutation(order.begin(), order.end()));
