@@ -530,8 +530,11 @@ int dump_command(const std::string& file, bool json, bool all, std::ostream& out
   for (const FileKind kind : candidates.kinds) largest = std::max(largest, largest_file(kind));
   if (const uintmax_t size = fs::file_size(path, ec); !ec && size > largest) {
     report_fatal(err, file + ": " + std::to_string(size) + " bytes, more than any " +
-                          (candidates.kinds.size() == 1 ? kind_words(candidates.kinds.front())
-                                            : std::string("compiled")) +
+                          (!candidates.named ? std::string("compiled")
+                           : candidates.kinds.size() == 1
+                               ? kind_words(candidates.kinds.front())
+                               : kind_words(candidates.kinds[0]) + " or " +
+                                     kind_words(candidates.kinds[1])) +
                           " file holds (at most " + std::to_string(largest) + ")");
     return kExitEndedEarly;
   }

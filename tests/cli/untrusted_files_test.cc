@@ -58,6 +58,7 @@ struct HugeFile {
   const char* label;
   const char* file;
   uintmax_t size;
+  friend void PrintTo(const HugeFile& h, std::ostream* os) { *os << h.label; }
 };
 
 class HugeCompiledFile : public CompiledFolder, public ::testing::WithParamInterface<HugeFile> {};
