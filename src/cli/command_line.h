@@ -39,6 +39,9 @@ struct Arguments {
 struct IO {
   std::ostream& out;
   std::ostream& err;
+  // Set by a command once it has put files in place: a report lost after
+  // that must not read as "nothing replaced".
+  bool replaced = false;
 };
 
 struct CommandSpec {

@@ -17,6 +17,7 @@
 #include "cli/plot_command.h"
 #include "cli/report.h"
 #include "cli/run.h"
+#include "compiler/display_text.h"
 #include "compiler/source_check.h"
 #include "compiler/text_encoding.h"
 #include "compiler/warnings.h"
@@ -161,6 +162,10 @@ int compile_command(const Arguments& a, bool write, IO& io) {
   };
   if (!to_scenario_name(*L, "line name", told) || !to_scenario_name(*T, "train number", told))
     return ended(kExitEndedEarly);
+  if (const std::string why = names_collide(*L, *T); !why.empty()) {
+    report_fatal(told, "train number '" + *T + "': " + why + "; nothing written");
+    return ended(kExitEndedEarly);
+  }
 
   how.diagnostics.warnings = WarningSet::all();
   for (const std::string& name : a.values("-Wno-")) {
@@ -232,9 +237,27 @@ int compile_command(const Arguments& a, bool write, IO& io) {
     return kExitEndedEarly;
   }
 
+  // The names are texts of the timetable too (rows 85 and 86); the name
+  // rules have refused C0 controls and DEL in them already.
+  if (how.diagnostics.warnings.has(Warning::kControlCharacter))
+    for (const auto& [name, what] : {std::pair{*L, "line name"}, std::pair{*T, "train number"}})
+      for (const char c : name)
+        if (is_control_byte(static_cast<unsigned char>(c))) {
+          Diagnostic d;
+          d.severity = Severity::kWarning;
+          d.warning = std::string(warning_info(Warning::kControlCharacter).name);
+          d.failure.message = std::string("the ") + what + " '" + shown_source(name, 200) +
+                              "' holds the control character " + shown_source(std::string(1, c)) +
+                              ", which the simulator cannot show";
+          early.push_back(std::move(d));
+          break;
+        }
+
   FileSources sources(std::move(line), std::move(train), /*consume=*/false);
   try {
-    return compile_for_author(sources, job, how, std::move(early), io.out, err);
+    const ExitStatus status = compile_for_author(sources, job, how, std::move(early), io.out, err);
+    if (write && status != kExitEndedEarly) io.replaced = true;
+    return status;
   } catch (const FileError& e) {
     return ended(file_error(told, e));
   }
@@ -266,6 +289,7 @@ int emit_command(const Arguments& a, IO& io) {
     FileSet set(dir);
     for (const TextFile& f : files) set.add(f.name).write(f.bytes);
     set.install();
+    io.replaced = true;
   } catch (const FolderBusy& e) {
     return busy_error(io.err, e);
   } catch (const FileError& e) {
@@ -281,7 +305,9 @@ int builtin_run(const Arguments& a, IO& io) {
                                                   : WindowChoice::kAuto;
   std::unique_ptr<Window> window = make_window(choice, io.out, io.err);
   try {
-    return run_builtin_scenario(dir, *window, io.err, !a.has("--no-wait"));
+    const ExitStatus status = run_builtin_scenario(dir, *window, io.err, !a.has("--no-wait"));
+    if (status != kExitEndedEarly) io.replaced = true;
+    return status;
   } catch (const FolderBusy& e) {
     return busy_error(io.err, e);
   } catch (const FileError& e) {
@@ -390,7 +416,9 @@ const std::vector<CommandSpec>& command_table() {
          o.force = a.has("--force");
          if (o.line_name.has_value() != o.train_number.has_value())
            return usage_error(io.err, "give --line-name and --train-number together");
-         return decompile_command(o, io.out, io.err);
+         const int status = decompile_command(o, io.out, io.err);
+         if (status != kExitEndedEarly) io.replaced = true;
+         return status;
        }},
   };
   return table;
@@ -475,13 +503,20 @@ int run_command_line(const std::vector<std::string>& args, std::ostream& out,
     err << "scenarioc: error: out of memory; the run ended there\n" << std::flush;
     return kExitEndedEarly;
   }
-  // What could not be written (a full disk, a closed pipe) is no success.
+  // What could not be written (a full disk, a closed pipe) is no success:
+  // the report is lost, whether it went to standard output or, as with
+  // --diagnostics=json, to standard error. The status still tells whether
+  // files were replaced.
+  const bool replaced = io.replaced && status != kExitEndedEarly;
   out.flush();
-  if (!out) {
-    report_fatal(err, "cannot write to standard output");
-    return kExitEndedEarly;
-  }
-  return status;
+  const bool out_lost = !out;
+  if (out_lost)
+    report_fatal(err, replaced ? "cannot write to standard output; the files were replaced all "
+                                 "the same"
+                               : "cannot write to standard output");
+  err.flush();
+  if (!out_lost && err) return status;
+  return replaced ? kExitReportLost : kExitEndedEarly;
 }
 
 }  // namespace scenarioc

@@ -6,6 +6,7 @@
 #include "cli/report.h"
 #include "cli/run.h"
 #include "cli/scenario_folder.h"
+#include "compiler/display_text.h"
 #include "decompiler/decompile.h"
 #include "model/file_names.h"
 #include "model/scenario_names.h"
@@ -38,6 +39,10 @@ int decompile_command(const DecompileOptions& o, std::ostream& out, std::ostream
       report_fatal(err, "'" + *name + "' cannot be part of a file name: " + why);
       return kExitEndedEarly;
     }
+  if (const std::string why = names_collide(names->line, names->train); !why.empty()) {
+    report_fatal(err, "train number '" + names->train + "': " + why);
+    return kExitEndedEarly;
+  }
 
   const fs::path route_path = o.dir / route_name(names->line, names->train);
   const fs::path timetable_path = o.dir / timetable_name(names->line, names->train);
@@ -57,13 +62,13 @@ int decompile_command(const DecompileOptions& o, std::ostream& out, std::ostream
   const fs::path* reading = &route_path;
   try {
     CompiledScenario files;
-    files.route = decode_route(read_file(route_path));
+    files.route = decode_route(read_compiled_file(route_path, kLargestRouteFile, "route"));
     reading = &timetable_path;
-    files.timetable = decode_timetable(read_file(timetable_path));
+    files.timetable = decode_timetable(read_compiled_file(timetable_path, kLargestTimetableFile, "timetable"));
     std::error_code ec;
     if (fs::exists(plan_path, ec)) {
       reading = &plan_path;
-      files.plan = decode_line_plan(read_file(plan_path));
+      files.plan = decode_line_plan(read_compiled_file(plan_path, kLargestLinePlanFile, "line plan"));
     }
     reading = nullptr;
     sources = decompile(files, names->line, names->train);
@@ -104,14 +109,15 @@ int decompile_command(const DecompileOptions& o, std::ostream& out, std::ostream
     report_fatal(err, "cannot write " + e.path().string() + ": " + e.reason());
     return kExitEndedEarly;
   }
-  for (const std::string& note : sources.notes) err << "scenarioc: note: " << note << '\n';
-  out << "wrote " << line_out.string() << " and " << train_out.string() << '\n';
+  for (const std::string& note : sources.notes) err << "scenarioc: note: " << shown_utf8(note) << '\n';
+  out << "wrote " << shown_utf8(line_out.string()) << " and " << shown_utf8(train_out.string())
+      << '\n';
   if (sources.mismatches.empty()) {
     out << "they compile back to the same bytes\n";
     return kExitSuccess;
   }
   for (const Mismatch& m : sources.mismatches)
-    err << "scenarioc: error: " << m.file << ", byte " << m.offset << " (" << m.where
+    err << "scenarioc: error: " << shown_utf8(m.file) << ", byte " << m.offset << " (" << m.where
         << "): the sources give another byte\n";
   err.flush();
   return kExitRecordedFailures;

@@ -14,6 +14,7 @@
 
 #include "cli/report.h"
 #include "cli/run.h"
+#include "compiler/display_text.h"
 #include "compiler/text_encoding.h"
 #include "format/format_error.h"
 #include "format/line_plan_file.h"
@@ -31,12 +32,21 @@ using Json = nlohmann::ordered_json;
 
 constexpr int32_t kPlanStep = 1000;  // m between the points shown without --all
 
-// No compiled file is larger than a line plan of the longest route with a
-// double for every metre; anything larger is refused before it is read.
-constexpr uintmax_t kLargestFile =
-    2 * (kPlanTagBytes + sizeof(double)) * (uintmax_t{kMostRouteCells} * kCellMetres + 1);
-
 enum class FileKind { kRoute, kTimetable, kLinePlan };
+
+// The largest file of a kind, as its layout allows for the longest route; a
+// file larger than every kind it may be is refused before it is read.
+uint64_t largest_file(FileKind k) {
+  switch (k) {
+    case FileKind::kRoute:
+      return kLargestRouteFile;
+    case FileKind::kTimetable:
+      return kLargestTimetableFile;
+    case FileKind::kLinePlan:
+      return kLargestLinePlanFile;
+  }
+  return 0;
+}
 
 std::string kind_words(FileKind k) {
   switch (k) {
@@ -93,8 +103,29 @@ std::string clock_text(int64_t seconds) {
 
 std::string dump_json(const Json& j) {
   // Texts are UTF-8 already; a file name given in another encoding is
-  // shown with replacement characters rather than refused.
-  return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+  // shown with replacement characters rather than refused. JSON escapes C0
+  // controls itself; DEL and the C1 controls (U+0080 to U+009F, which the
+  // five bytes Windows-1252 leaves unassigned become) are escaped here too,
+  // so that a terminal showing the document takes none of them as a
+  // command. They stand only inside strings, where \u escapes are JSON.
+  const std::string raw = j.dump(-1, ' ', false, Json::error_handler_t::replace);
+  std::string out;
+  out.reserve(raw.size());
+  char buf[8];
+  for (size_t i = 0; i < raw.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(raw[i]);
+    const unsigned char next = i + 1 < raw.size() ? static_cast<unsigned char>(raw[i + 1]) : 0;
+    if (c == 0x7F) {
+      out += "\\u007f";
+    } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      std::snprintf(buf, sizeof buf, "\\u%04x", next);
+      out += buf;
+      ++i;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
 }
 
 // Writes {HEAD..., "LIST": [ITEM, ITEM, ...]} with one item a line, so that
@@ -152,7 +183,7 @@ void route_text(const std::string& file, size_t bytes, const std::vector<RouteCe
                 bool all, std::ostream& out) {
   const size_t occupied = static_cast<size_t>(std::count_if(
       cells.begin(), cells.end(), [](const RouteCell& c) { return c.kind != kEmpty; }));
-  out << file << ": route, " << cells.size() << " cells of " << kCellMetres << " m (" << bytes
+  out << shown_utf8(file) << ": route, " << cells.size() << " cells of " << kCellMetres << " m (" << bytes
       << " bytes), metres 0 to " << (cells.size() - 1) * kCellMetres << "\n";
   out << (all ? "every cell" : std::to_string(occupied) + " cells with an occupant") << ":\n";
   // The occupant's word, then each field of the cell as it stands, the
@@ -239,7 +270,7 @@ bool is_time(std::string_view meaning) { return meaning == "time_of_day_s"; }
 // The readable form of a field in the text dump.
 std::string field_text(const ScenarioRecord& r, const FieldMeaning& m) {
   const Json v = field_json(r, m.field);
-  if (v.is_string()) return "\"" + v.get<std::string>() + "\"";
+  if (v.is_string()) return "\"" + shown_utf8(v.get<std::string>()) + "\"";
   if (is_time(m.name)) return clock_text(v.get<int64_t>());
   return std::to_string(v.get<int64_t>());
 }
@@ -280,7 +311,7 @@ std::string raw_fields_text(const ScenarioRecord& r) {
   for_each_field(kScenarioRecordFields, [&](const auto& f) {
     const Json v = field_json(r, f.name);
     s += (s.empty() ? "" : ", ") + std::string(f.name) + " " +
-         (v.is_string() ? "\"" + v.get<std::string>() + "\"" : v.dump());
+         (v.is_string() ? "\"" + shown_utf8(v.get<std::string>()) + "\"" : v.dump());
   });
   return s;
 }
@@ -295,7 +326,7 @@ std::string meanings_text(const ScenarioRecord& r, RowHolds holds) {
 }
 
 void timetable_text(const std::string& file, size_t bytes, const Timetable& t, std::ostream& out) {
-  out << file << ": timetable, " << kScenarioRows << " rows (" << bytes << " bytes)\n";
+  out << shown_utf8(file) << ": timetable, " << kScenarioRows << " rows (" << bytes << " bytes)\n";
   const auto rows_holding = [&](RowHolds h) {
     std::vector<int> rows;
     for (int row = 0; row < kScenarioRows; ++row)
@@ -356,8 +387,8 @@ struct PlanSummary {
 
 PlanSummary summarise(const DecodedPlan& p) {
   PlanSummary s;
-  for (size_t m = 0; m < p.x.size(); ++m) {
-    switch (p.x[m].tag) {
+  for (int32_t m = 0; m <= p.last_metre(); ++m) {
+    switch (p.tag(m)) {
       case TrackPlan::Tag::kEmpty:
         ++s.empty;
         continue;
@@ -368,7 +399,7 @@ PlanSummary summarise(const DecodedPlan& p) {
         ++s.computed;
         break;
     }
-    const double x = p.x[m].value, y = p.y[m].value;
+    const double x = p.x(m).value, y = p.y(m).value;
     if (!s.any) {
       s.x_min = s.x_max = x;
       s.y_min = s.y_max = y;
@@ -438,8 +469,8 @@ void line_plan_json(const std::string& file, size_t bytes, const DecodedPlan& p,
   for (const int32_t m : shown_metres(p, all)) {
     Json j;
     j["metre"] = m;
-    j["x"] = coordinate_json(p.x[static_cast<size_t>(m)]);
-    j["y"] = coordinate_json(p.y[static_cast<size_t>(m)]);
+    j["x"] = coordinate_json(p.x(m));
+    j["y"] = coordinate_json(p.y(m));
     list.item(j);
   }
   list.finish();
@@ -448,7 +479,7 @@ void line_plan_json(const std::string& file, size_t bytes, const DecodedPlan& p,
 void line_plan_text(const std::string& file, size_t bytes, const DecodedPlan& p, bool all,
                     std::ostream& out) {
   const PlanSummary s = summarise(p);
-  out << file << ": line plan (" << bytes << " bytes), " << p.last_metre()
+  out << shown_utf8(file) << ": line plan (" << bytes << " bytes), " << p.last_metre()
       << " m long: metres 0 to " << p.last_metre() << ", " << s.seeds << " seeds, " << s.computed
       << " computed points, " << s.empty << " empty\n";
   if (s.any) {
@@ -460,8 +491,8 @@ void line_plan_text(const std::string& file, size_t bytes, const DecodedPlan& p,
   out << (all ? "every metre" : "every " + std::to_string(kPlanStep) + " m and the last") << ":\n";
   out << column("metre", 9) << column("x", 16) << column("y", 16) << '\n';
   for (const int32_t m : shown_metres(p, all))
-    out << column(std::to_string(m), 9) << column(coordinate_text(p.x[static_cast<size_t>(m)]), 16)
-        << column(coordinate_text(p.y[static_cast<size_t>(m)]), 16) << '\n';
+    out << column(std::to_string(m), 9) << column(coordinate_text(p.x(m)), 16)
+        << column(coordinate_text(p.y(m)), 16) << '\n';
 }
 
 // Decodes `bytes` as `kind` and writes the dump. Throws FormatError.
@@ -495,9 +526,17 @@ int dump_command(const std::string& file, bool json, bool all, std::ostream& out
                  std::ostream& err) {
   const fs::path path(file);
   std::error_code ec;
-  if (const uintmax_t size = fs::file_size(path, ec); !ec && size > kLargestFile) {
-    report_fatal(err,
-                 file + ": " + std::to_string(size) + " bytes, more than any compiled file holds");
+  const Candidates candidates = kinds_for(path.filename().string());
+  uint64_t largest = 0;
+  for (const FileKind kind : candidates.kinds) largest = std::max(largest, largest_file(kind));
+  if (const uintmax_t size = fs::file_size(path, ec); !ec && size > largest) {
+    report_fatal(err, file + ": " + std::to_string(size) + " bytes, more than any " +
+                          (!candidates.named ? std::string("compiled")
+                           : candidates.kinds.size() == 1
+                               ? kind_words(candidates.kinds.front())
+                               : kind_words(candidates.kinds[0]) + " or " +
+                                     kind_words(candidates.kinds[1])) +
+                          " file holds (at most " + std::to_string(largest) + ")");
     return kExitEndedEarly;
   }
   std::string bytes;
@@ -513,14 +552,13 @@ int dump_command(const std::string& file, bool json, bool all, std::ostream& out
       return kExitEndedEarly;
     }
     try {
-      bytes = read_file(path);
+      bytes = read_file(path, largest);
     } catch (const FileError& e) {
       report_fatal(err, file + ": " + e.reason());
       return kExitEndedEarly;
     }
   }
 
-  const Candidates candidates = kinds_for(path.filename().string());
   std::string problem;
   for (const FileKind kind : candidates.kinds) {
     try {

@@ -754,6 +754,20 @@ const std::vector<Explanation>& table() {
        {{P::kSketch, "a UTF-8 name beside a name saved in Windows-1252 (its È one byte)",
          "stazione, ... CITTÀ\nstazione, ... (the byte C8)ORA",
          "stazione, ... CITTÀ\nstazione, ... ÈORA"}}},
+
+      {"control-character",
+       "a control character in a name or sign text",
+       "A station's name, a sign's text and the line name are shown by the simulator "
+       "as they are stored. A control character (a byte below 32 other than the tab, "
+       "DEL, or one of the five bytes Windows-1252 leaves unassigned, such as 9D) is "
+       "no letter there, and a terminal that shows the compiled files (scenarioc dump, "
+       "cat) takes ESC or BEL as a command. The compiler stores it all the same; "
+       "every command of scenarioc shows it escaped, as \\x1B.",
+       {"a name pasted from a terminal with its colour codes",
+        "a file edited with an editor that inserted a control byte"},
+       {{P::kSketch, "a station name holding ESC and a colour code (the byte 1B)",
+         "stazione, ... PIANCORE(the byte 1B)[31m DI VALDENA",
+         "stazione, ... PIANCORE DI VALDENA"}}},
   };
   return entries;
 }

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
+  scenarioc::survive_closed_pipes();
   try {
     std::vector<std::string> args(argv + 1, argv + argc);
     return scenarioc::run_command_line(args, std::cout, std::cerr);

@@ -256,6 +256,10 @@ void write_man_page(std::span<const CommandSpec> commands, std::string_view vers
       << roff("the run ended before writing any compiled file: a wrong command line, a "
               "missing or unusable line file, error 1250 or 1251, or a file that could not "
               "be written.")
+      << '\n'
+      << ".TP\n3\n"
+      << roff("the files were replaced, but the report could not be written: standard "
+              "output or standard error is a full device or a closed pipe.")
       << '\n';
 
   out << ".SH ERRORS\n"

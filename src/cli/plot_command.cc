@@ -9,9 +9,11 @@
 #include "cli/plot_svg.h"
 #include "cli/scenario_folder.h"
 #include "cli/report.h"
+#include "compiler/display_text.h"
 #include "cli/run.h"
 #include "model/file_names.h"
 #include "model/rounding.h"
+#include "model/scenario_names.h"
 #include "platform/file_io.h"
 
 namespace scenarioc {
@@ -19,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int32_t kRunOff = 7000;  // metres of route beyond the line's length
+constexpr int32_t kRunOff = kRouteRunOff;
 
 std::optional<int32_t> metres(const std::string& s) {
   int32_t v = 0;
@@ -39,11 +41,12 @@ int fail(std::ostream& err, const std::string& message) {
   return kExitEndedEarly;
 }
 
-// The whole of a file, or nothing when it is not there.
-std::optional<std::string> read_if_there(const fs::path& p) {
+// The whole of a compiled file, or nothing when it is not there.
+std::optional<std::string> read_if_there(const fs::path& p, uint64_t largest,
+                                         std::string_view kind) {
   std::error_code ec;
   if (!fs::exists(p, ec)) return std::nullopt;
-  return read_file(p);
+  return read_compiled_file(p, largest, kind);
 }
 
 }  // namespace
@@ -89,6 +92,8 @@ int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err)
       find_compiled_scenario(dir, o.line_name, o.train_number, error);
   if (!found) return fail(err, error);
   const ScenarioNames& names = *found;
+  if (const std::string why = names_collide(names.line, names.train); !why.empty())
+    return fail(err, "train number '" + names.train + "': " + why);
 
   const fs::path timetable_path = dir / timetable_name(names.line, names.train);
   const fs::path route_path = dir / route_name(names.line, names.train);
@@ -98,15 +103,15 @@ int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err)
   std::optional<DecodedPlan> plan;
   const fs::path* reading = &timetable_path;
   try {
-    const std::optional<std::string> timetable_bytes = read_if_there(timetable_path);
+    const std::optional<std::string> timetable_bytes = read_if_there(timetable_path, kLargestTimetableFile, "timetable");
     if (!timetable_bytes) return fail(err, "no compiled scenario: " + timetable_path.string() + " is missing");
     rows = decode_timetable(*timetable_bytes);
     reading = &route_path;
-    const std::optional<std::string> route_bytes = read_if_there(route_path);
+    const std::optional<std::string> route_bytes = read_if_there(route_path, kLargestRouteFile, "route");
     if (!route_bytes) return fail(err, "no compiled scenario: " + route_path.string() + " is missing");
     route = decode_route(*route_bytes);
     reading = &plan_path;
-    if (const std::optional<std::string> plan_bytes = read_if_there(plan_path))
+    if (const std::optional<std::string> plan_bytes = read_if_there(plan_path, kLargestLinePlanFile, "line plan"))
       plan = decode_line_plan(*plan_bytes);
   } catch (const FormatError& e) {
     return fail(err, reading->string() + " is damaged: " + e.what());
@@ -133,7 +138,8 @@ int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err)
                          std::to_string(length + kRunOff + 1) + "; compile the scenario again");
 
   if (!plan)
-    err << "scenarioc: note: no " << plan_path.string() << ": the plan of the track is left out\n";
+    err << "scenarioc: note: no " << shown_utf8(plan_path.string())
+        << ": the plan of the track is left out\n";
   std::string caption = "Drawn by scenarioc from " + timetable_path.filename().string() + ", " +
                         route_path.filename().string();
   caption += plan ? " and " + plan_path.filename().string() + "."

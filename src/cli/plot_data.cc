@@ -49,25 +49,6 @@ LinesideKind lineside_kind(uint8_t kind, bool& known) {
   }
 }
 
-size_t element_bytes(const PlanValue& v) {
-  switch (v.tag) {
-    case TrackPlan::Tag::kInteger: return 4;
-    case TrackPlan::Tag::kDouble: return 10;
-    default: return 2;
-  }
-}
-
-// Where the coordinate of a metre lies in the line plan file, for the
-// message about a point that is no number.
-uint64_t offset_of(const DecodedPlan& plan, bool y, int32_t metre) {
-  uint64_t at = 0;
-  if (y)
-    for (const PlanValue& v : plan.x) at += element_bytes(v);
-  const std::vector<PlanValue>& block = y ? plan.y : plan.x;
-  for (int32_t m = 0; m < metre; ++m) at += element_bytes(block[static_cast<size_t>(m)]);
-  return at;
-}
-
 }  // namespace
 
 const char* lineside_name(LinesideKind kind) {
@@ -142,11 +123,7 @@ PlotData plot_data(const std::vector<RouteCell>& route, const Timetable& rows,
 
   // The plan: metres from 0 up to the first one the compiler left empty.
   if (plan) {
-    const int32_t metres = static_cast<int32_t>(std::min(plan->x.size(), plan->y.size()));
-    int32_t valid = 0;
-    while (valid < metres && plan->x[static_cast<size_t>(valid)].tag != TrackPlan::Tag::kEmpty &&
-           plan->y[static_cast<size_t>(valid)].tag != TrackPlan::Tag::kEmpty)
-      ++valid;
+    const int32_t valid = plan->seeded() ? std::min(plan->last_computed(), plan->last_metre()) + 1 : 0;
     const int32_t length = d.to - d.from;
     const int32_t first = std::max(0, d.from - length);
     const int32_t last = std::min(valid - 1, d.to + length);
@@ -154,11 +131,11 @@ PlotData plot_data(const std::vector<RouteCell>& route, const Timetable& rows,
       d.track_from = first;
       d.track.reserve(static_cast<size_t>(last - first + 1));
       for (int32_t m = first; m <= last; ++m) {
-        const PlanValue& x = plan->x[static_cast<size_t>(m)];
-        const PlanValue& y = plan->y[static_cast<size_t>(m)];
+        const PlanValue x = plan->x(m);
+        const PlanValue y = plan->y(m);
         if (!std::isfinite(x.value) || !std::isfinite(y.value)) {
           const bool in_y = std::isfinite(x.value);
-          throw FormatError(offset_of(*plan, in_y, m),
+          throw FormatError(plan->offset_of(in_y, m),
                             "the line plan's " + std::string(in_y ? "Y" : "X") + " of metre " +
                                 std::to_string(m) + " is not a number");
         }

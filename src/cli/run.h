@@ -22,6 +22,9 @@ enum ExitStatus : int {
   kExitSuccess = 0,          // no failure recorded
   kExitRecordedFailures = 1, // failures recorded, files written as they stand
   kExitEndedEarly = 2,       // ended without replacing any compiled file
+  // The files were put in place, but what the run had to say about them
+  // (standard output or standard error) could not be written.
+  kExitReportLost = 3,
 };
 
 struct CompileJob {

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "format/format_error.h"
 #include "model/file_names.h"
+#include "platform/file_io.h"
 
 namespace scenarioc {
 namespace fs = std::filesystem;
@@ -58,6 +60,16 @@ std::optional<ScenarioNames> find_compiled_scenario(const fs::path& dir,
   error = shown + " holds " + std::to_string(found.size()) + " compiled scenarios (" + list +
           "): name one with --line-name and --train-number";
   return std::nullopt;
+}
+
+std::string read_compiled_file(const fs::path& path, uint64_t largest, std::string_view kind) {
+  std::error_code ec;
+  const uintmax_t size = fs::file_size(path, ec);
+  if (!ec && size > largest)
+    throw FormatError(largest, "the file holds " + std::to_string(size) + " bytes, more than any " +
+                                   std::string(kind) + " file (at most " +
+                                   std::to_string(largest) + ")");
+  return read_file(path, largest);
 }
 
 }  // namespace scenarioc

@@ -53,6 +53,11 @@ int show_byte(std::string& out, uint8_t b) {
 
 }  // namespace
 
+bool is_control_byte(uint8_t b) {
+  if (b == '\t') return false;
+  return b < 0x20 || b == 0x7F || (b >= 0x80 && windows_1252_code_point(b) == 0);
+}
+
 std::string shown_source(std::string_view bytes, size_t max_bytes) {
   std::string out;
   const size_t n = bytes.size() < max_bytes ? bytes.size() : max_bytes;

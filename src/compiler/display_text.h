@@ -5,10 +5,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace scenarioc {
+
+// A byte of a Windows-1252 text that is a control character: C0 (the tab
+// aside, a blank of the sources), DEL, and the five bytes the code page
+// leaves unassigned, which read as C1 controls. shown_source() escapes them.
+bool is_control_byte(uint8_t b);
 
 // Source bytes as a terminal may show them, cut after `max_bytes` bytes of
 // the source with "..." when longer.

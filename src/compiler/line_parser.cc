@@ -14,8 +14,8 @@ namespace scenarioc {
 namespace {
 
 
-constexpr int32_t kLongestRoute = 1000000;   // m
-constexpr int32_t kRouteTail = 7000;         // m of route past the line's end
+constexpr int32_t kLongestRoute = kLongestLine;
+constexpr int32_t kRouteTail = kRouteRunOff;
 constexpr int32_t kPlanLimit = 1000000;      // the plan cursor may not pass it
 
 // The first non-blank character of a section header is not a dash: a line
@@ -151,10 +151,9 @@ Flow pendenza_row(Parser& p) {
 // The curvature of a curve key: its class is the first of the digits 1 to 6
 // it contains; an "s" bends the other way.
 std::optional<double> curvature(std::string_view key) {
-  static constexpr double kClass[] = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
   for (int d = 0; d < 6; ++d) {
     if (contains(key, std::string(1, static_cast<char>('1' + d)))) {
-      const double k = kClass[d];
+      const double k = kCurveClassCurvature[d];
       return contains_ci(key, "s") ? -k : k;
     }
   }

@@ -229,6 +229,26 @@ void Parser::check_row_read(std::string_view key, SourceRole file, KeySection se
                at(), {Note{"the row starts here", key_location()}});
       }
       if (rv.text) {
+        // The simulator shows these texts as they are: a control byte is
+        // no letter there, and a terminal showing the files takes it as a
+        // command.
+        {
+          size_t end = rv.offset;
+          while (end < data.size() && data[end] != ',' && !is_line_end(data[end])) ++end;
+          while (end > rv.offset && is_blank(data[end - 1])) --end;
+          for (size_t i = rv.offset; i < end; ++i)
+            if (is_control_byte(static_cast<unsigned char>(data[i]))) {
+              // wants() counts the warning: asked only once it is there.
+              if (wants(Warning::kControlCharacter))
+                warn(Warning::kControlCharacter,
+                     "the " + std::string(v.name) + " " +
+                         quoted(data.substr(rv.offset, end - rv.offset)) +
+                         " holds the control character " + shown_source(data.substr(i, 1)) +
+                         ", which the simulator cannot show",
+                     reader->location_at(i, rv.line));
+              break;
+            }
+        }
         if (!rv.ended_at_comma) continue;
         size_t comma = rv.offset;
         while (comma < data.size() && data[comma] != ',') ++comma;

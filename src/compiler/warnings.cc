@@ -37,6 +37,8 @@ constexpr WarningInfo kWarnings[] = {
      "a file that does not end with a header such as '[fine]', so its last item is never read"},
     {Warning::kMixedEncoding, "mixed-encoding",
      "a UTF-8 file with a byte that is not UTF-8, read wholly as Windows-1252"},
+    {Warning::kControlCharacter, "control-character",
+     "a control character (ESC, BEL, DEL and the like) in a station name, sign text or line name"},
 };
 
 static_assert(std::size(kWarnings) == static_cast<size_t>(Warning::kCount));

@@ -31,6 +31,7 @@ enum class Warning : unsigned char {
   kTextCut,
   kLastItemUnread,
   kMixedEncoding,
+  kControlCharacter,
   kCount
 };
 

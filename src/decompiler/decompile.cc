@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "compiler/display_text.h"
 #include "compiler/text_encoding.h"
 #include "decompiler/fills.h"
 #include "decompiler/finishing_points.h"
@@ -16,8 +17,8 @@
 namespace scenarioc {
 namespace {
 
-constexpr int32_t kRouteTail = 7000;       // m of route past the line's end
-constexpr int32_t kLongestRoute = 1000000;
+constexpr int32_t kRouteTail = kRouteRunOff;
+constexpr int32_t kLongestRoute = kLongestLine;
 constexpr int16_t kRouteMarker = 5121;     // cell 1 code1
 constexpr int16_t kLineMarker = 610;       // row 85 int_a
 
@@ -119,9 +120,11 @@ DecompiledSources decompile(const CompiledScenario& files, const std::string& li
     const int16_t og = codice_gara_og(names);
     if (t[kLineRow].text != line_name || t[kTrainRow].text != train_number ||
         t[kLineRow].time_s != st || files.route[1].code2 != og)
-      out.notes.push_back("the files were compiled as line '" + t[kLineRow].text + "', train '" +
-                          t[kTrainRow].text + "': sources named after line '" + line_name +
-                          "', train '" + train_number + "' give other bytes in cell 1 and row 85");
+      out.notes.push_back("the files were compiled as line '" + shown_source(t[kLineRow].text, 200) +
+                          "', train '" + shown_source(t[kTrainRow].text, 200) +
+                          "': sources named after line '" + shown_source(line_name, 200) +
+                          "', train '" + shown_source(train_number, 200) +
+                          "' give other bytes in cell 1 and row 85");
   }
   // Rows 81 to 86 hold the general data in fixed fields; no line writes the others.
   for (int row = 81; row <= kTrainRow; ++row) {

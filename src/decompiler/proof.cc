@@ -65,10 +65,6 @@ std::string timetable_place(const std::string& bytes, size_t at) {
   return "after the last row";
 }
 
-size_t element_bytes(const PlanValue& v) {
-  return v.tag == TrackPlan::Tag::kDouble ? 10 : v.tag == TrackPlan::Tag::kInteger ? 4 : 2;
-}
-
 std::string tag_words(TrackPlan::Tag tag, double value) {
   switch (tag) {
     case TrackPlan::Tag::kEmpty: return "empty";
@@ -94,11 +90,11 @@ std::optional<Mismatch> compare_plan(const TrackPlan& got, const DecodedPlan& wa
       return a.tag != b.tag || (a.tag != TrackPlan::Tag::kEmpty &&
                                 std::memcmp(&a.value, &b.value, sizeof a.value) != 0);
     };
-    if (!x_diff && differs(x, want.x[static_cast<size_t>(m)])) {
+    if (!x_diff && differs(x, want.x(m))) {
       x_diff = m;
       gx.push_back(x);
     }
-    if (!y_diff && differs(y, want.y[static_cast<size_t>(m)])) {
+    if (!y_diff && differs(y, want.y(m))) {
       y_diff = m;
       gy.push_back(y);
     }
@@ -116,14 +112,10 @@ std::optional<Mismatch> compare_plan(const TrackPlan& got, const DecodedPlan& wa
   }
   for (; m <= last; ++m) check(m, {}, {});
   if (!x_diff && !y_diff) return std::nullopt;
-  uint64_t offset = 0;
   const bool in_x = x_diff.has_value();
   const int32_t at = in_x ? *x_diff : *y_diff;
-  if (!in_x)
-    for (const PlanValue& v : want.x) offset += element_bytes(v);
-  const std::vector<PlanValue>& block = in_x ? want.x : want.y;
-  for (int32_t i = 0; i < at; ++i) offset += element_bytes(block[static_cast<size_t>(i)]);
-  const PlanValue& w = block[static_cast<size_t>(at)];
+  const uint64_t offset = want.offset_of(!in_x, at);
+  const PlanValue w = in_x ? want.x(at) : want.y(at);
   const PlanValue& g = in_x ? gx[0] : gy[0];
   return Mismatch{file, offset,
                   format("%s of metre %d: ", in_x ? "X" : "Y", at) + tag_words(w.tag, w.value) +

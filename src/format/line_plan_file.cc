@@ -101,24 +101,47 @@ void put_block(PlanWriter& w, const TrackPlan& plan, bool is_y) {
   put_empties(w, plan);
 }
 
+// What a block holds: its metres, and from the order of its elements (the
+// seeds or none, then the computed points, then the empty metres) the tag of
+// each.
+struct BlockShape {
+  int64_t metres = 0;
+  bool seeded = false;
+  int64_t computed_end = 2;  // the first metre from 2 on that holds no double
+  Tag tag(int64_t m) const {
+    if (!seeded) return Tag::kEmpty;
+    if (m < 2) return Tag::kInteger;
+    return m < computed_end ? Tag::kDouble : Tag::kEmpty;
+  }
+};
+
 // Reads one block, checking each element against the order in which the
 // compiler fills a plan: the two seeds or none, then the computed points,
 // then the metres never reached. The Y block must hold, metre by metre, the
 // kinds of element the X block holds.
 class BlockReader {
  public:
-  BlockReader(std::string_view bytes, size_t from, size_t to, bool is_y,
-              const std::vector<PlanValue>* x)
+  BlockReader(std::string_view bytes, size_t from, size_t to, bool is_y, const BlockShape* x)
       : bytes_(bytes), at_(from), to_(to), is_y_(is_y), x_(x) {}
 
-  void read(std::vector<PlanValue>& out) {
-    for (int64_t m = 0; at_ < to_; ++m) {
-      out.push_back(element(m));
-      check_order(m, out.back());
+  BlockShape read() {
+    BlockShape shape;
+    int64_t m = 0;
+    for (; at_ < to_; ++m) {
+      if (m >= kMostPlanMetres)
+        throw FormatError(at_, "the " + std::string(is_y_ ? "Y" : "X") + " block goes on past metre " +
+                                   std::to_string(kMostPlanMetres - 1) +
+                                   ", the last of the longest route's plan");
+      const PlanValue p = element(m);
+      check_order(m, p);
+      if (m == 0) shape.seeded = p.tag == Tag::kInteger;
+      if (p.tag == Tag::kDouble) shape.computed_end = m + 1;
     }
-    if (x_ && out.size() < x_->size())
-      throw FormatError(at_, "the Y block ends after metre " + std::to_string(out.size() - 1) +
-                                 ", the X block after metre " + std::to_string(x_->size() - 1));
+    shape.metres = m;
+    if (x_ && m < x_->metres)
+      throw FormatError(at_, "the Y block ends after metre " + std::to_string(m - 1) +
+                                 ", the X block after metre " + std::to_string(x_->metres - 1));
+    return shape;
   }
 
  private:
@@ -155,10 +178,10 @@ class BlockReader {
   void check_order(int64_t m, const PlanValue& p) {
     const auto fail = [&](const std::string& why) { throw FormatError(element_at_, why); };
     if (x_) {
-      if (static_cast<size_t>(m) >= x_->size())
-        fail("the Y block goes on past metre " + std::to_string(x_->size() - 1) +
+      if (m >= x_->metres)
+        fail("the Y block goes on past metre " + std::to_string(x_->metres - 1) +
              ", the last of the X block");
-      const Tag in_x = (*x_)[static_cast<size_t>(m)].tag;
+      const Tag in_x = x_->tag(m);
       if (p.tag != in_x)
         fail(coordinate(m) + " is " + name(p.tag) + " but X of it is " + name(in_x));
     }
@@ -201,10 +224,26 @@ class BlockReader {
   size_t at_, to_;
   size_t element_at_ = 0;
   bool is_y_;
-  const std::vector<PlanValue>* x_;
+  const BlockShape* x_;
   bool seeded_ = false;
   bool after_empty_ = false;
 };
+
+struct Step {
+  double x, y;
+};
+
+// The point after p1 by a step, exactly as the compiler works it out
+// (track_plan.cc): straight track repeats the last step, a curve turns it.
+inline Step next_point(int step, double x0, double y0, double x1, double y1) {
+  if (step == 0) return {x1 + (x1 - x0), y1 + (y1 - y0)};
+  const double c = plan_step_curvature(step);
+  const double dx = x1 - x0;
+  const double dy = y1 - y0;
+  return {x1 + (dx + c * dy), y1 + (dy - c * dx)};
+}
+
+bool same_bits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
 
 }  // namespace
 
@@ -253,31 +292,168 @@ uint64_t line_plan_bytes(const TrackPlan& plan) {
 DecodedPlan decode_line_plan(std::string_view bytes) {
   if (bytes.empty())
     throw FormatError(0, "the file is empty; a line plan holds at least one metre");
+  if (bytes.size() > kLargestLinePlanFile)
+    throw FormatError(kLargestLinePlanFile, "the file holds " + std::to_string(bytes.size()) +
+                                                " bytes, more than the longest route's plan (" +
+                                                std::to_string(kLargestLinePlanFile) + ")");
   if (bytes.size() % 2 != 0)
     throw FormatError(bytes.size() - 1, "the file holds an odd number of bytes, " +
                                             std::to_string(bytes.size()) +
                                             "; its X and Y blocks are of one length");
   const size_t half = bytes.size() / 2;
+  const BlockShape shape = BlockReader(bytes, 0, half, false, nullptr).read();
+  BlockReader(bytes, half, bytes.size(), true, &shape).read();
+
   DecodedPlan plan;
-  BlockReader(bytes, 0, half, false, nullptr).read(plan.x);
-  BlockReader(bytes, half, bytes.size(), true, &plan.x).read(plan.y);
+  plan.last_metre_ = static_cast<int32_t>(shape.metres - 1);
+  plan.seeded_ = shape.seeded;
+  if (!shape.seeded || shape.computed_end <= 2) return plan;
+  // Each computed point against the steps, the one of the metre before
+  // first: a curve goes on for many metres.
+  const size_t computed = static_cast<size_t>(shape.computed_end - 2);
+  plan.steps_.resize(computed);
+  size_t xat = 2 * element_bytes(Tag::kInteger) + kPlanTagBytes;
+  size_t yat = half + xat;
+  double x0 = kSeedX[0], y0 = kSeedY[0], x1 = kSeedX[1], y1 = kSeedY[1];
+  int current = 0;
+  for (size_t i = 0; i < computed; ++i) {
+    const double x = get_le<double>(bytes.data() + xat), y = get_le<double>(bytes.data() + yat);
+    xat += element_bytes(Tag::kDouble);
+    yat += element_bytes(Tag::kDouble);
+    const auto gives = [&](int step) {
+      const Step p = next_point(step, x0, y0, x1, y1);
+      return same_bits(p.x, x) && same_bits(p.y, y);
+    };
+    int found = -1;
+    if (gives(current)) {
+      found = current;
+    } else {
+      for (int k = 0; k < kPlanSteps && found < 0; ++k)
+        if (k != current && gives(k)) found = k;
+    }
+    if (found >= 0) {
+      plan.steps_[i] = static_cast<uint8_t>(found);
+      current = found;
+    } else {
+      plan.steps_[i] = kNoStep;
+      plan.unstepped_.push_back({x, y});
+    }
+    x0 = x1;
+    y0 = y1;
+    x1 = x;
+    y1 = y;
+  }
   return plan;
 }
 
-std::string encode_line_plan(const DecodedPlan& plan) {
-  if (plan.x.size() != plan.y.size())
-    throw std::invalid_argument("a line plan needs as many Y as X coordinates");
-  size_t size = 0;
-  for (const std::vector<PlanValue>* block : {&plan.x, &plan.y})
-    for (const PlanValue& v : *block) {
-      if (!plan_element(static_cast<uint16_t>(v.tag)))
-        throw std::invalid_argument("a line plan coordinate has a tag no plan holds");
-      size += element_bytes(v.tag);
+TrackPlan::Tag DecodedPlan::tag(int32_t m) const {
+  if (m < 0 || m > last_metre_ || !seeded_) return Tag::kEmpty;
+  if (m < 2) return Tag::kInteger;
+  return m <= last_computed() ? Tag::kDouble : Tag::kEmpty;
+}
+
+PlanValue DecodedPlan::value(int32_t m, bool y) const {
+  switch (tag(m)) {
+    case Tag::kEmpty:
+      return {};
+    case Tag::kInteger:
+      return {Tag::kInteger, static_cast<double>((y ? kSeedY : kSeedX)[m])};
+    case Tag::kDouble:
+      break;
+  }
+  if (m < at_) {
+    at_ = 1;
+    unstepped_at_ = 0;
+    p0_ = {kSeedX[0], kSeedY[0]};
+    p1_ = {kSeedX[1], kSeedY[1]};
+  }
+  while (at_ < m) {
+    ++at_;
+    const uint8_t s = step(at_);
+    Point p;
+    if (s == kNoStep) {
+      p = unstepped_[unstepped_at_++];
+    } else {
+      const Step n = next_point(s, p0_.x, p0_.y, p1_.x, p1_.y);
+      p = {n.x, n.y};
     }
+    p0_ = p1_;
+    p1_ = p;
+  }
+  return {Tag::kDouble, y ? p1_.y : p1_.x};
+}
+
+std::vector<PlanValue> DecodedPlan::values(bool y) const {
+  std::vector<PlanValue> out;
+  for (int32_t m = 0; m <= last_metre_; ++m) out.push_back(value(m, y));
+  return out;
+}
+
+uint64_t DecodedPlan::offset_of(bool y, int32_t m) const {
+  const auto before = [this](int64_t k) {
+    uint64_t at = 0;
+    if (seeded_) {
+      const int64_t seeds = std::min<int64_t>(k, 2);
+      at += element_bytes(Tag::kInteger) * static_cast<uint64_t>(seeds);
+      k -= seeds;
+      const int64_t doubles = std::min<int64_t>(k, static_cast<int64_t>(steps_.size()));
+      at += element_bytes(Tag::kDouble) * static_cast<uint64_t>(doubles);
+      k -= doubles;
+    }
+    return at + element_bytes(Tag::kEmpty) * static_cast<uint64_t>(k);
+  };
+  return (y ? before(int64_t{last_metre_} + 1) : 0) + before(m);
+}
+
+DecodedPlan DecodedPlan::from_values(const std::vector<PlanValue>& x,
+                                     const std::vector<PlanValue>& y) {
+  return decode_line_plan(encode_plan_block(x) + encode_plan_block(y));
+}
+
+bool operator==(const DecodedPlan& a, const DecodedPlan& b) {
+  if (a.last_metre_ != b.last_metre_ || a.seeded_ != b.seeded_ || a.steps_ != b.steps_ ||
+      a.unstepped_.size() != b.unstepped_.size())
+    return false;
+  for (size_t i = 0; i < a.unstepped_.size(); ++i)
+    if (!same_bits(a.unstepped_[i].x, b.unstepped_[i].x) ||
+        !same_bits(a.unstepped_[i].y, b.unstepped_[i].y))
+      return false;
+  return true;
+}
+
+std::string encode_plan_block(const std::vector<PlanValue>& block) {
+  size_t size = 0;
+  for (const PlanValue& v : block) {
+    if (!plan_element(static_cast<uint16_t>(v.tag)))
+      throw std::invalid_argument("a line plan coordinate has a tag no plan holds");
+    size += element_bytes(v.tag);
+  }
   std::string out(size, '\0');
   char* p = out.data();
-  for (const std::vector<PlanValue>* block : {&plan.x, &plan.y})
-    for (const PlanValue& v : *block) {
+  for (const PlanValue& v : block) {
+    switch (v.tag) {
+      case Tag::kEmpty:
+        p = put_empty(p);
+        break;
+      case Tag::kInteger:
+        p = put_integer(p, static_cast<int16_t>(v.value));
+        break;
+      case Tag::kDouble:
+        p = put_double(p, v.value);
+        break;
+    }
+  }
+  return out;
+}
+
+std::string encode_line_plan(const DecodedPlan& plan) {
+  if (plan.last_metre() < 0) return "";
+  const uint64_t half = plan.offset_of(true, 0);
+  std::string out(2 * half, '\0');
+  for (const bool y : {false, true}) {
+    char* p = out.data() + (y ? half : 0);
+    for (int32_t m = 0; m <= plan.last_metre(); ++m) {
+      const PlanValue v = y ? plan.y(m) : plan.x(m);
       switch (v.tag) {
         case Tag::kEmpty:
           p = put_empty(p);
@@ -290,6 +466,7 @@ std::string encode_line_plan(const DecodedPlan& plan) {
           break;
       }
     }
+  }
   return out;
 }
 

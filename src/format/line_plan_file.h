@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/scenario_tables.h"
 #include "model/track_plan.h"
 
 namespace scenarioc {
@@ -36,6 +37,14 @@ constexpr const PlanElement* plan_element(uint16_t tag) {
     if (static_cast<uint16_t>(e.tag) == tag) return &e;
   return nullptr;
 }
+
+// The most metres a plan holds: 0 to the end of the longest route. The
+// largest line plan file holds a double for each of them, X and Y; a reader
+// refuses a larger file before reading it.
+constexpr int64_t kMostPlanMetres = int64_t{kLongestLine} + kRouteRunOff + 1;
+constexpr uint64_t kLargestLinePlanFile =
+    2 * uint64_t{kMostPlanMetres} *
+    (kPlanTagBytes + plan_element(static_cast<uint16_t>(TrackPlan::Tag::kDouble))->value_bytes);
 
 // The seeds, integers: metre 0 is (0, 0) and metre 1 is (0, 1), so that the
 // track leaves the origin along +Y a metre a step.
@@ -65,21 +74,85 @@ struct PlanValue {
   }
 };
 
-// A line plan file's coordinates, metres 0 to last_metre().
-struct DecodedPlan {
-  std::vector<PlanValue> x, y;
-  int32_t last_metre() const { return static_cast<int32_t>(x.size()) - 1; }
-  friend bool operator==(const DecodedPlan&, const DecodedPlan&) = default;
+// The step that gives a computed point from the two before it: 0 repeats
+// the last step (straight track), 1 to 6 turn it by the curvature of that
+// class (bending right), 7 to 12 by the negative curvature of class 1 to 6
+// (bending left). kNoStep: no step gives the point's bits.
+constexpr int kPlanSteps = 13;
+constexpr uint8_t kNoStep = 0xFF;
+// The curvature of a step; 0 for straight track.
+constexpr double plan_step_curvature(int step) {
+  return step == 0 ? 0.0 : step <= 6 ? kCurveClassCurvature[step - 1] : -kCurveClassCurvature[step - 7];
+}
+
+// A line plan file's coordinates, metres 0 to last_metre(). The order of its
+// elements is fixed (the seeds or none, the computed points, the empty
+// metres), so the file's shape is three numbers; and each computed point is
+// held as the step that gives it from the two points before it, to the bit,
+// in one byte, and worked out again when it is read, as the compiler works
+// it out. A plan of a million metres thus takes about a megabyte, however
+// its file came to be. A point that no step gives (a plan not made by the
+// compiler) is kept as it stands.
+class DecodedPlan {
+ public:
+  DecodedPlan() = default;
+
+  int32_t last_metre() const { return last_metre_; }
+  bool seeded() const { return seeded_; }
+  // Metres 2 up to here hold computed points; 1 when none does.
+  int32_t last_computed() const { return 1 + static_cast<int32_t>(steps_.size()); }
+  TrackPlan::Tag tag(int32_t m) const;
+  // The step of computed metre m (2 to last_computed()), or kNoStep.
+  uint8_t step(int32_t m) const { return steps_[static_cast<size_t>(m - 2)]; }
+
+  // X and Y of metre m. Worked out from the metre read last, or from the
+  // seeds when m lies before it: cheap in order, metre after metre.
+  PlanValue x(int32_t m) const { return value(m, false); }
+  PlanValue y(int32_t m) const { return value(m, true); }
+  // Every coordinate of the X block or the Y block, for a small plan.
+  std::vector<PlanValue> values(bool y) const;
+
+  // Where X (or Y) of metre m stands in the file; with m = last_metre() + 1,
+  // the block's end.
+  uint64_t offset_of(bool y, int32_t m) const;
+
+  // The plan of these coordinates, checked as decode_line_plan() checks a
+  // file. Throws FormatError.
+  static DecodedPlan from_values(const std::vector<PlanValue>& x, const std::vector<PlanValue>& y);
+
+  friend bool operator==(const DecodedPlan& a, const DecodedPlan& b);
+
+ private:
+  friend DecodedPlan decode_line_plan(std::string_view bytes);
+  struct Point {
+    double x = 0, y = 0;
+  };
+  PlanValue value(int32_t m, bool y) const;
+
+  int32_t last_metre_ = -1;
+  bool seeded_ = false;
+  std::vector<uint8_t> steps_;      // metres 2 to last_computed()
+  std::vector<Point> unstepped_;    // the points of kNoStep, in order
+  // The metre read last and the two points up to it: reading goes on from
+  // there. Not part of the plan's value.
+  mutable int32_t at_ = 1;
+  mutable size_t unstepped_at_ = 0;
+  mutable Point p0_{0, 0}, p1_{0, 1};
 };
 
 // The coordinates of a line plan file. Throws FormatError for an empty file,
-// blocks of two lengths, a tag no plan holds, seeds other than the plan's,
-// points in an order the plan is never computed in (a double after an empty
-// metre, X and Y of one metre of two kinds), or a double that is not finite.
+// one larger than the longest route's plan, blocks of two lengths, a tag no
+// plan holds, seeds other than the plan's, points in an order the plan is
+// never computed in (a double after an empty metre, X and Y of one metre of
+// two kinds), a double that is not finite, or more metres than the longest
+// route's plan.
 DecodedPlan decode_line_plan(std::string_view bytes);
 
-// The bytes of a decoded plan. Throws std::invalid_argument when X and Y
-// differ in length or a tag is none of the plan's.
+// The bytes of a decoded plan.
 std::string encode_line_plan(const DecodedPlan& plan);
+
+// One block of elements as given, in any order: for files no compile writes.
+// Throws std::invalid_argument for a tag none of the plan's.
+std::string encode_plan_block(const std::vector<PlanValue>& block);
 
 }  // namespace scenarioc

@@ -39,6 +39,10 @@ constexpr int32_t kCellMetres = 50;
 // end, one cell every 50 m and cell 0.
 constexpr size_t kFewestRouteCells = 141;
 constexpr size_t kMostRouteCells = 20141;
+static_assert(kMostRouteCells == (kLongestLine + kRouteRunOff) / kCellMetres + 1);
+// The largest route file: the longest route's cells. A reader refuses a
+// larger file before reading it.
+constexpr uint64_t kLargestRouteFile = uint64_t{kMostRouteCells} * kRouteCellBytes;
 
 // The occupants a cell can hold, by their `kind`, with the word the dump
 // shows for each. A kind not listed here is in no route.

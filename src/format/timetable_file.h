@@ -42,6 +42,12 @@ static_assert(kTextLengthAt == 14);
 
 using Timetable = std::array<ScenarioRecord, kScenarioRows>;
 
+// The largest timetable file: every row with a text of the longest length
+// its 2-byte length field can give. A reader refuses a larger file before
+// reading it.
+constexpr uint64_t kLargestTimetableFile =
+    uint64_t{kScenarioRows} * (kScenarioRecordFixedBytes + kLongestText);
+
 // What a row of the table holds.
 enum class RowHolds {
   kNothing,      // a cleared row: row 0 always, and rows no station or sign took

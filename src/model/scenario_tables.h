@@ -84,6 +84,11 @@ constexpr int kLineRow = 85;              // line name, backgrounds, codes
 constexpr int kTrainRow = 86;             // train number, repetition, clock
 constexpr int kMountainEntries = 81;      // entries 0 to 80, used from 1
 
+// The longest line a line file may give, and the route the simulator runs on
+// past its end: the route and the plan reach kLongestLine + kRouteRunOff m.
+constexpr int32_t kLongestLine = 1000000;  // m
+constexpr int32_t kRouteRunOff = 7000;     // m
+
 // All state of one compilation.
 struct Scenario {
   TrackPlan track_plan;

@@ -169,7 +169,7 @@ TEST_F(BuiltinDump, TimetableJsonHoldsEveryRowAsStored) {
 
 // Every metre, with its kind of element: null where empty, an integer for a
 // seed, a double (to the bit) for a computed point.
-void expect_points_as_plan(const json& points, const DecodedPlan& want) {
+void expect_points_as_plan(const json& points, const testing::PlanValues& want) {
   for (const json& p : points) {
     const size_t m = p["metre"].get<size_t>();
     ASSERT_LT(m, want.x.size());
@@ -201,7 +201,7 @@ TEST_F(BuiltinDump, LinePlanJsonHoldsEveryMetreToTheBit) {
   EXPECT_EQ(j["last_metre"], 227000);
   EXPECT_EQ(j["computed"], 226997);
   ASSERT_EQ(j["points"].size(), 227001u);
-  const DecodedPlan want = testing::expected_plan(c.scenario.track_plan);
+  const testing::PlanValues want = testing::expected_plan(c.scenario.track_plan);
   for (size_t m = 0; m < want.x.size(); m += 9973) ASSERT_EQ(j["points"][m]["metre"], m);
   expect_points_as_plan(j["points"], want);
 
@@ -223,7 +223,7 @@ TEST(Dump, DoublesReadBackToTheSameBits) {
                                     -123456.78901234567,
                                     1e23,
                                     std::nextafter(1.0, 2.0)};
-  DecodedPlan plan;
+  testing::PlanValues plan;
   plan.x = plan.y = {{TrackPlan::Tag::kInteger, 0}, {TrackPlan::Tag::kInteger, 0}};
   plan.y[1].value = 1;
   for (const double v : hard) {
@@ -231,7 +231,7 @@ TEST(Dump, DoublesReadBackToTheSameBits) {
     plan.y.push_back({TrackPlan::Tag::kDouble, -v});
   }
   TempDir dir;
-  testing::spit(dir / "Prova_linea.dat", encode_line_plan(plan));
+  testing::spit(dir / "Prova_linea.dat", encode_plan_block(plan.x) + encode_plan_block(plan.y));
   const Dump d = dump(dir / "Prova_linea.dat", true, true);
   ASSERT_EQ(d.status, 0) << d.err;
   expect_points_as_plan(json::parse(d.out)["points"], plan);

@@ -37,8 +37,8 @@ TEST(PlotData, StationsComeFromTheTimetableInOrderWithTheirPointOnThePlan) {
   EXPECT_TRUE(lago.stops);
   EXPECT_FALSE(d.stations[2].stops) << "P.M. CORVALTA, type 25, has no stop";
   ASSERT_TRUE(lago.at);
-  EXPECT_EQ(lago.at->x, b.plan.x[29000].value);
-  EXPECT_EQ(lago.at->y, b.plan.y[29000].value);
+  EXPECT_EQ(lago.at->x, b.plan.x(29000).value);
+  EXPECT_EQ(lago.at->y, b.plan.y(29000).value);
   EXPECT_EQ(d.line_name, "Valdena");
   EXPECT_EQ(d.train_number, "704");
 }
@@ -163,7 +163,7 @@ TEST(PlotData, TrackRunsAStretchBeyondEachEndWhereThePlanHasIt) {
   // The plan's last two metres were never computed.
   EXPECT_EQ(end.track_from + static_cast<int32_t>(end.track.size()) - 1, 227000 - 2);
   ASSERT_TRUE(d.point_at(100000));
-  EXPECT_EQ(d.point_at(100000)->y, b.plan.y[100000].value);
+  EXPECT_EQ(d.point_at(100000)->y, b.plan.y(100000).value);
   EXPECT_FALSE(d.point_at(89999));
 }
 
@@ -176,7 +176,9 @@ TEST(PlotData, WithoutAPlanOnlyThePlanIsLeftOut) {
 
   // A plan the compiler stopped early: stations beyond it have no point.
   DecodedScenario cut = b;
-  for (size_t m = 50000; m < cut.plan.x.size(); ++m) cut.plan.x[m] = cut.plan.y[m] = PlanValue{};
+  std::vector<PlanValue> x = b.plan.values(false), y = b.plan.values(true);
+  for (size_t m = 50000; m < x.size(); ++m) x[m] = y[m] = PlanValue{};
+  cut.plan = DecodedPlan::from_values(x, y);
   const PlotData part = draw(cut);
   EXPECT_EQ(part.track.size(), 50000u);
   EXPECT_TRUE(part.stations[4].at);
@@ -186,14 +188,17 @@ TEST(PlotData, WithoutAPlanOnlyThePlanIsLeftOut) {
 
 TEST(PlotData, APlanPointThatIsNoNumberIsADamagedFile) {
   for (const bool in_y : {false, true}) {
+    // Such a point no decoded plan holds: it is refused as the plan is read.
     DecodedScenario bad = decoded_short_scenario();
-    (in_y ? bad.plan.y : bad.plan.x)[100].value = std::numeric_limits<double>::quiet_NaN();
+    std::vector<PlanValue> x = bad.plan.values(false), y = bad.plan.values(true);
+    (in_y ? y : x)[100].value = std::numeric_limits<double>::quiet_NaN();
     try {
+      bad.plan = DecodedPlan::from_values(x, y);
       draw(bad);
       ADD_FAILURE() << "no error";
     } catch (const FormatError& e) {
       // Metres 0 and 1 are 4-byte integers, every later one a 10-byte double.
-      const uint64_t x_block = 4 + 4 + (bad.plan.x.size() - 4) * 10 + 2 + 2;
+      const uint64_t x_block = 4 + 4 + (x.size() - 4) * 10 + 2 + 2;
       EXPECT_EQ(e.offset(), (in_y ? x_block : 0) + 8 + 98 * 10);
       EXPECT_NE(std::string(e.what()).find("metre 100"), std::string::npos) << e.what();
     }

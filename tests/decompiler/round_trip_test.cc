@@ -110,10 +110,16 @@ const Damage kDamages[] = {
      }, "stop of timetable row 50"},
     {"ARouteLengthOfAnotherRoute", [](CompiledScenario& f) { f.timetable[kTrainDataRow].stop_pos = 100000; },
      "route length"},
-    {"APointOnNoCurve", [](CompiledScenario& f) { f.plan->x[5000].value += 1e-9; }, "metre 5000"},
+    {"APointOnNoCurve", [](CompiledScenario& f) {
+       std::vector<PlanValue> x = f.plan->values(false), y = f.plan->values(true);
+       x[5000].value += 1e-9;
+       f.plan = DecodedPlan::from_values(x, y);
+     }, "metre 5000"},
     {"APlanOfAnotherLength", [](CompiledScenario& f) {
-       f.plan->x.resize(f.plan->x.size() - 60);
-       f.plan->y.resize(f.plan->y.size() - 60);
+       std::vector<PlanValue> x = f.plan->values(false), y = f.plan->values(true);
+       x.resize(x.size() - 60);
+       y.resize(y.size() - 60);
+       f.plan = DecodedPlan::from_values(x, y);
      }, "do not fit"},
 };
 
@@ -142,14 +148,14 @@ TEST(RoundTrip, APlanNoSourceGivesIsReportedWhereItDiffers) {
   const CompileResult original = compile(text_file_bytes(line_source_table()),
                                          text_file_bytes(train_source_table()), {"Valdena", "704", true});
   CompiledScenario files = files_of(original.scenario);
-  std::vector<PlanValue>& x = files.plan->x;
-  std::vector<PlanValue>& y = files.plan->y;
+  std::vector<PlanValue> x = files.plan->values(false), y = files.plan->values(true);
   const size_t last = x.size() - 3;  // the last computed metre
   for (size_t m = last - 40; m <= last; ++m) {
     const double dx = x[m - 1].value - x[m - 2].value, dy = y[m - 1].value - y[m - 2].value;
     x[m].value = x[m - 1].value + (dx + 0.003 * dy);
     y[m].value = y[m - 1].value + (dy - 0.003 * dx);
   }
+  files.plan = DecodedPlan::from_values(x, y);
   const DecompiledSources d = decompile(files, "Valdena", "704");
   ASSERT_FALSE(d.mismatches.empty());
   const Mismatch& plan = d.mismatches.back();

@@ -46,8 +46,18 @@ inline const CompiledScenario& largest_scenario() {
 
 // The plan as its file must hold it, read from the plan itself: the tag of
 // each metre and the points as worked out from the seeds.
-inline DecodedPlan expected_plan(const TrackPlan& plan) {
-  DecodedPlan d;
+struct PlanValues {
+  std::vector<PlanValue> x, y;
+  friend bool operator==(const PlanValues&, const PlanValues&) = default;
+};
+
+// Every coordinate of a decoded plan, worked out.
+inline PlanValues values_of(const DecodedPlan& plan) {
+  return {plan.values(false), plan.values(true)};
+}
+
+inline PlanValues expected_plan(const TrackPlan& plan) {
+  PlanValues d;
   const size_t metres = static_cast<size_t>(plan.last_metre()) + 1;
   d.x.resize(metres);
   d.y.resize(metres);

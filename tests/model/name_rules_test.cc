@@ -116,5 +116,29 @@ TEST(NameRules, LineFileNamesEndInUnderscoreLinea) {
   for (const auto& [file, want] : cases) EXPECT_EQ(line_name_from_file(file), want) << file;
 }
 
+// Only a train number that names the line plan file ("linea", in any case,
+// as the simulator's platform ignores case) makes two of a scenario's files
+// one; names that merely look alike do not.
+TEST(NameRules, NamesThatMakeTwoFilesOneAreFound) {
+  const struct {
+    const char* line;
+    const char* train;
+    bool collide;
+  } cases[] = {
+      {"Valdena", "704", false},      {"Valdena", "linea", true},
+      {"Valdena", "LINEA", true},     {"Valdena", "LiNeA", true},
+      {"Valdena", "linea-", false},   {"Valdena", "lineA2", false},
+      {"linea", "704", false},        {"Valdena", "lin\xE9a", false},
+      {"V", "linea.txt", false},
+  };
+  for (const auto& c : cases) {
+    const std::string why = names_collide(c.line, c.train);
+    EXPECT_EQ(!why.empty(), c.collide) << c.line << " " << c.train << ": " << why;
+  }
+  EXPECT_EQ(names_collide("Valdena", "Linea"),
+            "the route file Valdena_Linea.dat would be the line plan file Valdena_linea.dat "
+            "(letter case aside): one file for two; choose another train number");
+}
+
 }  // namespace
 }  // namespace scenarioc

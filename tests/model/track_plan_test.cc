@@ -77,11 +77,13 @@ TEST(TrackPlan, PointsAreThoseOfTheMetreByMetreComputation) {
   ASSERT_EQ(b.size(), line_plan_bytes(bulk));
   const DecodedPlan file = decode_line_plan(b);
   for (size_t m = 2; m < want.size(); ++m) {
-    ASSERT_EQ(file.x[m], (PlanValue{TrackPlan::Tag::kDouble, want[m].x})) << m;
-    ASSERT_EQ(file.y[m], (PlanValue{TrackPlan::Tag::kDouble, want[m].y})) << m;
+    const int32_t metre = static_cast<int32_t>(m);
+    ASSERT_EQ(file.x(metre), (PlanValue{TrackPlan::Tag::kDouble, want[m].x})) << m;
+    ASSERT_EQ(file.y(metre), (PlanValue{TrackPlan::Tag::kDouble, want[m].y})) << m;
   }
-  for (size_t m = want.size(); m < file.x.size(); ++m) EXPECT_EQ(file.x[m].tag, TrackPlan::Tag::kEmpty);
-  EXPECT_EQ(file.x.size(), want.size() + 2);
+  for (size_t m = want.size(); m <= static_cast<size_t>(file.last_metre()); ++m)
+    EXPECT_EQ(file.x(static_cast<int32_t>(m)).tag, TrackPlan::Tag::kEmpty);
+  EXPECT_EQ(static_cast<size_t>(file.last_metre()) + 1, want.size() + 2);
 }
 
 // The file in pieces placed by offset, as the compile writes it.

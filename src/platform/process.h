@@ -1,0 +1,13 @@
+// What the process itself is told by the system, set once at start.
+#pragma once
+
+namespace scenarioc {
+
+// A reader that goes away (`scenarioc dump ... | head`) must not end the run
+// mid-write with a signal, which would leave its status and temporaries to
+// chance: a write to a closed pipe then fails like a write to a full device,
+// and the run reports it and ends as it does for one. Nothing to do where
+// the system has no such signal.
+void survive_closed_pipes();
+
+}  // namespace scenarioc
