@@ -299,7 +299,7 @@ int emit_command(const Arguments& a, IO& io) {
 }
 
 int builtin_run(const Arguments& a, IO& io) {
-  const fs::path dir = a.has("--dir") ? fs::path(*a.value("--dir")) : application_directory();
+  const fs::path dir = a.has("--dir") ? fs::path(*a.value("--dir")) : builtin_run_directory();
   const WindowChoice choice = a.has("--console")  ? WindowChoice::kConsole
                               : a.has("--window") ? WindowChoice::kDesktop
                                                   : WindowChoice::kAuto;
@@ -340,8 +340,9 @@ const OptionSpec kNoWaitOption{"--no-wait", "",
 const std::vector<CommandSpec>& command_table() {
   static const std::vector<CommandSpec> table = {
       {"", "", "the built-in scenario: writes its sources and forms, compiles them there",
-       "Works in the program's own directory unless --dir is given. From a desktop it\n"
-       "shows a window while it works; from a terminal it prints instead.",
+       "Works in the program's own directory unless --dir is given; a program\n"
+       "installed on the system works in the current directory instead. From a\n"
+       "desktop it shows a window while it works; from a terminal it prints instead.",
        {{"--dir", "DIR", "work in DIR instead of the program's directory"},
         {"--console", "", "print to the terminal, even on a desktop"},
         {"--window", "", "show the window, even from a terminal"},

@@ -231,8 +231,10 @@ void write_man_page(std::span<const CommandSpec> commands, std::string_view vers
       << "\n.PP\n"
       << roff("Without a command it runs the built-in scenario, the line Valdena and its "
               "train 704: it writes their sources and printed forms into the program's "
-              "directory, compiles them there and deletes the sources again. The "
-              "commands serve authors of their own scenarios.")
+              "directory, compiles them there and deletes the sources again. A program "
+              "installed on the system (by its package, or cmake --install) works in the "
+              "current directory instead, never in its own folder such as /usr/bin; "
+              "--dir names another. The commands serve authors of their own scenarios.")
       << "\n.PP\n"
       << roff("Every failure the compiler records is reported on standard error as "
               "FILE:LINE:COL: error CODE: MESSAGE, with the source line and a caret under "
