@@ -34,19 +34,30 @@ std::vector<ValueRun> runs(const std::vector<RouteCell>& route, int32_t from, in
 
 int gradient_of(const RouteCell& c) { return static_cast<int>(c.gradient) - 100; }
 
+// The cell occupants the plot draws; the first of a mark names it.
+struct LinesideOccupant {
+  uint8_t cell_kind;
+  LinesideKind mark;
+};
+constexpr LinesideOccupant kLinesideOccupants[] = {
+    {kSignal, LinesideKind::kSignal},
+    {kSpeedBoard, LinesideKind::kSpeedBoard},
+    {kWarningBoard, LinesideKind::kSlowDownWarning},
+    {kSlowDownStart, LinesideKind::kSlowDownStart},
+    {kSlowDownEnd, LinesideKind::kSlowDownEnd},
+    {kSign, LinesideKind::kSign},
+    {kPointWithValue, LinesideKind::kPoint},
+    {kPointWithoutValue, LinesideKind::kPoint},
+};
+
 LinesideKind lineside_kind(uint8_t kind, bool& known) {
-  known = true;
-  switch (kind) {
-    case kSignal: return LinesideKind::kSignal;
-    case kSpeedBoard: return LinesideKind::kSpeedBoard;
-    case kWarningBoard: return LinesideKind::kSlowDownWarning;
-    case kSlowDownStart: return LinesideKind::kSlowDownStart;
-    case kSlowDownEnd: return LinesideKind::kSlowDownEnd;
-    case kSign: return LinesideKind::kSign;
-    case kPointWithValue:
-    case kPointWithoutValue: return LinesideKind::kPoint;
-    default: known = false; return LinesideKind::kSignal;
-  }
+  for (const LinesideOccupant& o : kLinesideOccupants)
+    if (o.cell_kind == kind) {
+      known = true;
+      return o.mark;
+    }
+  known = false;
+  return LinesideKind::kSignal;
 }
 
 size_t element_bytes(const PlanValue& v) {
@@ -70,16 +81,10 @@ uint64_t offset_of(const DecodedPlan& plan, bool y, int32_t metre) {
 
 }  // namespace
 
+// The words of the dump's occupants (literals, so .data() ends in a NUL).
 const char* lineside_name(LinesideKind kind) {
-  switch (kind) {
-    case LinesideKind::kSignal: return "signal";
-    case LinesideKind::kSpeedBoard: return "speed board";
-    case LinesideKind::kSlowDownWarning: return "slow-down warning board";
-    case LinesideKind::kSlowDownStart: return "slow-down start";
-    case LinesideKind::kSlowDownEnd: return "slow-down end";
-    case LinesideKind::kSign: return "sign";
-    case LinesideKind::kPoint: return "abbattimento point";
-  }
+  for (const LinesideOccupant& o : kLinesideOccupants)
+    if (o.mark == kind) return cell_kind_name(o.cell_kind).data();
   return "";
 }
 
@@ -191,7 +196,8 @@ PlotData plot_data(const std::vector<RouteCell>& route, const Timetable& rows,
     if (!known) continue;
     // A point lies on the cell of its position; every other item one cell on.
     const int32_t cell = static_cast<int32_t>(c);
-    const int32_t position = (kind == LinesideKind::kPoint ? cell : cell - 1) * kCellMetres;
+    const auto position = static_cast<int32_t>(kind == LinesideKind::kPoint ? point_position(c)
+                                                                             : item_position(c));
     if (position < d.from || position > d.to) continue;
     LinesideMark m;
     m.kind = kind;

@@ -4,16 +4,18 @@
 #include <cstring>
 
 #include "decompiler/decompile.h"
+#include "model/route_rules.h"
 
 namespace scenarioc {
 namespace {
 
 // The curvatures of the six classes, as the line parser has them; index 0
 // is straight track, 1 to 6 the classes bending right, 7 to 12 left.
-constexpr double kClass[] = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
-constexpr int kCandidates = 13;
+constexpr int kCandidates = 2 * kCurveClasses + 1;
 
-double curvature(int i) { return i <= 6 ? kClass[i - 1] : -kClass[i - 7]; }
+double curvature(int i) {
+  return i <= kCurveClasses ? kCurveClassCurvature[i - 1] : -kCurveClassCurvature[i - kCurveClasses - 1];
+}
 
 struct Point {
   double x, y;
@@ -95,8 +97,8 @@ PlanShape read_plan_shape(const DecodedPlan& plan) {
       not_a_plan("the point of metre " + std::to_string(m) +
                  " follows from the two before it by no curve of the six classes");
     if (found != 0) {
-      const int cls = found <= 6 ? found : found - 6;
-      const bool left = found > 6;
+      const int cls = found <= kCurveClasses ? found : found - kCurveClasses;
+      const bool left = found > kCurveClasses;
       if (found == current && !shape.curves.empty() && shape.curves.back().last == m - 1) {
         shape.curves.back().last = m;
       } else {
