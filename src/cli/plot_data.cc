@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "compiler/text_encoding.h"
+
 namespace scenarioc {
 namespace {
 
@@ -89,27 +91,12 @@ const char* lineside_name(LinesideKind kind) {
 }
 
 std::string text_for_display(const std::string& windows_1252) {
-  // Windows-1252 bytes 0x80 to 0x9F; 0 where the code page leaves one unset.
-  static constexpr char16_t kHigh[32] = {
-      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
   std::string out;
   for (unsigned char b : windows_1252) {
-    char32_t c = b;
-    if (b >= 0x80 && b < 0xA0) c = kHigh[b - 0x80] ? kHigh[b - 0x80] : 0xFFFD;
+    uint32_t c = windows_1252_code_point(b);
+    if (c == 0 && b != 0) c = 0xFFFD;         // a byte the code page leaves unset
     if (c < 0x20 && c != '\t') c = 0xFFFD;  // no place in XML
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    put_utf8(out, c);
   }
   return out;
 }

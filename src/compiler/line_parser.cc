@@ -232,7 +232,6 @@ Flow cartello_row(Parser& p) {
   const int32_t pos = p.reader->read_long();
   const ItemMark at = p.value_location();
   const std::string_view text = p.reader->read_text();
-  p.s.current_line.assign(text);
   if (p.range_test(pos, "sign", at) == Flow::kEndPass) return Flow::kEndPass;
   const int64_t c = item_cell(pos);
   RouteCell& cell = p.cell(c, "the sign");

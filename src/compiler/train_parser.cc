@@ -231,7 +231,6 @@ Flow stazione_row(Parser& p) {
   const int64_t seconds = r.read_long();
   row.time_s = to_long((hours * 60 + minutes) * 60 + seconds, "the station's time");
   const std::string_view name = r.read_text();
-  s.current_line.assign(name);
   row.text.assign(name);
 
   // The station area: from where the train enters it to where it stops.
