@@ -164,6 +164,15 @@ Json cell_json(size_t c, const RouteCell& cell) {
   j["occupant"] = cell_kind_name(cell.kind);
   j["speed_limit_kmh"] = cell.speed_limit * 5;
   j["gradient_per_mille"] = cell.gradient - 100;
+  if (cell.kind == kSpeedBoard) {
+    // The speed pairs as the decompiler and the plot read them back.
+    Json speeds = Json::array();
+    for (const int16_t code : {cell.code1, cell.code2, cell.code3}) {
+      const BoardSpeed b = board_speed(code);
+      speeds.push_back({{"s", b.s}, {"d", b.d}});
+    }
+    j["board_speeds"] = speeds;
+  }
   return j;
 }
 

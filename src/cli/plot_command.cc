@@ -13,6 +13,7 @@
 #include "cli/run.h"
 #include "model/file_names.h"
 #include "model/rounding.h"
+#include "model/route_rules.h"
 #include "model/scenario_names.h"
 #include "platform/file_io.h"
 
@@ -21,7 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int32_t kRunOff = kRouteRunOff;
 
 std::optional<int32_t> metres(const std::string& s) {
   int32_t v = 0;
@@ -125,17 +125,17 @@ int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err)
   // it and the run-off, the plan a point every metre.
   const int32_t cells_last = static_cast<int32_t>(route.size()) - 1;
   const int64_t length = rows[kTrainDataRow].stop_pos;
-  if (cell_of(length + kRunOff) != cells_last)
+  if (route_last_cell(length) != cells_last)
     return fail(err, timetable_path.string() + " and " + route_path.string() +
                          " do not belong together: a line of " + std::to_string(length) +
-                         " m has " + std::to_string(cell_of(length + kRunOff) + 1) +
+                         " m has " + std::to_string(route_last_cell(length) + 1) +
                          " route cells, not " + std::to_string(route.size()) +
                          "; compile the scenario again");
-  if (plan && plan->last_metre() != length + kRunOff)
+  if (plan && plan->last_metre() != length + kRouteTail)
     return fail(err, plan_path.string() + " does not belong to " + timetable_path.string() +
                          ": it holds " + std::to_string(plan->last_metre() + 1) +
                          " metres of plan, a line of " + std::to_string(length) + " m has " +
-                         std::to_string(length + kRunOff + 1) + "; compile the scenario again");
+                         std::to_string(length + kRouteTail + 1) + "; compile the scenario again");
 
   if (!plan)
     err << "scenarioc: note: no " << shown_utf8(plan_path.string())

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "compiler/text_encoding.h"
+
 namespace scenarioc {
 namespace {
 
@@ -34,58 +36,48 @@ std::vector<ValueRun> runs(const std::vector<RouteCell>& route, int32_t from, in
 
 int gradient_of(const RouteCell& c) { return static_cast<int>(c.gradient) - 100; }
 
+// The cell occupants the plot draws; the first of a mark names it.
+struct LinesideOccupant {
+  uint8_t cell_kind;
+  LinesideKind mark;
+};
+constexpr LinesideOccupant kLinesideOccupants[] = {
+    {kSignal, LinesideKind::kSignal},
+    {kSpeedBoard, LinesideKind::kSpeedBoard},
+    {kWarningBoard, LinesideKind::kSlowDownWarning},
+    {kSlowDownStart, LinesideKind::kSlowDownStart},
+    {kSlowDownEnd, LinesideKind::kSlowDownEnd},
+    {kSign, LinesideKind::kSign},
+    {kPointWithValue, LinesideKind::kPoint},
+    {kPointWithoutValue, LinesideKind::kPoint},
+};
+
 LinesideKind lineside_kind(uint8_t kind, bool& known) {
-  known = true;
-  switch (kind) {
-    case kSignal: return LinesideKind::kSignal;
-    case kSpeedBoard: return LinesideKind::kSpeedBoard;
-    case kWarningBoard: return LinesideKind::kSlowDownWarning;
-    case kSlowDownStart: return LinesideKind::kSlowDownStart;
-    case kSlowDownEnd: return LinesideKind::kSlowDownEnd;
-    case kSign: return LinesideKind::kSign;
-    case kPointWithValue:
-    case kPointWithoutValue: return LinesideKind::kPoint;
-    default: known = false; return LinesideKind::kSignal;
-  }
+  for (const LinesideOccupant& o : kLinesideOccupants)
+    if (o.cell_kind == kind) {
+      known = true;
+      return o.mark;
+    }
+  known = false;
+  return LinesideKind::kSignal;
 }
 
 }  // namespace
 
+// The words of the dump's occupants (literals, so .data() ends in a NUL).
 const char* lineside_name(LinesideKind kind) {
-  switch (kind) {
-    case LinesideKind::kSignal: return "signal";
-    case LinesideKind::kSpeedBoard: return "speed board";
-    case LinesideKind::kSlowDownWarning: return "slow-down warning board";
-    case LinesideKind::kSlowDownStart: return "slow-down start";
-    case LinesideKind::kSlowDownEnd: return "slow-down end";
-    case LinesideKind::kSign: return "sign";
-    case LinesideKind::kPoint: return "abbattimento point";
-  }
+  for (const LinesideOccupant& o : kLinesideOccupants)
+    if (o.mark == kind) return cell_kind_name(o.cell_kind).data();
   return "";
 }
 
 std::string text_for_display(const std::string& windows_1252) {
-  // Windows-1252 bytes 0x80 to 0x9F; 0 where the code page leaves one unset.
-  static constexpr char16_t kHigh[32] = {
-      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
   std::string out;
   for (unsigned char b : windows_1252) {
-    char32_t c = b;
-    if (b >= 0x80 && b < 0xA0) c = kHigh[b - 0x80] ? kHigh[b - 0x80] : 0xFFFD;
+    uint32_t c = windows_1252_code_point(b);
+    if (c == 0 && b != 0) c = 0xFFFD;         // a byte the code page leaves unset
     if (c < 0x20 && c != '\t') c = 0xFFFD;  // no place in XML
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    put_utf8(out, c);
   }
   return out;
 }
@@ -168,7 +160,8 @@ PlotData plot_data(const std::vector<RouteCell>& route, const Timetable& rows,
     if (!known) continue;
     // A point lies on the cell of its position; every other item one cell on.
     const int32_t cell = static_cast<int32_t>(c);
-    const int32_t position = (kind == LinesideKind::kPoint ? cell : cell - 1) * kCellMetres;
+    const auto position = static_cast<int32_t>(kind == LinesideKind::kPoint ? point_position(c)
+                                                                             : item_position(c));
     if (position < d.from || position > d.to) continue;
     LinesideMark m;
     m.kind = kind;

@@ -282,13 +282,14 @@ class Drawing {
   }
 
   static std::string pair_code(int16_t code, const char* a, const char* b) {
-    return std::to_string(code) + " (" + a + " " + std::to_string(code / 10) + ", " + b + " " +
-           std::to_string(code % 10) + ")";
+    const TensPair p = split_tens(code);
+    return std::to_string(code) + " (" + a + " " + std::to_string(p.s) + ", " + b + " " +
+           std::to_string(p.d) + ")";
   }
-  static std::string board_speed(int16_t code, const char* s, const char* d) {
-    const int whole = code / 20;
-    return std::to_string(code) + " (" + s + " " + std::to_string(whole) + ", " + d + " " +
-           std::to_string((code - whole * 20) * 5) + ")";
+  static std::string board_speed_text(int16_t code, const char* s, const char* d) {
+    const BoardSpeed b = board_speed(code);
+    return std::to_string(code) + " (" + s + " " + std::to_string(b.s) + ", " + d + " " +
+           std::to_string(b.d) + ")";
   }
 
   Item lineside_item(const LinesideMark& m) const {
@@ -303,22 +304,23 @@ class Drawing {
         it.fields.push_back({"code1", pair_code(c.code1, "s1", "d1")});
         it.fields.push_back({"code2", pair_code(c.code2, "s2", "d2")});
         it.fields.push_back({"code3", pair_code(c.code3, "s3", "d3")});
-        const int rest = c.code4 % 10;
+        // X as code4 shows it; the decompiler may find another from the
+        // repeat cells, but both give back this code4.
+        const int32_t x = signal_x_of_code4(c.code4, c.signal_time != 0);
+        const SignalAspect a = split_signal_x(x, c.signal_time != 0);
         it.fields.push_back({"code4", std::to_string(c.code4) + " (rapp " +
-                                          std::to_string(c.code4 / 10) + ", sx " +
-                                          std::to_string(rest / 3) + ", dx " +
-                                          std::to_string(rest % 3) + ")"});
+                                          std::to_string(signal_rapp(c.code4, x)) + ", sx " +
+                                          std::to_string(a.sx) + ", dx " +
+                                          std::to_string(a.dx) + ")"});
         it.fields.push_back({"signal time", std::to_string(c.signal_time)});
         break;
       }
       case LinesideKind::kSpeedBoard:
         it.kind = "board";
-        it.fields.push_back({"speed A", board_speed(c.code1, "vas", "vad")});
-        it.fields.push_back({"speed B", board_speed(c.code2, "vbs", "vbd")});
-        it.fields.push_back({"speed C", board_speed(c.code3, "vcs", "vcd")});
-        it.fields.push_back({"stripes", std::to_string(c.code4) + " (strisces " +
-                                            std::to_string(c.code4 / 10) + ", strisced " +
-                                            std::to_string(c.code4 % 10) + ")"});
+        it.fields.push_back({"speed A", board_speed_text(c.code1, "vas", "vad")});
+        it.fields.push_back({"speed B", board_speed_text(c.code2, "vbs", "vbd")});
+        it.fields.push_back({"speed C", board_speed_text(c.code3, "vcs", "vcd")});
+        it.fields.push_back({"stripes", pair_code(c.code4, "strisces", "strisced")});
         break;
       case LinesideKind::kSlowDownWarning:
       case LinesideKind::kSlowDownStart:
@@ -948,7 +950,7 @@ class Drawing {
         {"<rect class=\"board\" x=\"-3.5\" y=\"-3.5\" width=\"7\" height=\"7\"/>", "speed board"},
         {"<path class=\"slow\" d=\"M-4 -3h8l-4 7Z\"/>", "slow-down board"},
         {"<path class=\"sign\" d=\"M0 -4l4 4l-4 4l-4 -4Z\"/>", "sign"},
-        {"<circle class=\"point\" r=\"2.6\"/>", "abbattimento point"},
+        {"<circle class=\"point\" r=\"2.6\"/>", "braking point"},
         {"<rect class=\"mountain\" x=\"-8\" y=\"-6\" width=\"16\" height=\"12\"/>", "mountain stretch"},
         {"<rect class=\"climb\" x=\"-8\" y=\"-6\" width=\"16\" height=\"6\"/>", "climbing"},
         {"<rect class=\"fall\" x=\"-8\" y=\"0\" width=\"16\" height=\"6\"/>", "falling"},

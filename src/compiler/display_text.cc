@@ -14,19 +14,6 @@ void escape(std::string& out, uint8_t b) {
   out += buf;
 }
 
-void utf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 // Appends one source byte as shown; returns the columns it takes (a tab: 0,
 // the caller keeps it as a tab).
 int show_byte(std::string& out, uint8_t b) {
@@ -47,7 +34,7 @@ int show_byte(std::string& out, uint8_t b) {
     escape(out, b);
     return 4;
   }
-  utf8(out, cp);
+  put_utf8(out, cp);
   return 1;
 }
 

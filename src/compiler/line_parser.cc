@@ -9,14 +9,13 @@
 #include "compiler/progressive_ordina.h"
 #include "compiler/runtime_failure.h"
 #include "model/rounding.h"
+#include "model/route_rules.h"
 
 namespace scenarioc {
 namespace {
 
 
-constexpr int32_t kLongestRoute = kLongestLine;
-constexpr int32_t kRouteTail = kRouteRunOff;
-constexpr int32_t kPlanLimit = 1000000;      // the plan cursor may not pass it
+constexpr int32_t kPlanLimit = kLongestLine;  // the plan cursor may not pass it
 
 // The first non-blank character of a section header is not a dash: a line
 // such as "-- [curve] --" is a comment, not the end of the general data.
@@ -28,7 +27,7 @@ bool ends_general_section(std::string_view item) {
 void create_route(Parser& p, int32_t length) {
   Scenario& s = p.s;
   s.route_length_ext = length + kRouteTail;
-  s.cell_count = static_cast<int32_t>(round_half_even(s.route_length_ext / 50.0));
+  s.cell_count = static_cast<int32_t>(route_last_cell(length));
   s.create_route(s.cell_count);
   if (s.build_line_plan) s.track_plan.create(s.route_length_ext);
 }
@@ -37,10 +36,10 @@ void route_length(Parser& p) {
   Scenario& s = p.s;
   const int32_t length = p.reader->read_long();
   s.scenario_table[kTrainDataRow].stop_pos = length;
-  if (length > kLongestRoute)
+  if (length > kLongestLine)
     p.error_exit(1, std::nullopt,
                  "route length " + in_metres(length) + " is longer than the longest route of " +
-                     in_metres(kLongestRoute),
+                     in_metres(kLongestLine),
                  p.value_location());
   if (length < 0)
     throw RuntimeFailure("route length " + in_metres(length) + " is negative",
@@ -151,7 +150,7 @@ Flow pendenza_row(Parser& p) {
 // The curvature of a curve key: its class is the first of the digits 1 to 6
 // it contains; an "s" bends the other way.
 std::optional<double> curvature(std::string_view key) {
-  for (int d = 0; d < 6; ++d) {
+  for (int d = 0; d < kCurveClasses; ++d) {
     if (contains(key, std::string(1, static_cast<char>('1' + d)))) {
       const double k = kCurveClassCurvature[d];
       return contains_ci(key, "s") ? -k : k;
@@ -218,7 +217,7 @@ Flow indicatori_v_row(Parser& p) {
   const ItemMark at = p.value_location();
   for (int i = 1; i < 9; ++i) v[i] = p.reader->read_long();
   if (p.range_test(v[0], "speed board", at) == Flow::kEndPass) return Flow::kEndPass;
-  const int64_t c = cell_of(v[0], 1);
+  const int64_t c = item_cell(v[0]);
   const uint8_t was = p.cell(c, "the speed board").kind;
   if (memo_indicatori_v_max(p.s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]) != 0)
     p.error_exit(21, v[0],
@@ -233,9 +232,8 @@ Flow cartello_row(Parser& p) {
   const int32_t pos = p.reader->read_long();
   const ItemMark at = p.value_location();
   const std::string_view text = p.reader->read_text();
-  p.s.current_line.assign(text);
   if (p.range_test(pos, "sign", at) == Flow::kEndPass) return Flow::kEndPass;
-  const int64_t c = cell_of(pos, 1);
+  const int64_t c = item_cell(pos);
   RouteCell& cell = p.cell(c, "the sign");
   if (!is_free(cell))
     p.error_exit(6, pos,

@@ -9,9 +9,10 @@ int32_t memo_rallentamento(Scenario& s, int32_t x, int32_t v, int32_t l,
 
   // The warning board stands 1200 m before the start; a slow-down within the
   // first 1500 m has neither the board nor its approach cells.
-  const bool warned = x > 1500;
+  const bool warned = slow_down_warned(x);
+  const SlowDownCells cells = slow_down_cells(x, l);
   RouteCell* warning = nullptr;
-  const int64_t warning_at = cell_of(int64_t{x} - 1200, 1);
+  const int64_t warning_at = cells.warning;
   if (warned) {
     warning = &route_cell(s, warning_at, [&] {
       return "the warning board 1200 m before " + slow_down();
@@ -21,13 +22,13 @@ int32_t memo_rallentamento(Scenario& s, int32_t x, int32_t v, int32_t l,
     f_ta = 0;
   }
 
-  const int64_t start_at = cell_of(x, 1);
+  const int64_t start_at = cells.start;
   RouteCell& start =
       route_cell(s, start_at, [&] { return "the start of " + slow_down(); });
   if (!is_free(start)) return 18;
 
   const int64_t end_at = int64_t{x} + l;
-  const int64_t end_cell = cell_of(end_at, 1);
+  const int64_t end_cell = cells.end;
   RouteCell& end = route_cell(s, end_cell, [&] {
     return "the end of the slow-down from " + in_metres(x) + " to " + in_metres(end_at);
   });
@@ -57,17 +58,17 @@ int32_t memo_rallentamento(Scenario& s, int32_t x, int32_t v, int32_t l,
 
   // The four approach cells count down from (x - 1200) / 50, which with a
   // half-way start can differ from the warning cell by one either way.
-  const int64_t k = cell_of(int64_t{x} - 1200);
-  RouteCell* approach[4];
+  const int64_t k = cells.approach;
+  RouteCell* approach[kApproachCells];
   bool taken = false;
-  for (int64_t j = 0; j < 4; ++j) {
+  for (int64_t j = 0; j < kApproachCells; ++j) {
     approach[j] = &route_cell(s, k - j, [&] {
       return "the approach cells before the warning board of " + slow_down();
     });
     if (!is_free(*approach[j])) taken = true;
   }
   if (taken) return 20;
-  for (int j = 0; j < 4; ++j) {
+  for (int j = 0; j < kApproachCells; ++j) {
     approach[j]->kind = kApproach;
     approach[j]->code1 = low16(j + 1);
     if (d_v != 0) approach[j]->code2 = low16(j + 1);

@@ -6,21 +6,23 @@ namespace scenarioc {
 int32_t memo_segnale(Scenario& s, int32_t posizione, int32_t sx, int32_t s1,
                      int32_t s2, int32_t s3, int32_t rapp, int32_t dx,
                      int32_t d1, int32_t d2, int32_t d3, int32_t& tempo) {
-  const int64_t at = cell_of(posizione, 1);
+  const int64_t at = item_cell(posizione);
   RouteCell& signal =
       route_cell(s, at, [&] { return "the signal at " + in_metres(posizione); });
   if (!is_free(signal)) return 16;
 
   signal.kind = kSignal;
   s.origins.mark(at, posizione);
-  signal.code4 = low16(int64_t{rapp} * 10 + int64_t{sx} * 3 + dx);
-  signal.code1 = low16(int64_t{s1} * 10 + d1);
-  signal.code2 = low16(int64_t{s2} * 10 + d2);
-  signal.code3 = low16(int64_t{s3} * 10 + d3);
+  const int64_t x = int64_t{sx} * 3 + dx;
+  signal.code4 = signal_code4(rapp, x);
+  signal.code1 = tens_code(s1, d1);
+  signal.code2 = tens_code(s2, d2);
+  signal.code3 = tens_code(s3, d3);
 
-  // A time of 1 to 100 is too short for the simulator: it becomes 101.
+  // A time of 1 to 100 is too short for the simulator: it becomes 101, and
+  // the caller sees the time as stored.
   if (tempo >= 1 && tempo <= 100) tempo = 101;
-  signal.signal_time = sx == 2 ? low8(tempo) : 0;
+  signal.signal_time = signal_time_byte(sx, tempo);
 
   // The advance codes 100, 200, 300 and 400 m before the signal go over
   // whatever occupies those cells.
@@ -29,7 +31,7 @@ int32_t memo_segnale(Scenario& s, int32_t posizione, int32_t sx, int32_t s1,
       return "the repeat cell " + in_metres(100 * k) + " before the signal at " +
              in_metres(posizione);
     });
-    repeat.repeat_code = low8((int64_t{sx} * 3 + dx) * 10 + k);
+    repeat.repeat_code = signal_repeat_code(x, static_cast<int>(k));
   }
   return 0;
 }

@@ -56,7 +56,6 @@ std::string_view Parser::next_key() {
   const std::string_view item = reader->read_text();
   key_offset = reader->last_offset();
   key_line = reader->last_line();
-  s.current_line.assign(item);
   reader->start_row();
   row_key_count = 0;
   key_matched = false;

@@ -145,7 +145,7 @@ struct Parser : ParserState {
   // Starts reading a source; one that cannot be read is a runtime failure.
   void open(SourceRole role);
 
-  // Reads the next text item into current_line.
+  // Reads the next text item: a row's key.
   std::string_view next_key();
   // The next key of a data section: up to two comment items (holding a
   // dash) in a row are skipped. None once the last item of the file has

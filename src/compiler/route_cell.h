@@ -1,6 +1,6 @@
 // How the cell writers reach the route: every cell through route_cell, so a
 // cell outside the route is a runtime failure that names the item at fault,
-// and every narrow field through low16 / low8.
+// and every narrow field through low16 / low8 (model/route_rules.h).
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 #include "compiler/runtime_failure.h"
 #include "model/rounding.h"
+#include "model/route_rules.h"
 #include "model/scenario_tables.h"
 
 namespace scenarioc {
@@ -22,12 +23,6 @@ RouteCell& route_cell(Scenario& s, int64_t c, const Subject& subject) {
   if (!s.has_cell(c)) throw RuntimeFailure(outside_route(s, c, subject()));
   return s.route[static_cast<size_t>(c)];
 }
-
-// A whole number stored into an Integer or Byte field keeps its low bits.
-inline int16_t low16(int64_t v) {
-  return static_cast<int16_t>(static_cast<uint16_t>(v));
-}
-inline uint8_t low8(int64_t v) { return static_cast<uint8_t>(v); }
 
 // "the speed board" for "a speed board": the occupant of a cell, named again.
 inline std::string the_kind(uint8_t kind) {

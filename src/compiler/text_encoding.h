@@ -21,6 +21,10 @@ struct EncodingProblem {
 // ASCII. Returns the first character that has no Windows-1252 form.
 std::optional<EncodingProblem> to_windows_1252(std::string& text, const std::string& label);
 
+// Appends the UTF-8 form of a character up to U+FFFF (the code page and
+// the replacement character reach no further).
+void put_utf8(std::string& out, uint32_t cp);
+
 // The character of a Windows-1252 byte; 0 for the five bytes the code page
 // leaves unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D).
 uint32_t windows_1252_code_point(uint8_t byte);

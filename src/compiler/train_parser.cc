@@ -94,7 +94,7 @@ Flow segnale_row(Parser& p) {
   const ItemMark at = p.value_location();
   for (int i = 1; i < 11; ++i) v[i] = p.reader->read_long();
   if (p.range_test(v[0], "signal", at) == Flow::kEndPass) return Flow::kEndPass;
-  const int64_t c = cell_of(v[0], 1);
+  const int64_t c = item_cell(v[0]);
   const uint8_t was = p.cell(c, "the signal").kind;
   if (memo_segnale(p.s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
                    v[10]) != 0)
@@ -114,17 +114,18 @@ std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t 
                             : std::string("nothing"));
   };
   const std::string head = "slow-down at " + in_metres(x) + ": ";
+  const SlowDownCells cells = slow_down_cells(x, l);
   switch (code) {
     case 17:
       return head + "its warning board 1200 m before the start needs a free cell, but " +
-             taken(cell_of(int64_t{x} - 1200, 1));
+             taken(cells.warning);
     case 18:
-      return head + "its start needs a free cell, but " + taken(cell_of(x, 1));
+      return head + "its start needs a free cell, but " + taken(cells.start);
     case 19:
       return head + "its end at " + in_metres(int64_t{x} + l) + " needs a free cell, but " +
-             taken(cell_of(int64_t{x} + l, 1));
+             taken(cells.end);
     default: {
-      const int64_t k = cell_of(int64_t{x} - 1200);
+      const int64_t k = cells.approach;
       return head + "the four approach cells " + std::to_string(k - 3) + " to " +
              std::to_string(k) + " in front of its warning board must be free, but one "
              "is taken";
@@ -134,13 +135,14 @@ std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t 
 
 // The cell whose occupant made a slow-down fail with `code`.
 int64_t slow_down_taken_cell(const Parser& p, int32_t code, int32_t x, int32_t l) {
+  const SlowDownCells cells = slow_down_cells(x, l);
   switch (code) {
-    case 17: return cell_of(int64_t{x} - 1200, 1);
-    case 18: return cell_of(x, 1);
-    case 19: return cell_of(int64_t{x} + l, 1);
+    case 17: return cells.warning;
+    case 18: return cells.start;
+    case 19: return cells.end;
     default: {
-      const int64_t k = cell_of(int64_t{x} - 1200);
-      for (int64_t c = k; c > k - 4; --c)
+      const int64_t k = cells.approach;
+      for (int64_t c = k; c > k - kApproachCells; --c)
         if (p.s.has_cell(c) && !is_free(p.s.route[static_cast<size_t>(c)])) return c;
       return k;
     }
@@ -170,7 +172,7 @@ Flow abbattimento_row(Parser& p) {
   const ItemMark at = p.value_location();
   const int32_t value = p.reader->read_long();
   if (p.range_test(pos, "braking point", at) == Flow::kEndPass) return Flow::kEndPass;
-  const int64_t c = cell_of(pos);
+  const int64_t c = point_cell(pos);
   RouteCell& cell = p.cell(c, "the braking point");
   if (!is_free(cell))
     p.error_exit(7, pos,
@@ -229,48 +231,40 @@ Flow stazione_row(Parser& p) {
   const int64_t seconds = r.read_long();
   row.time_s = to_long((hours * 60 + minutes) * 60 + seconds, "the station's time");
   const std::string_view name = r.read_text();
-  s.current_line.assign(name);
   row.text.assign(name);
 
   // The station area: from where the train enters it to where it stops.
-  if (row.type == 5 || row.type == 6) {
-    row.stop_pos = to_long(int64_t{pos} + 150, "the station's stop");
-    row.start_pos = to_long(int64_t{pos} - length, "the station's start");
-    row.byte_c = 0;
-  } else if (row.type == 7 || row.type == 8) {
-    row.start_pos = to_long(int64_t{pos} - length, "the station's start");
-    row.stop_pos = to_long(int64_t{pos} + length, "the station's stop");
-    row.byte_c = 0;
-  } else {
-    row.start_pos = to_long(round_half_even(pos - length / 2.0), "the station's start");
-    row.stop_pos = to_long(round_half_even(pos + length / 2.0 + (row.byte_c != 0 ? 50 : 0)),
-                           "the station's stop");
-  }
+  // Kinds 5 to 8 have no shifted stop; kinds 5 and 6 check their stop first.
+  if (row.type >= 5 && row.type <= 8) row.byte_c = 0;
+  const StationArea area = station_area(row.type, pos, length, row.byte_c != 0);
+  if (row.type == 5 || row.type == 6)
+    row.stop_pos = to_long(area.stop, "the station's stop");
+  row.start_pos = to_long(area.start, "the station's start");
+  row.stop_pos = to_long(area.stop, "the station's stop");
   if (length < 600) row.byte_d = 0;
   if (row_index == 1) {
     row.byte_c = 0;
     row.byte_d = 0;
   }
 
-  if (row.type < 25 && row.type != 5 && row.type != 6) {
-    for (int k = 1; k <= 4; ++k) {
-      const double q = row.stop_pos / 50.0 - k - 1;
-      if (q > 1)
-        p.cell(round_half_even(q), "the station's approach mark").repeat_code =
-            static_cast<uint8_t>(80 + k);
+  if (station_has_marks(row.type)) {
+    for (int k = 1; k <= kStationMarks; ++k) {
+      if (const std::optional<int64_t> q = station_cell(row.stop_pos, k))
+        p.cell(*q, "the station's approach mark").repeat_code =
+            static_cast<uint8_t>(kStationMarkCode + k);
     }
   }
-  if (row.type < 25) {
-    const double q = row.stop_pos / 50.0 - 1;
-    if (q <= 1)
+  if (station_stops(row.type)) {
+    const std::optional<int64_t> q = station_cell(row.stop_pos, 0);
+    if (!q)
       p.error_exit(24, std::nullopt,
                    "station at " + in_metres(pos) + " stops at " + in_metres(row.stop_pos) +
                        ", too near the start of the route: its stop must lie beyond 100 m",
                    at);
-    RouteCell& stop = p.cell(round_half_even(q), "the station's stop");
+    RouteCell& stop = p.cell(*q, "the station's stop");
     stop.kind = kStationStop;
     stop.code1 = static_cast<int16_t>(row_index);
-    s.origins.mark(round_half_even(q), pos);
+    s.origins.mark(*q, pos);
   }
 
   if (row_index > 1) {

@@ -13,14 +13,11 @@
 #include "decompiler/route_items.h"
 #include "finishing/scenario_codes.h"
 #include "model/rounding.h"
+#include "model/route_rules.h"
 
 namespace scenarioc {
 namespace {
 
-constexpr int32_t kRouteTail = kRouteRunOff;
-constexpr int32_t kLongestRoute = kLongestLine;
-constexpr int16_t kRouteMarker = 5121;     // cell 1 code1
-constexpr int16_t kLineMarker = 610;       // row 85 int_a
 
 // How far the compile these files come from read the line file.
 enum class LineStop {
@@ -148,16 +145,16 @@ DecompiledSources decompile(const CompiledScenario& files, const std::string& li
   bool length_refused = false;  // a later length line the compile refused
   if (files.plan) {
     length = files.plan->last_metre() - kRouteTail;
-    if (round_half_even((length + kRouteTail) / 50.0) != cell_count)
+    if (route_last_cell(length) != cell_count)
       throw NotCompiledFiles("the line plan's " + std::to_string(files.plan->last_metre() + 1) +
                              " metres do not fit a route of " + std::to_string(cell_count + 1) +
                              " cells");
-  } else if (round_half_even((int64_t{length} + kRouteTail) / 50.0) != cell_count ||
-             length < 0 || length > kLongestRoute) {
-    length = cell_count * 50 - kRouteTail;
+  } else if (route_last_cell(length) != cell_count ||
+             length < 0 || length > kLongestLine) {
+    length = cell_count * kCellMetres - kRouteTail;
   }
   if (t[kTrainDataRow].stop_pos != length) {
-    if (t[kTrainDataRow].stop_pos >= 0 && t[kTrainDataRow].stop_pos <= kLongestRoute)
+    if (t[kTrainDataRow].stop_pos >= 0 && t[kTrainDataRow].stop_pos <= kLongestLine)
       throw NotCompiledFiles("row 84 holds a route length of " +
                              std::to_string(t[kTrainDataRow].stop_pos) + " m, but the route has " +
                              std::to_string(cell_count + 1) + " cells");

@@ -2,23 +2,18 @@
 
 #include <algorithm>
 
+#include "finishing/finishing_walk.h"
+#include "model/route_rules.h"
+
 namespace scenarioc {
 namespace {
 
-constexpr int16_t kPointValue = 180;
-constexpr int16_t kNoInnerPoints = 110;
-constexpr int kBoardReach = 20;
-constexpr int kLowestSignal = 3;
-constexpr int kInnerSpacing = 8;
-constexpr int kSignalSearch = 12;
-constexpr int kFrontGroups[] = {5, 11, 18};
 constexpr size_t kMostRuns = 20000;
 
 struct Contradiction {};
 
-// The finishing pass step by step as route_finishing.cc takes it, over the
-// route before it ran: the compiled route, except that each point of 180 is
-// either the pass's own (free when the pass first asks, then placed),
+// The finishing walk replayed over the route before the pass ran: the
+// compiled route, except that each point of 180 is either the pass's own (free when the pass first asks, then placed),
 // the author's (never free), or not yet known.
 class GuidedPass {
  public:
@@ -34,18 +29,14 @@ class GuidedPass {
 
   // Runs the pass; throws Contradiction where it would place a point the
   // route does not hold.
-  void run() {
-    for (int64_t c = 1; c <= last_ - 2; ++c) {
-      if (is_kind(c, kWarningBoard)) points_behind_board(c);
-      else if (is_kind(c, kSlowDownStart)) finish_slow_down(c);
-    }
-  }
+  void run() { FinishingWalk<GuidedPass>(*this).run(); }
 
   size_t answered() const { return next_; }
   bool authors(size_t c) const { return state_[c] == kAuthors || state_[c] == kUnknown; }
   bool point(size_t c) const { return state_[c] != kNotAPoint; }
 
- private:
+  // The view the walk asks (finishing_walk.h).
+  int64_t last_cell() const { return last_; }
   bool exists(int64_t c) const { return c >= 0 && c <= last_; }
   uint8_t kind(int64_t c) const {
     const State s = state_[static_cast<size_t>(c)];
@@ -58,7 +49,7 @@ class GuidedPass {
     if (k == kPointWithValue) return kind(c) == kPointWithValue;
     return state_[static_cast<size_t>(c)] == kNotAPoint && cells_[static_cast<size_t>(c)].kind == k;
   }
-  bool free(int64_t c) {
+  bool is_free(int64_t c) {
     if (!exists(c)) return false;
     State& s = state_[static_cast<size_t>(c)];
     if (s == kUnknown) {
@@ -73,81 +64,17 @@ class GuidedPass {
     if (k == kEmpty || k == kMountainMarker) throw Contradiction{};
     return false;
   }
-  void place(int64_t c) { state_[static_cast<size_t>(c)] = kPlaced; }
+  void place(int64_t c, int64_t) { state_[static_cast<size_t>(c)] = kPlaced; }
+  // Lowering an existing point to 180 changes no kind.
+  void lower(int64_t) {}
+  int16_t code1(int64_t c) const { return cells_[static_cast<size_t>(c)].code1; }
+  // Where the pass found no cell it placed nothing: nothing to follow.
+  void no_point_behind_board(int64_t, int64_t) {}
+  void no_point_before_start(int64_t, int, int64_t) {}
+  void no_point_inside(int64_t, int64_t) {}
+  void no_point_before_signal(int64_t, int64_t) {}
 
-  void points_behind_board(int64_t board) {
-    for (int k = 1; k <= kBoardReach; ++k) {
-      const int64_t d = board - k;
-      if (d < kLowestSignal) return;
-      if (!is_kind(d, kSignal)) continue;
-      if (free(d - 1)) place(d - 1);
-      else if (free(d - 2)) place(d - 2);
-      // Lowering an existing point to 180 changes no kind.
-    }
-  }
-
-  void points_before_start(int64_t start) {
-    for (const int nearest : kFrontGroups) {
-      const int64_t farthest = nearest + 2;
-      if (start <= farthest) continue;
-      for (int64_t b = nearest; b <= farthest; ++b)
-        if (free(start - b)) {
-          place(start - b);
-          break;
-        }
-    }
-  }
-
-  int64_t points_inside(int64_t start) {
-    int64_t n = 0;
-    int64_t w = start;
-    for (;;) {
-      ++w;
-      ++n;
-      if (n == kInnerSpacing) {
-        if (free(w)) {
-          place(w);
-          n = 0;
-        } else if (free(w - 1)) {
-          place(w - 1);
-          n = 1;
-        } else if (free(w + 1)) {
-          place(w + 1);
-          n = -1;
-        }
-      }
-      if (is_kind(w, kSlowDownEnd) || w >= last_) return w;
-    }
-  }
-
-  int64_t end_after(int64_t start) const {
-    for (int64_t c = start + 1; c <= last_; ++c)
-      if (is_kind(c, kSlowDownEnd)) return c;
-    return -1;
-  }
-
-  void point_before_next_signal(int64_t end) {
-    for (int64_t sig = end; sig <= end + kSignalSearch && sig <= last_; ++sig) {
-      if (!is_kind(sig, kSignal)) continue;
-      if (sig - 1 <= 0) return;
-      if (free(sig - 1)) place(sig - 1);
-      else if (free(sig - 2)) place(sig - 2);
-      return;
-    }
-  }
-
-  void finish_slow_down(int64_t start) {
-    points_before_start(start);
-    int64_t end;
-    if (cells_[static_cast<size_t>(start)].code1 < kNoInnerPoints) {
-      end = points_inside(start);
-    } else {
-      end = end_after(start);
-      if (end < 0) return;
-    }
-    point_before_next_signal(end);
-  }
-
+ private:
   const std::vector<RouteCell>& cells_;
   std::vector<char>& answers_;  // 1: the cell was free when first asked
   size_t next_ = 0;

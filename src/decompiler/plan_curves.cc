@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "decompiler/decompile.h"
+#include "model/route_rules.h"
 
 namespace scenarioc {
 namespace {
@@ -32,8 +33,8 @@ PlanShape read_plan_shape(const DecodedPlan& plan) {
       not_a_plan("the point of metre " + std::to_string(m) +
                  " follows from the two before it by no curve of the six classes");
     if (step == 0) continue;
-    const int cls = step <= 6 ? step : step - 6;
-    const bool left = step > 6;
+    const int cls = step <= kCurveClasses ? step : step - kCurveClasses;
+    const bool left = step > kCurveClasses;
     if (!shape.curves.empty() && shape.curves.back().last == m - 1 &&
         shape.curves.back().curve_class == cls && shape.curves.back().left == left)
       shape.curves.back().last = m;

@@ -53,21 +53,18 @@ void RouteReader::read_station(int row) {
   const bool in_range = within_route(pos, static_cast<int32_t>(last_), 800);
 
   // The length is not stored: the area gives it back.
-  int64_t length = 0;
+  const int64_t length = station_length(r.type, pos, r.start_pos);
   int field6 = r.byte_c;
   bool complete = pos % 50 == 0 && in_range;
-  if (r.type == 5 || r.type == 6) {
-    length = pos - r.start_pos;
-    complete = complete && r.stop_pos == pos + 150 && r.byte_c == 0;
-    field6 = 0;
-  } else if (r.type == 7 || r.type == 8) {
-    length = pos - r.start_pos;
-    complete = complete && r.stop_pos == pos + length && r.byte_c == 0;
+  if (r.type >= 5 && r.type <= 8) {
+    complete = complete && station_area(r.type, pos, length, false) ==
+                               StationArea{r.start_pos, r.stop_pos} &&
+               r.byte_c == 0;
     field6 = 0;
   } else {
-    length = 2 * (pos - r.start_pos);
     const int64_t shift = r.stop_pos - pos - length / 2;
-    complete = complete && (shift == 0 || shift == 50);
+    complete = complete && station_area(r.type, pos, length, shift == 50) ==
+                               StationArea{r.start_pos, r.stop_pos};
     if (row == 1) {
       complete = complete && r.byte_c == 0;
       field6 = shift == 50 ? 1 : 0;
@@ -89,30 +86,29 @@ void RouteReader::read_station(int row) {
                      static_cast<long long>(h), minutes.c_str(), static_cast<long long>(s)) +
               r.text;
     // What the handler writes, in its order, and where it stops.
-    const bool marks = r.type < 25 && r.type != 5 && r.type != 6;
     bool stopped = false;
-    if (marks) {
-      for (int k = 1; k <= 4 && !stopped; ++k) {
-        const int64_t q = r.stop_pos / 50 - k - 1;
-        if (q <= 1) continue;
-        if (q > last_) {
+    if (station_has_marks(r.type)) {
+      for (int k = 1; k <= kStationMarks && !stopped; ++k) {
+        const std::optional<int64_t> q = station_cell(r.stop_pos, k);
+        if (!q) continue;
+        if (*q > last_) {
           stopped = true;
           st.why = "its approach marks fall beyond the end of the route";
         } else {
-          st.marks.push_back({q, static_cast<uint8_t>(80 + k)});
+          st.marks.push_back({*q, static_cast<uint8_t>(kStationMarkCode + k)});
         }
       }
     }
-    if (!stopped && r.type < 25) {
-      const int64_t q = r.stop_pos / 50 - 1;
-      if (q <= 1) {
+    if (!stopped && station_stops(r.type)) {
+      const std::optional<int64_t> q = station_cell(r.stop_pos, 0);
+      if (!q) {
         stopped = true;
         st.why = "it stops within 100 m of the start of the route";
-      } else if (q > last_) {
+      } else if (*q > last_) {
         stopped = true;
         st.why = "its stop falls beyond the end of the route";
       } else {
-        st.stop_cell = q;
+        st.stop_cell = *q;
       }
     }
     if (!stopped && row > 1 && int64_t{r.start_pos} - 350 < prev_stop) {
@@ -238,25 +234,19 @@ void RouteReader::read_signals_and_points() {
       continue;
     }
     if (c > last_ - 2) problem("the braking point in cell " + std::to_string(c) + " lies too near the end of the route");
-    items_.slow_downs.push_back({format("abbattimento,  %lld,  %d", static_cast<long long>(50 * c), value), ""});
+    items_.slow_downs.push_back({format("abbattimento,  %lld,  %d", static_cast<long long>(point_position(c)), value), ""});
   }
 }
 
 // A board of maximum speeds keeps vas x 20 + vad / 5 for each pair: the
 // speed in twenties and the rest in fifths, as an author writes them.
 std::string board_line(int64_t cell, const RouteCell& c) {
-  auto pair = [](int16_t code, int& s, int& d) {
-    s = code >= 0 ? code / 20 : -((-code + 19) / 20);
-    d = (code - s * 20) * 5;
-  };
-  int vas, vad, vbs, vbd, vcs, vcd;
-  pair(c.code1, vas, vad);
-  pair(c.code2, vbs, vbd);
-  pair(c.code3, vcs, vcd);
+  const BoardSpeed a = board_speed(c.code1), b = board_speed(c.code2), cc = board_speed(c.code3);
+  const TensPair stripes = split_tens(c.code4);
   auto opt = [](int v) { return v == 0 ? std::string("  ") : format("  %d", v); };
   return format("indicatori_vmax,  %lld,  %d,  %d,  %d,  %d,%s,%s,%s,  %d",
-                static_cast<long long>(item_position(cell)), vas, vbs, vcs, c.code4 / 10,
-                opt(vad).c_str(), opt(vbd).c_str(), opt(vcd).c_str(), c.code4 % 10);
+                static_cast<long long>(item_position(cell)), a.s, b.s, cc.s, stripes.s,
+                opt(a.d).c_str(), opt(b.d).c_str(), opt(cc.d).c_str(), stripes.d);
 }
 
 void RouteReader::read_boards() {

@@ -10,17 +10,13 @@
 
 #include "decompiler/decompile.h"
 #include "decompiler/route_items.h"
+#include "model/route_rules.h"
 
 namespace scenarioc::route_reading {
 
-constexpr int16_t kPointValue = 180;
 constexpr const char* kStopToken = "STOP";  // not a number: the compile stops reading there
 
 inline std::string metres(int64_t m) { return std::to_string(m) + " m"; }
-
-// A point item (signal, board, sign, slow-down start) at cell c stands at
-// (c - 1) x 50 m; a braking point at c x 50 m.
-inline int64_t item_position(int64_t c) { return 50 * (c - 1); }
 
 // The cell values that only some kinds write; any other value in them
 // means the cell was not written by the compiler.
@@ -101,20 +97,6 @@ inline void split_time(int32_t t, int64_t& h, int64_t& m, int64_t& s) {
   h = t / 3600;
   m = t / 60 % 60;
   s = t % 60;
-}
-
-// A value stored s x 10 + d as its two parts.
-inline void split_tens(int16_t code, int& s, int& d) {
-  s = code / 10;
-  d = code % 10;
-}
-
-// sx x 3 + dx from the repeat code X x 10 + k (low 8 bits) of one cell:
-// X modulo 128, or nothing when no X gives that byte.
-inline std::optional<int32_t> x_from_repeat(uint8_t code, int k) {
-  const int diff = (int{code} - k) & 0xff;
-  if (diff % 2 != 0) return std::nullopt;
-  return (diff / 2 * 77) & 127;  // 77 is the inverse of 5 modulo 128
 }
 
 // read() checks every cell against the values its kind may hold, reads

@@ -5,12 +5,13 @@
 namespace scenarioc::route_reading {
 
 std::string RouteReader::slow_down_line(const SlowDown& d) const {
-  const int64_t length = 50 * (d.end - 1) - d.x;
+  const int64_t length = slow_down_length(d.x, d.end);
   return format("rallentamento,  %d,  %d,  %lld,  %d,  %d,  %d", d.x, d.v,
                 static_cast<long long>(length), d.ftt, d.approach ? 1 : 0, d.dv);
 }
 
-// Each start with its warning board 24 cells before it (from 1550 m on),
+// Each start with its warning board 24 cells before it (from 1550 m on:
+// from cell 32, the first after the unwarned stretch's last start cell),
 // the four approach cells before the board when it has them, and an end
 // with the same values after it. A part a stop took survives as the values
 // it leaves; a start a stop took shows only through its board.
@@ -28,10 +29,17 @@ void RouteReader::read_slow_downs() {
     return true;
   };
 
+  // The cell of the last start that has no warning board, and the start
+  // of a slow-down there with and without one.
+  const int64_t last_unwarned = item_cell(kUnwarnedStretch);
+  constexpr int32_t kUnwarnedStart = kUnwarnedStretch;
+  constexpr int32_t kWarnedStart = kUnwarnedStretch + 10;
+  static_assert(!slow_down_warned(kUnwarnedStart) && slow_down_warned(kWarnedStart));
+
   std::vector<SlowDown> found;
   auto take_board = [&](SlowDown& d) {
-    const int64_t w = d.start - 24;
-    if (d.start < 31) return true;
+    const int64_t w = d.start - kWarningCells;
+    if (d.start < last_unwarned) return true;
     const RouteCell& c = at(w);
     bool warned = false;
     if (c.kind == kWarningBoard && c.code1 == d.v && c.code2 == d.dv && !used[static_cast<size_t>(w)]) {
@@ -40,20 +48,25 @@ void RouteReader::read_slow_downs() {
     } else if (is_stop(w) && claim_stop(w, d.dv, 0, d)) {
       warned = true;
     }
-    if (d.start == 31) {
-      d.x = warned ? 1510 : 1500;  // on one side of 1500 m the board is there
+    if (d.start == last_unwarned) {
+      d.x = warned ? kWarnedStart : kUnwarnedStart;  // on one side of 1500 m the board is there
       if (!warned) return true;
     } else if (!warned) {
       return false;
     }
     // The approach cells count down from (x - 1200) / 50 rounded, the cell
-    // before the board; for a start 25 m short of a cell boundary, two
-    // cells before it (both roundings of the half go to the even side).
-    for (int64_t gap : {1, 2}) {
-      if (gap == 2 && d.start % 2 != 0) break;
+    // before the board; for a start 25 m short of a cell boundary, which
+    // rounds into the same start cell when that cell is even, two cells
+    // before it.
+    const auto short_x = static_cast<int32_t>(item_position(d.start) - kCellMetres / 2);
+    for (const int32_t x : {d.x, short_x}) {
+      if (x != d.x && (slow_down_cells(x, 0).start != d.start ||
+                       slow_down_cells(x, 0).warning != w))
+        break;
+      const int64_t first = slow_down_cells(x, 0).approach;
       int cells = 0, shown = 0;
-      for (int j = 0; j < 4; ++j) {
-        const int64_t a = w - gap - j;
+      for (int j = 0; j < kApproachCells; ++j) {
+        const int64_t a = first - j;
         if (a < 0) break;
         const RouteCell& ac = at(a);
         const int16_t code2 = d.dv != 0 ? static_cast<int16_t>(j + 1) : 0;
@@ -65,11 +78,11 @@ void RouteReader::read_slow_downs() {
           ++cells;
         }
       }
-      if (cells < 4 || shown == 0) continue;
+      if (cells < kApproachCells || shown == 0) continue;
       d.approach = true;
-      if (gap == 2) d.x = static_cast<int32_t>(50 * d.start - 75);
-      for (int j = 0; j < 4; ++j) {
-        const int64_t a = w - gap - j;
+      d.x = x;
+      for (int j = 0; j < kApproachCells; ++j) {
+        const int64_t a = first - j;
         if (at(a).kind == kApproach) used[static_cast<size_t>(a)] = true;
         else claim_stop(a, d.dv != 0 ? static_cast<int16_t>(j + 1) : 0, 0, d);
       }
@@ -94,9 +107,9 @@ void RouteReader::read_slow_downs() {
     found.push_back(d);
   }
   // A board with no start behind it: the start lies under a stop.
-  for (int64_t w = 0; w + 24 <= last_; ++w) {
+  for (int64_t w = 0; w + kWarningCells <= last_; ++w) {
     if (at(w).kind != kWarningBoard || used[static_cast<size_t>(w)]) continue;
-    const int64_t s = w + 24;
+    const int64_t s = w + kWarningCells;
     SlowDown d;
     d.start = s;
     d.x = static_cast<int32_t>(item_position(s));
@@ -146,16 +159,17 @@ void RouteReader::read_slow_downs() {
       d.v = at(e).code1;
       d.dv = at(e).code2;
       d.ftt = at(e).code3;
-      const bool board_hidden = q >= 31 && is_stop(q - 24) && !hidden_.count(q - 24) &&
-                                at(q - 24).code2 == d.dv && at(q - 24).code3 == 0 &&
-                                at(q - 24).code4 == 0 && at(q - 24).signal_time == 0;
+      const int64_t b = q - kWarningCells;
+      const bool board_hidden = q >= last_unwarned && is_stop(b) && !hidden_.count(b) &&
+                                at(b).code2 == d.dv && at(b).code3 == 0 && at(b).code4 == 0 &&
+                                at(b).signal_time == 0;
       if (hidden_.count(q) || at(q).code2 != d.dv || at(q).code3 != d.ftt || at(q).code4 != 0 ||
-          at(q).signal_time != 0 || (q >= 31 && !board_hidden))
+          at(q).signal_time != 0 || (q >= last_unwarned && !board_hidden))
         continue;
       claim_stop(q, d.dv, d.ftt, d);
-      if (q >= 31) {
-        if (q == 31) d.x = 1510;
-        claim_stop(q - 24, d.dv, 0, d);
+      if (q >= last_unwarned) {
+        if (q == last_unwarned) d.x = kWarnedStart;
+        claim_stop(b, d.dv, 0, d);
       }
       used[static_cast<size_t>(e)] = true;
       found.push_back(d);

@@ -5,37 +5,13 @@
 namespace scenarioc::route_reading {
 
 std::string RouteReader::signal_line(const Signal& s) const {
-  int s1, d1, s2, d2, s3, d3;
-  split_tens(s.code1, s1, d1);
-  split_tens(s.code2, s2, d2);
-  split_tens(s.code3, s3, d3);
-  // code4 = rapp x 10 + X (low 16 bits); X = sx x 3 + dx.
-  int64_t rapp = (int64_t{s.code4} - s.x) / 10;
-  int64_t rest = int64_t{s.code4} - s.x - rapp * 10;
-  for (int t = 1; rest != 0 && t < 5; ++t) {  // through the 16-bit wrap
-    const int64_t d = int64_t{s.code4} - s.x + 65536 * t;
-    if (d % 10 == 0) {
-      rapp = d / 10;
-      rest = 0;
-    }
-  }
-  int sx, dx;
-  int64_t tempo = 0;
-  if (s.time != 0) {
-    sx = 2;
-    dx = s.x - 6;
-    // A time of 1 to 100 is stored as 101; a byte of 1 to 100 comes from 256 more.
-    tempo = s.time <= 100 ? s.time + 256 : s.time;
-  } else if (s.x >= 0) {
-    sx = s.x / 3;
-    dx = s.x % 3;
-  } else {
-    sx = 0;
-    dx = s.x;
-  }
+  const TensPair p1 = split_tens(s.code1), p2 = split_tens(s.code2), p3 = split_tens(s.code3);
+  const int64_t rapp = signal_rapp(s.code4, s.x);
+  const SignalAspect a = split_signal_x(s.x, s.time != 0);
+  const int64_t tempo = signal_time_of_byte(s.time);
   return format("segnale,  %7lld,   %d, %d, %d,  %d, %lld,    %d,  %d,%d,%d, %lld",
-                static_cast<long long>(item_position(s.cell)), sx, s1, s2, s3,
-                static_cast<long long>(rapp), dx, d1, d2, d3, static_cast<long long>(tempo));
+                static_cast<long long>(item_position(s.cell)), a.sx, p1.s, p2.s, p3.s,
+                static_cast<long long>(rapp), a.dx, p1.d, p2.d, p3.d, static_cast<long long>(tempo));
 }
 
 // The train file's order, built from its last item backwards.
@@ -95,7 +71,7 @@ void RouteReader::order_train() {
       const int64_t c = s.cell - 2 * k;
       if (c < 0) break;
       if (settled[static_cast<size_t>(c)]) continue;
-      const std::optional<int32_t> xr = x_from_repeat(at(c).repeat_code, k);
+      const std::optional<int32_t> xr = signal_x_of_repeat(at(c).repeat_code, k);
       if (!xr || (x128 && *x128 != *xr)) return false;
       x128 = xr;
       needed = needed || at(c).repeat_code != 0;
@@ -103,8 +79,7 @@ void RouteReader::order_train() {
     if (s.maybe && !needed) return false;
     if (!x128) {
       // Free: the last digit of code4, with sx = 2 when a time is kept.
-      x = ((s.code4 % 10) + 10) % 10;
-      if (s.time != 0 && x < 6) x += 10;
+      x = signal_x_of_code4(s.code4, s.time != 0);
       return true;
     }
     if ((*x128 - s.code4) % 2 != 0) return false;

@@ -5,21 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "finishing/finishing_walk.h"
 #include "finishing/scenario_codes.h"
+#include "model/route_rules.h"
 
 namespace scenarioc {
 namespace {
-
-constexpr int16_t kPointValue = 180;      // a point placed or lowered here
-constexpr int16_t kNoInnerPoints = 110;   // slow-downs this fast get no inner points
-constexpr int kBoardReach = 20;           // cells behind a warning board
-constexpr int kLowestSignal = 3;          // leaves two cells in front of the signal
-constexpr int kInnerSpacing = 8;          // cells between points inside a slow-down
-constexpr int kSignalSearch = 12;         // cells searched after a slow-down's end
-constexpr int kFrontGroups[] = {5, 11, 18};  // nearest cell of each group in front
-
-constexpr int16_t kLineMarker = 610;      // row 85 int_a
-constexpr int16_t kRouteMarker = 5121;    // cell 1 code1
 
 // Cells outside the route are never free and never hold an occupant.
 bool exists(const Scenario& s, int64_t c) {
@@ -46,7 +37,7 @@ void place_point(Scenario& s, int64_t c, int64_t for_cell) {
   s.origins.mark_placed(c, for_cell);
 }
 
-int32_t metres(int64_t c) { return static_cast<int32_t>(c * 50); }
+int32_t metres(int64_t c) { return static_cast<int32_t>(c * kCellMetres); }
 
 std::string at(int64_t c) {
   return std::to_string(metres(c)) + " m (cell " + std::to_string(c) + ")";
@@ -104,168 +95,88 @@ void lower_point(Scenario& s, int64_t c) {
   cell(s, c).code1 = static_cast<int16_t>(std::min<int32_t>(kPointValue, cell(s, c).code1));
 }
 
-// Every signal up to 20 cells behind the board needs a point in one of the
-// two cells in front of it; an existing point there is lowered to 180.
-void points_behind_board(Scenario& s, int64_t board) {
-  for (int k = 1; k <= kBoardReach; ++k) {
-    const int64_t d = board - k;
-    if (d < kLowestSignal) return;
-    if (!is_kind(s, d, kSignal)) continue;
-    if (free_cell(s, d - 1)) {
-      place_point(s, d - 1, d);
-    } else if (free_cell(s, d - 2)) {
-      place_point(s, d - 2, d);
-    } else if (is_kind(s, d - 1, kPointWithValue)) {
-      lower_point(s, d - 1);
-    } else if (is_kind(s, d - 2, kPointWithValue)) {
-      lower_point(s, d - 2);
-    } else {
-      std::vector<Note> notes;
-      if (s.origins.row_of(board)) {
-        Note n;
-        n.message = "the slow-down whose warning board stands in cell " + std::to_string(board) +
-                    " comes from here";
-        n.row_of_cell = board;
-        notes.push_back(std::move(n));
-      }
-      add_occupant_notes(s, notes, {d - 1, d - 2});
-      const SourceRow* slow_down = s.origins.row_of(board);
-      record(s, 11, d,
-             "no free cell for the braking point in front of the " + named(s, d, "signal") +
-                 " behind the slow-down warning board in cell " + std::to_string(board) +
-                 (slow_down ? ", 1200 m before the slow-down at " +
-                                  std::to_string(slow_down->position) + " m"
-                            : std::string()) +
-                 ": cells " + std::to_string(d - 1) + " and " + std::to_string(d - 2) +
-                 " are taken and neither is a braking point",
-             d, std::move(notes));
-    }
-  }
-}
+// The finishing walk over the scenario itself: points go into its cells,
+// and a point that finds no cell is recorded as a failure naming the rows
+// in the way.
+struct ScenarioView {
+  Scenario& s;
 
-// One point 5 to 7, one 11 to 13 and one 18 to 20 cells in front of the
-// start; only a free cell satisfies a group.
-void points_before_start(Scenario& s, int64_t start) {
-  for (const int nearest : kFrontGroups) {
-    const int64_t farthest = nearest + 2;
-    if (start <= farthest) continue;
-    bool placed = false;
-    for (int64_t b = nearest; b <= farthest && !placed; ++b) {
-      if (free_cell(s, start - b)) {
-        place_point(s, start - b, start);
-        placed = true;
-      }
-    }
-    if (!placed) {
-      std::vector<Note> notes;
-      add_occupant_notes(s, notes, {start - nearest, start - nearest - 1, start - farthest});
-      record(s, 12, start,
-             "no free cell for the braking point " + std::to_string(metres(nearest)) +
-                 " to " + std::to_string(metres(farthest)) + " m in front of the " +
-                 named(s, start, "slow-down") + ": cells " +
-                 std::to_string(start - nearest) + ", " +
-                 std::to_string(start - nearest - 1) + " and " +
-                 std::to_string(start - farthest) + " are taken",
-             start, std::move(notes));
-    }
-  }
-}
+  int64_t last_cell() const { return s.cell_count; }
+  bool exists(int64_t c) const { return scenarioc::exists(s, c); }
+  bool is_kind(int64_t c, uint8_t k) const { return scenarioc::is_kind(s, c, k); }
+  bool is_free(int64_t c) const { return free_cell(s, c); }
+  void place(int64_t c, int64_t for_cell) { place_point(s, c, for_cell); }
+  void lower(int64_t c) { lower_point(s, c); }
+  int16_t code1(int64_t c) const { return s.route[static_cast<size_t>(c)].code1; }
 
-// Walks from the start to its end cell placing a point every 8 cells, each
-// counted from the cell that actually took the previous one. Returns the
-// cell where the walk stopped: the end cell, or the last cell of the route.
-int64_t points_inside(Scenario& s, int64_t start) {
-  int64_t n = 0;
-  int64_t w = start;
-  for (;;) {
-    ++w;
-    ++n;
-    if (n == kInnerSpacing) {
-      if (free_cell(s, w)) {
-        place_point(s, w, start);
-        n = 0;
-      } else if (free_cell(s, w - 1)) {
-        place_point(s, w - 1, start);
-        n = 1;
-      } else if (free_cell(s, w + 1)) {
-        place_point(s, w + 1, start);
-        n = -1;
-      } else {
-        // n goes on counting past 8, so no further point is due.
-        std::vector<Note> notes;
-        add_occupant_notes(s, notes, {w - 1, w, w + 1});
-        record(s, 13, w,
-               "no free cell for the braking point inside the " + named(s, start, "slow-down") +
-                   ", due at " + at(w) + ": cells " + std::to_string(w - 1) + ", " +
-                   std::to_string(w) + " and " + std::to_string(w + 1) +
-                   " are taken; no further point is placed inside this slow-down",
-               start, std::move(notes));
-      }
+  void no_point_behind_board(int64_t board, int64_t d) {
+    std::vector<Note> notes;
+    if (s.origins.row_of(board)) {
+      Note n;
+      n.message = "the slow-down whose warning board stands in cell " + std::to_string(board) +
+                  " comes from here";
+      n.row_of_cell = board;
+      notes.push_back(std::move(n));
     }
-    if (is_kind(s, w, kSlowDownEnd) || w >= s.cell_count) return w;
+    add_occupant_notes(s, notes, {d - 1, d - 2});
+    const SourceRow* slow_down = s.origins.row_of(board);
+    record(s, 11, d,
+           "no free cell for the braking point in front of the " + named(s, d, "signal") +
+               " behind the slow-down warning board in cell " + std::to_string(board) +
+               (slow_down ? ", 1200 m before the slow-down at " +
+                                std::to_string(slow_down->position) + " m"
+                          : std::string()) +
+               ": cells " + std::to_string(d - 1) + " and " + std::to_string(d - 2) +
+               " are taken and neither is a braking point",
+           d, std::move(notes));
   }
-}
 
-// The end cell of a slow-down too fast for inner points, or -1 if none.
-int64_t end_after(const Scenario& s, int64_t start) {
-  for (int64_t c = start + 1; c <= s.cell_count; ++c)
-    if (is_kind(s, c, kSlowDownEnd)) return c;
-  return -1;
-}
+  void no_point_before_start(int64_t start, int nearest, int64_t farthest) {
+    std::vector<Note> notes;
+    add_occupant_notes(s, notes, {start - nearest, start - nearest - 1, start - farthest});
+    record(s, 12, start,
+           "no free cell for the braking point " + std::to_string(metres(nearest)) + " to " +
+               std::to_string(metres(farthest)) + " m in front of the " +
+               named(s, start, "slow-down") + ": cells " + std::to_string(start - nearest) +
+               ", " + std::to_string(start - nearest - 1) + " and " +
+               std::to_string(start - farthest) + " are taken",
+           start, std::move(notes));
+  }
 
-// The first signal within 12 cells from the end needs a point in one of the
-// two cells in front of it.
-void point_before_next_signal(Scenario& s, int64_t end) {
-  for (int64_t sig = end; sig <= end + kSignalSearch && sig <= s.cell_count; ++sig) {
-    if (!is_kind(s, sig, kSignal)) continue;
-    if (sig - 1 <= 0) return;
-    if (free_cell(s, sig - 1)) {
-      place_point(s, sig - 1, sig);
-    } else if (free_cell(s, sig - 2)) {
-      place_point(s, sig - 2, sig);
-    } else {
-      std::vector<Note> notes;
-      if (s.origins.row_of(end)) {
-        Note n;
-        n.message = "the slow-down ending in cell " + std::to_string(end) + " comes from here";
-        n.row_of_cell = end;
-        notes.push_back(std::move(n));
-      }
-      add_occupant_notes(s, notes, {sig - 1, sig - 2});
-      record(s, 13, end,
-             "no free cell for the braking point in front of the " + named(s, sig, "signal") +
-                 ", the first after the slow-down ending at " + at(end) + ": cells " +
-                 std::to_string(sig - 1) + " and " + std::to_string(sig - 2) + " are taken",
-             sig, std::move(notes));
+  void no_point_inside(int64_t start, int64_t w) {
+    std::vector<Note> notes;
+    add_occupant_notes(s, notes, {w - 1, w, w + 1});
+    record(s, 13, w,
+           "no free cell for the braking point inside the " + named(s, start, "slow-down") +
+               ", due at " + at(w) + ": cells " + std::to_string(w - 1) + ", " +
+               std::to_string(w) + " and " + std::to_string(w + 1) +
+               " are taken; no further point is placed inside this slow-down",
+           start, std::move(notes));
+  }
+
+  void no_point_before_signal(int64_t end, int64_t sig) {
+    std::vector<Note> notes;
+    if (s.origins.row_of(end)) {
+      Note n;
+      n.message = "the slow-down ending in cell " + std::to_string(end) + " comes from here";
+      n.row_of_cell = end;
+      notes.push_back(std::move(n));
     }
-    return;
+    add_occupant_notes(s, notes, {sig - 1, sig - 2});
+    record(s, 13, end,
+           "no free cell for the braking point in front of the " + named(s, sig, "signal") +
+               ", the first after the slow-down ending at " + at(end) + ": cells " +
+               std::to_string(sig - 1) + " and " + std::to_string(sig - 2) + " are taken",
+           sig, std::move(notes));
   }
-}
-
-void finish_slow_down(Scenario& s, int64_t start) {
-  points_before_start(s, start);
-  int64_t end;
-  if (cell(s, start).code1 < kNoInnerPoints) {
-    end = points_inside(s, start);
-  } else {
-    end = end_after(s, start);
-    if (end < 0) return;
-  }
-  point_before_next_signal(s, end);
-}
+};
 
 }  // namespace
 
 void finish_route(Scenario& s) {
   if (!s.route_created) return;
-  const int64_t last = static_cast<int64_t>(s.cell_count) - 2;
-  for (int64_t c = 1; c <= last && exists(s, c); ++c) {
-    if (is_kind(s, c, kWarningBoard)) {
-      points_behind_board(s, c);
-    } else if (is_kind(s, c, kSlowDownStart)) {
-      finish_slow_down(s, c);
-    }
-  }
+  ScenarioView view{s};
+  FinishingWalk<ScenarioView>(view).run();
 }
 
 int32_t closing_checks(Scenario& s) {

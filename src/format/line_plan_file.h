@@ -41,7 +41,7 @@ constexpr const PlanElement* plan_element(uint16_t tag) {
 // The most metres a plan holds: 0 to the end of the longest route. The
 // largest line plan file holds a double for each of them, X and Y; a reader
 // refuses a larger file before reading it.
-constexpr int64_t kMostPlanMetres = int64_t{kLongestLine} + kRouteRunOff + 1;
+constexpr int64_t kMostPlanMetres = int64_t{kLongestLine} + kRouteTail + 1;
 constexpr uint64_t kLargestLinePlanFile =
     2 * uint64_t{kMostPlanMetres} *
     (kPlanTagBytes + plan_element(static_cast<uint16_t>(TrackPlan::Tag::kDouble))->value_bytes);

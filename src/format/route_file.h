@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "format/record_fields.h"
+#include "model/route_rules.h"
 #include "model/scenario_tables.h"
 
 namespace scenarioc {
@@ -32,45 +33,14 @@ inline constexpr auto kRouteCellFields = std::tuple{
 constexpr size_t kRouteCellBytes = 15;
 static_assert(fixed_bytes(kRouteCellFields) == kRouteCellBytes);
 
-// The metres a cell stands for: cell c covers the metres around 50 c.
-constexpr int32_t kCellMetres = 50;
-
-// The routes the compiler makes: 0 to 1000000 m of line and 7000 m past its
-// end, one cell every 50 m and cell 0.
-constexpr size_t kFewestRouteCells = 141;
-constexpr size_t kMostRouteCells = 20141;
-static_assert(kMostRouteCells == (kLongestLine + kRouteRunOff) / kCellMetres + 1);
+// The routes the compiler makes: 0 to kLongestLine of line and kRouteTail
+// past its end, one cell every 50 m and cell 0.
+constexpr size_t kFewestRouteCells = static_cast<size_t>(kRouteTail / kCellMetres) + 1;
+constexpr size_t kMostRouteCells = static_cast<size_t>((kLongestLine + kRouteTail) / kCellMetres) + 1;
+static_assert(kFewestRouteCells == 141 && kMostRouteCells == 20141);
 // The largest route file: the longest route's cells. A reader refuses a
 // larger file before reading it.
 constexpr uint64_t kLargestRouteFile = uint64_t{kMostRouteCells} * kRouteCellBytes;
-
-// The occupants a cell can hold, by their `kind`, with the word the dump
-// shows for each. A kind not listed here is in no route.
-struct CellKindName {
-  uint8_t kind;
-  std::string_view name;
-};
-inline constexpr CellKindName kCellKinds[] = {
-    {kEmpty, "nothing"},
-    {kSignal, "signal"},
-    {kSlowDownEnd, "slow-down end"},
-    {kSlowDownStart, "slow-down start"},
-    {kWarningBoard, "warning board"},
-    {kApproach, "approach"},
-    {kSpeedBoard, "speed board"},
-    {kStationStop, "station stop"},
-    {kMountainMarker, "mountain marker"},
-    {kPointWithValue, "braking point"},
-    {kPointWithoutValue, "braking point without value"},
-    {kSign, "sign"},
-};
-
-// The word for an occupant, or "" for a kind no route holds.
-constexpr std::string_view cell_kind_name(uint8_t kind) {
-  for (const CellKindName& k : kCellKinds)
-    if (k.kind == kind) return k.name;
-  return {};
-}
 
 // The cells of `s.route` (or of `cells`), 15 bytes each.
 std::string encode_route(const Scenario& s);

@@ -5,20 +5,8 @@
 namespace scenarioc {
 
 std::string kind_name(uint8_t kind) {
-  switch (kind) {
-    case kEmpty: return "nothing";
-    case kSignal: return "a signal";
-    case kSlowDownEnd: return "the end of a slow-down";
-    case kSlowDownStart: return "the start of a slow-down";
-    case kWarningBoard: return "a slow-down warning board";
-    case kApproach: return "an approach cell of a slow-down warning board";
-    case kSpeedBoard: return "a speed board";
-    case kStationStop: return "a station stop";
-    case kMountainMarker: return "a mountain marker";
-    case kPointWithValue:
-    case kPointWithoutValue: return "a braking point";
-    case kSign: return "a sign";
-  }
+  for (const CellKindName& k : kCellKinds)
+    if (k.kind == kind) return std::string(k.phrase);
   return "an occupant of kind " + std::to_string(kind);
 }
 

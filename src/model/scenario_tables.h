@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/diagnostics.h"
 #include "model/route_origins.h"
+#include "model/route_rules.h"
 #include "model/track_plan.h"
 
 namespace scenarioc {
@@ -52,6 +54,36 @@ inline bool is_free(const RouteCell& c) {
   return c.kind == kEmpty || c.kind == kMountainMarker;
 }
 
+// The occupants a cell can hold, by their `kind`: the word the dump and the
+// plot show for each, and the phrase the messages use. A kind not listed
+// here is in no route.
+struct CellKindName {
+  uint8_t kind;
+  std::string_view name;    // "warning board"
+  std::string_view phrase;  // "a slow-down warning board"
+};
+inline constexpr CellKindName kCellKinds[] = {
+    {kEmpty, "nothing", "nothing"},
+    {kSignal, "signal", "a signal"},
+    {kSlowDownEnd, "slow-down end", "the end of a slow-down"},
+    {kSlowDownStart, "slow-down start", "the start of a slow-down"},
+    {kWarningBoard, "warning board", "a slow-down warning board"},
+    {kApproach, "approach", "an approach cell of a slow-down warning board"},
+    {kSpeedBoard, "speed board", "a speed board"},
+    {kStationStop, "station stop", "a station stop"},
+    {kMountainMarker, "mountain marker", "a mountain marker"},
+    {kPointWithValue, "braking point", "a braking point"},
+    {kPointWithoutValue, "braking point without value", "a braking point"},
+    {kSign, "sign", "a sign"},
+};
+
+// The word for an occupant, or "" for a kind no route holds.
+constexpr std::string_view cell_kind_name(uint8_t kind) {
+  for (const CellKindName& k : kCellKinds)
+    if (k.kind == kind) return k.name;
+  return {};
+}
+
 // What occupies a cell of that kind, in words ("a signal", "a speed board").
 std::string kind_name(uint8_t kind);
 
@@ -84,10 +116,6 @@ constexpr int kLineRow = 85;              // line name, backgrounds, codes
 constexpr int kTrainRow = 86;             // train number, repetition, clock
 constexpr int kMountainEntries = 81;      // entries 0 to 80, used from 1
 
-// The longest line a line file may give, and the route the simulator runs on
-// past its end: the route and the plan reach kLongestLine + kRouteRunOff m.
-constexpr int32_t kLongestLine = 1000000;  // m
-constexpr int32_t kRouteRunOff = 7000;     // m
 
 // All state of one compilation.
 struct Scenario {

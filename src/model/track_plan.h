@@ -5,12 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/route_rules.h"
+
 namespace scenarioc {
 
-// The curvatures of the six classes of curve, a metre, class 1 first: a
-// curve bending right ("curvad") turns each step by +k, one bending left
-// ("curvas") by -k.
-inline constexpr double kCurveClassCurvature[6] = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
 
 // The plan of the track, one point a metre. The parser fills it strictly in
 // order from metre 2 on, so which points are seeds (16-bit integers), which

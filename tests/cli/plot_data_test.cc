@@ -215,6 +215,9 @@ TEST(PlotData, TextsAreShownInUtf8) {
       {"\x80 5", "\xE2\x82\xAC 5"},                // the euro sign
       {"A\x81" "B", "A\xEF\xBF\xBD" "B"},          // unset in the code page
       {std::string("A\x01" "B"), "A\xEF\xBF\xBD" "B"},  // no place in XML
+      {std::string("A\0B", 3), "A\xEF\xBF\xBD" "B"},  // nor a NUL
+      {"A\tB", "A\tB"},                                // a tab is kept
+      {"\xFF\x9F", "\xC3\xBF\xC5\xB8"},                // y diaeresis, both
   };
   for (const Case& c : cases) EXPECT_EQ(text_for_display(c.in), c.out) << c.in;
 }
