@@ -166,8 +166,9 @@ TEST_F(ControlBytes, ReachNoTerminalRawFromDumpDecompileOrPlot) {
   EXPECT_NE(d.err.find("compiled as line 'Val\\x9Ddena'"), std::string::npos) << d.err;
   EXPECT_EQ(raw_control_in(d.err), "") << d.err;
 
+#ifndef _WIN32
   // plot names a missing plan by the folder's file names, which may hold
-  // any byte.
+  // any byte but '/' here (Windows refuses control characters in names).
   TempDir odd;
   for (const char* tail : {"_704.sim", "_704.dat"})
     fs::copy_file(dir / (std::string("Valdena") + tail), odd / (std::string("Val\x1B" "dena") + tail));
@@ -177,6 +178,7 @@ TEST_F(ControlBytes, ReachNoTerminalRawFromDumpDecompileOrPlot) {
   EXPECT_EQ(p.status, 0) << p.err;
   EXPECT_NE(p.err.find("Val\\x1Bdena_linea.dat"), std::string::npos) << p.err;
   EXPECT_EQ(raw_control_in(p.err), "") << p.err;
+#endif
 }
 
 // ---- names that make two files one -----------------------------------------

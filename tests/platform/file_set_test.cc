@@ -42,7 +42,9 @@ const Contents kNew = {{"Valdena_704.dat", "new a\n"},
 // Everything in the folder, by name.
 Contents contents(const fs::path& dir) {
   Contents c;
-  for (const std::string& name : list_dir(dir)) c[name] = slurp(dir / name);
+  // A folder among the files stands as a mark: it has no bytes to read.
+  for (const std::string& name : list_dir(dir))
+    c[name] = fs::is_directory(dir / name) ? "<folder>" : slurp(dir / name);
   return c;
 }
 
