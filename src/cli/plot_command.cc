@@ -5,8 +5,8 @@
 #include <charconv>
 #include <ostream>
 
-#include "cli/plot_html.h"
-#include "cli/plot_svg.h"
+#include "plot/plot_html.h"
+#include "plot/plot_svg.h"
 #include "cli/scenario_folder.h"
 #include "cli/report.h"
 #include "compiler/display_text.h"

@@ -1,4 +1,4 @@
-#include "cli/plot_data.h"
+#include "plot/plot_data.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "cli/plot_svg.h"
+#include "plot/plot_svg.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,7 +8,7 @@
 #include <sstream>
 #include <utility>
 
-#include "cli/plot_labels.h"
+#include "plot/plot_labels.h"
 
 namespace scenarioc {
 namespace {
