@@ -12,7 +12,6 @@
 #include "cli/command_line.h"
 #include "cli/decompile.h"
 #include "cli/diagnostics_json.h"
-#include "cli/explain.h"
 #include "cli/dump.h"
 #include "cli/file_sources.h"
 #include "cli/plot_command.h"
@@ -30,6 +29,7 @@
 #include "platform/folder_lock.h"
 #include "platform/window.h"
 #include "platform/window_select.h"
+#include "reference/explain.h"
 
 namespace scenarioc {
 namespace fs = std::filesystem;
@@ -151,7 +151,14 @@ const std::vector<CommandSpec>& command_table() {
        {}, 0, 0, emit_command},
       {"explain", "[CODE]", "what an error code or a warning means, with a wrong row and its fix",
        "CODE is an error code (25) or a warning's name (unknown-key); a key of the\n"
-       "files (stazione) shows its values. Without CODE, lists every code and warning.", {}, {}, 0, 1, explain_command},
+       "files (stazione) shows its values. Without CODE, lists every code and warning.", {}, {}, 0, 1,
+       [](const Arguments& a, IO& io) {
+         const std::optional<std::string> key =
+             a.positional.empty() ? std::nullopt : std::optional<std::string>(a.positional[0]);
+         if (explain(key, io.out)) return int{kExitSuccess};
+         report_fatal(io.err, "no explanation for '" + *key + "'; 'scenarioc explain' lists the codes");
+         return int{kExitEndedEarly};
+       }},
       {"dump", "FILE", "what a compiled file (N_T.dat, N_T.sim, N_linea.dat) holds",
        "The kind follows from the name. In words by default: the occupied cells of a\n"
        "route, the stations, signs and general rows of a timetable, a point every\n"
@@ -202,6 +209,10 @@ const std::vector<CommandSpec>& command_table() {
        }},
   };
   return table;
+}
+
+std::vector<CommandDescription> command_descriptions() {
+  return {command_table().begin(), command_table().end()};
 }
 
 namespace {
