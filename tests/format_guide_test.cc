@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "cli/explain.h"
-#include "cli/format_guide.h"
+#include "reference/explain.h"
+#include "reference/format_guide.h"
 #include "compiler/compile.h"
 #include "compiler/keywords.h"
 #include "compiler/warnings.h"

@@ -13,16 +13,9 @@
 #include <string_view>
 #include <vector>
 
-namespace scenarioc {
+#include "reference/command_description.h"
 
-struct OptionSpec {
-  std::string_view name;        // "--dir"
-  std::string_view value_name;  // "DIR"; empty for a flag
-  std::string_view help;
-  std::string_view short_name = {};  // "-o", when there is one
-  // The value is glued to the name, as in -Wno-unknown-key; may be repeated.
-  bool prefix = false;
-};
+namespace scenarioc {
 
 // What the parser made of one command's arguments.
 struct Arguments {
@@ -44,14 +37,8 @@ struct IO {
   bool replaced = false;
 };
 
-struct CommandSpec {
-  std::string_view name;       // empty: the run without a command
-  std::string_view arguments;  // "LINE TRAIN"
-  std::string_view summary;    // one line
-  std::string_view details;    // a paragraph for `help COMMAND`, may be empty
-  std::vector<OptionSpec> options;
-  // Pairs of options that cannot be given together.
-  std::vector<std::pair<std::string_view, std::string_view>> conflicts;
+// A command of the table: its description and what runs it.
+struct CommandSpec : CommandDescription {
   size_t min_positional = 0, max_positional = 0;
   std::function<int(const Arguments&, IO&)> run;
 };

@@ -7,11 +7,11 @@
 #include <ostream>
 #include <sstream>
 
+#include "cli/author_compile.h"
 #include "cli/builtin_files.h"
 #include "cli/command_line.h"
 #include "cli/decompile.h"
 #include "cli/diagnostics_json.h"
-#include "cli/explain.h"
 #include "cli/dump.h"
 #include "cli/file_sources.h"
 #include "cli/plot_command.h"
@@ -29,6 +29,7 @@
 #include "platform/folder_lock.h"
 #include "platform/window.h"
 #include "platform/window_select.h"
+#include "reference/explain.h"
 
 namespace scenarioc {
 namespace fs = std::filesystem;
@@ -36,232 +37,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kVersion = SCENARIOC_VERSION;
-
-int usage_error(std::ostream& err, const std::string& message) {
-  report_fatal(err, message + " (scenarioc --help tells the usage)");
-  return kExitEndedEarly;
-}
-
-int file_error(std::ostream& err, const FileError& e) {
-  report_fatal(err, "cannot write " + e.path().string() + ": " + e.reason());
-  return kExitEndedEarly;
-}
-
-int busy_error(std::ostream& err, const FolderBusy& e) {
-  report_fatal(err, "another run is writing in " + e.dir().string() +
-                        "; nothing written (without --no-wait this run would wait for it)");
-  return kExitEndedEarly;
-}
-
-// A source larger than any scenario needs is refused before it is read: a
-// huge or endless file would otherwise take the machine's memory.
-std::optional<std::string> oversized(const FileSources::File& src) {
-  std::error_code ec;
-  const uintmax_t size = fs::file_size(src.path, ec);
-  if (ec || size <= kLargestSource) return std::nullopt;
-  return src.label + " holds " + std::to_string(size) +
-         " bytes, more than any scenario source needs (at most " +
-         std::to_string(kLargestSource >> 20) + " MiB, " + std::to_string(kLargestSource) +
-         " bytes); nothing compiled";
-}
-
-// Compares the files themselves (device and inode, or the platform's file
-// identity), so a link or another spelling of a path is caught too.
-bool same_file(const fs::path& a, const fs::path& b) {
-  std::error_code ec;
-  const bool same = fs::equivalent(a, b, ec);
-  return !ec && same;
-}
-
-// A user's source, checked and read before anything is compiled or written:
-// it must be a regular file of text. Its text is converted to the
-// simulator's code page. Returns false, with the reason in `refused`, when
-// the source is refused; `early` takes the warnings on its bytes.
-bool load_source(FileSources::File& src, SourceRole role, const DiagnosticOptions& options,
-                 std::vector<Diagnostic>& early, std::vector<Diagnostic>& refused) {
-  std::error_code ec;
-  const fs::file_status st = fs::status(src.path, ec);
-  std::string why;
-  if (!fs::exists(st)) why = "no such file";
-  else if (fs::is_directory(st)) why = "it is a directory, not a file";
-  else if (!fs::is_regular_file(st)) why = "it is not a regular file";
-  std::string text;
-  if (why.empty()) {
-    try {
-      text = read_file(src.path, kLargestSource);
-    } catch (const FileError& e) {
-      why = "cannot read it: " + e.reason();
-    }
-  }
-  if (!why.empty()) {
-    refused.push_back(refusal(src.label, why));
-    return false;
-  }
-  PreparedSource prepared = prepare_source(text, role, src.label, options);
-  if (prepared.refused) {
-    for (Diagnostic& d : prepared.diagnostics) refused.push_back(std::move(d));
-    return false;
-  }
-  for (Diagnostic& d : prepared.diagnostics) early.push_back(std::move(d));
-  src.text = std::move(text);
-  return true;
-}
-
-// A line name or train number goes into the timetable and the file names:
-// in UTF-8 it is converted to the simulator's code page, like the texts of
-// the sources. Returns false, with the reason reported, when it cannot be.
-bool to_scenario_name(std::string& name, const char* what, std::ostream& err) {
-  if (std::optional<EncodingProblem> p = to_windows_1252(name, what)) {
-    report_fatal(err, std::string(what) + " '" + name + "' has a character the simulator "
-                      "cannot show: " + p->message);
-    return false;
-  }
-  if (const std::string why = name_problem(name); !why.empty()) {
-    report_fatal(err, std::string(what) + " '" + name + "' cannot be part of a file name: " + why);
-    return false;
-  }
-  return true;
-}
-
-int compile_command(const Arguments& a, bool write, IO& io) {
-  std::ostream& err = io.err;
-  const std::string line_arg = a.positional[0], train_arg = a.positional[1];
-
-  const std::string line_file = fs::path(line_arg).filename().string();
-  const std::string train_file = fs::path(train_arg).filename().string();
-  const std::optional<TrainFileNames> from_train = names_from_train_file(train_file);
-  std::optional<std::string> L = a.value("--line-name");
-  if (!L) L = line_name_from_file(line_file);
-  if (!L && from_train) L = from_train->line_name;
-  std::optional<std::string> T = a.value("--train-number");
-  if (!T && from_train) T = from_train->train_number;
-  if (!L)
-    return usage_error(err, "cannot tell the line name from '" + line_file +
-                                "': name it N_linea.txt or give --line-name N");
-  if (!T)
-    return usage_error(err, "cannot tell the train number from '" + train_file +
-                                "': name it N_T-.txt or give --train-number T");
-  AuthorReport how;
-  if (const std::optional<std::string> form = a.value("--diagnostics")) {
-    if (*form != "text" && *form != "json")
-      return usage_error(err, "--diagnostics takes text or json, not '" + *form + "'");
-    how.json = *form == "json";
-  }
-  // After the command line is read, every end is told in the report's form:
-  // in JSON, a document with the one error, without a place.
-  std::ostringstream held_text;
-  std::ostream& told = how.json ? held_text : err;
-  const auto ended = [&](int status) {
-    if (how.json) {
-      std::string message = held_text.str();
-      if (message.rfind("scenarioc: error: ", 0) == 0) message.erase(0, 18);
-      while (!message.empty() && message.back() == '\n') message.pop_back();
-      err << fatal_json(message, status) << std::flush;
-    }
-    return status;
-  };
-  if (!to_scenario_name(*L, "line name", told) || !to_scenario_name(*T, "train number", told))
-    return ended(kExitEndedEarly);
-  if (const std::string why = names_collide(*L, *T); !why.empty()) {
-    report_fatal(told, "train number '" + *T + "': " + why + "; nothing written");
-    return ended(kExitEndedEarly);
-  }
-
-  how.diagnostics.warnings = WarningSet::all();
-  for (const std::string& name : a.values("-Wno-")) {
-    const std::optional<Warning> w = warning_named(name);
-    if (!w)
-      return usage_error(err, "no warning is named '" + name +
-                                  "'; scenarioc help warnings lists them");
-    how.diagnostics.warnings.set(*w, false);
-  }
-  how.diagnostics.read_on = !a.has("--fatal-errors");
-  how.werror = a.has("--werror");
-  how.quiet = a.has("--quiet");
-
-  CompileJob job;
-  job.line_name = *L;
-  job.train_number = *T;
-  job.out_dir = a.value("--dir").value_or(".");
-  job.write_line_plan = !a.has("--no-plan");
-  job.write_outputs = write;
-  FileSources::File line{line_arg, line_arg}, train{train_arg, train_arg};
-
-  // The folder is ours from here to the last rename; what a stopped run left
-  // there is put right before anything else.
-  std::optional<FolderLock> held;
-  if (write) {
-    try {
-      // In JSON, stderr holds the document alone: the folder's notes are left out.
-      std::ostringstream folder_notes;
-      held.emplace(take_folder(job.out_dir, !a.has("--no-wait"), how.json ? folder_notes : err));
-    } catch (const FolderBusy& e) {
-      return ended(busy_error(told, e));
-    } catch (const FileError& e) {
-      return ended(file_error(told, e));
-    }
-  }
-
-  if (write) {
-    std::vector<fs::path> outputs = {job.out_dir / timetable_name(*L, *T),
-                                     job.out_dir / route_name(*L, *T)};
-    if (job.write_line_plan) outputs.push_back(job.out_dir / line_plan_name(*L));
-    for (const fs::path& output : outputs)
-      for (const FileSources::File* in : {&line, &train})
-        if (same_file(output, in->path)) {
-          report_fatal(told, "the output " + output.string() + " is the source " + in->label +
-                                 " itself; nothing written");
-          return ended(kExitEndedEarly);
-        }
-  }
-  for (FileSources::File* src : {&line, &train}) {
-    if (std::optional<std::string> why = oversized(*src)) {
-      report_fatal(told, *why);
-      return ended(kExitEndedEarly);
-    }
-  }
-  std::vector<Diagnostic> early, refused;
-  if (!load_source(line, SourceRole::kLine, how.diagnostics, early, refused) ||
-      !load_source(train, SourceRole::kTrain, how.diagnostics, early, refused)) {
-    if (how.json) {
-      // The warnings found on the sources' bytes before the refusal, too.
-      early.insert(early.end(), refused.begin(), refused.end());
-      int warnings = 0;
-      for (const Diagnostic& d : early) warnings += d.severity == Severity::kWarning ? 1 : 0;
-      err << diagnostics_json(early, {}, how.werror,
-                              {static_cast<int>(refused.size()), warnings, kExitEndedEarly})
-          << std::flush;
-    } else {
-      for (const Diagnostic& d : refused) err << format_diagnostic(d);
-    }
-    return kExitEndedEarly;
-  }
-
-  // The names are texts of the timetable too (rows 85 and 86); the name
-  // rules have refused C0 controls and DEL in them already.
-  if (how.diagnostics.warnings.has(Warning::kControlCharacter))
-    for (const auto& [name, what] : {std::pair{*L, "line name"}, std::pair{*T, "train number"}})
-      for (const char c : name)
-        if (is_control_byte(static_cast<unsigned char>(c))) {
-          Diagnostic d;
-          d.severity = Severity::kWarning;
-          d.warning = std::string(warning_info(Warning::kControlCharacter).name);
-          d.failure.message = std::string("the ") + what + " '" + shown_source(name, 200) +
-                              "' holds the control character " + shown_source(std::string(1, c)) +
-                              ", which the simulator cannot show";
-          early.push_back(std::move(d));
-          break;
-        }
-
-  FileSources sources(std::move(line), std::move(train), /*consume=*/false);
-  try {
-    const ExitStatus status = compile_for_author(sources, job, how, std::move(early), io.out, err);
-    if (write && status != kExitEndedEarly) io.replaced = true;
-    return status;
-  } catch (const FileError& e) {
-    return ended(file_error(told, e));
-  }
-}
 
 // An author's edited sources are never overwritten by surprise: emit writes
 // its five files as one set, and only where none of them stands yet, unless
@@ -352,12 +127,16 @@ const std::vector<CommandSpec>& command_table() {
        "Writes N_linea.dat, N_T.sim and N_T.dat. Names follow the files: N_linea.txt\n"
        "is line N, N_T-.txt is train T of line N. Your sources are never changed.\n"
        "The three files replace the earlier ones as one set, all or none; while\n"
-       "another run writes in DIR, this one waits for it. Every error of a file is\n"
-       "reported, each at its row, with the warnings ('scenarioc help warnings')\n"
-       "and a closing summary.",
+       "another run writes in DIR, this one waits for it. A compile that records\n"
+       "an error writes none of them and keeps the earlier ones (exit status 1),\n"
+       "unless --write-on-error. Every error of a file is reported, each at its\n"
+       "row, with the warnings ('scenarioc help warnings') and a closing summary.",
        {kLineNameOption, kTrainNumberOption,
         {"--dir", "DIR", "write the compiled files into DIR"},
-        {"--no-plan", "", "leave out the line plan file N_linea.dat"}, kNoWaitOption,
+        {"--no-plan", "", "leave out the line plan file N_linea.dat"},
+        {"--write-on-error", "",
+         "write what the compile recorded even when it recorded an error (exit status 1)"},
+        kNoWaitOption,
         kNoWarningOption, kWerrorOption, kFatalErrorsOption, kDiagnosticsOption, kQuietOption},
        {}, 2, 2, [](const Arguments& a, IO& io) { return compile_command(a, true, io); }},
       {"check", "LINE TRAIN", "the same compile and its report, writing nothing", "",
@@ -372,7 +151,14 @@ const std::vector<CommandSpec>& command_table() {
        {}, 0, 0, emit_command},
       {"explain", "[CODE]", "what an error code or a warning means, with a wrong row and its fix",
        "CODE is an error code (25) or a warning's name (unknown-key); a key of the\n"
-       "files (stazione) shows its values. Without CODE, lists every code and warning.", {}, {}, 0, 1, explain_command},
+       "files (stazione) shows its values. Without CODE, lists every code and warning.", {}, {}, 0, 1,
+       [](const Arguments& a, IO& io) {
+         const std::optional<std::string> key =
+             a.positional.empty() ? std::nullopt : std::optional<std::string>(a.positional[0]);
+         if (explain(key, io.out)) return int{kExitSuccess};
+         report_fatal(io.err, "no explanation for '" + *key + "'; 'scenarioc explain' lists the codes");
+         return int{kExitEndedEarly};
+       }},
       {"dump", "FILE", "what a compiled file (N_T.dat, N_T.sim, N_linea.dat) holds",
        "The kind follows from the name. In words by default: the occupied cells of a\n"
        "route, the stations, signs and general rows of a timetable, a point every\n"
@@ -423,6 +209,10 @@ const std::vector<CommandSpec>& command_table() {
        }},
   };
   return table;
+}
+
+std::vector<CommandDescription> command_descriptions() {
+  return {command_table().begin(), command_table().end()};
 }
 
 namespace {

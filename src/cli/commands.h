@@ -13,6 +13,9 @@ namespace scenarioc {
 // name, is the run without a command. The help pages, the manual page and the
 // shell completion are all made from it.
 const std::vector<CommandSpec>& command_table();
+// The descriptions of the same commands, for the manual page and the
+// completions.
+std::vector<CommandDescription> command_descriptions();
 
 // Runs the command given by `args` (without the program name) and returns
 // the exit status of the process.

@@ -80,8 +80,16 @@ std::string diagnostics_json(const std::vector<Diagnostic>& diagnostics,
   doc["summary"] = {{"errors", errors},
                     {"warnings", warnings},
                     {"exit_status", summary.exit_status},
-                    {"text", summary_line(errors, warnings)}};
+                    {"text", summary_text(errors, warnings, summary.outcome)}};
+  if (summary.written) doc["summary"]["written"] = *summary.written;
+  if (!summary.not_compiled.empty()) doc["summary"]["not_compiled"] = summary.not_compiled;
   return dumped(doc);
+}
+
+std::string summary_text(int errors, int warnings, const std::string& outcome) {
+  std::string text = summary_line(errors, warnings);
+  if (!outcome.empty()) text += (text.empty() ? "" : "; ") + outcome;
+  return text;
 }
 
 std::string fatal_json(const std::string& message, int exit_status) {

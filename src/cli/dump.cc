@@ -288,12 +288,11 @@ std::string row_clock(const ScenarioRecord& r) {
   return clock_text((int64_t{r.int_c} * 60 + r.int_d) * 60 + r.int_e);
 }
 
-Json row_json(int row, const ScenarioRecord& r) {
+Json row_json(int row, const ScenarioRecord& r, RowHolds holds) {
   Json j;
   j["row"] = row;
   for_each_field(kScenarioRecordFields,
                  [&](const auto& f) { j[std::string(f.name)] = field_json(r, f.name); });
-  const RowHolds holds = row_holds(row, r);
   j["holds"] = holds_name(holds);
   for (const FieldMeaning& m : kRowMeanings) {
     if (m.holds != holds) continue;
@@ -310,8 +309,9 @@ void timetable_json(const std::string& file, size_t bytes, const Timetable& t, s
   head["file"] = file;
   head["bytes"] = bytes;
   JsonListWriter list(out, head, "rows");
+  const auto held = rows_held(t);
   for (int row = 0; row < kScenarioRows; ++row)
-    list.item(row_json(row, t[static_cast<size_t>(row)]));
+    list.item(row_json(row, t[static_cast<size_t>(row)], held[static_cast<size_t>(row)]));
   list.finish();
 }
 
@@ -336,10 +336,11 @@ std::string meanings_text(const ScenarioRecord& r, RowHolds holds) {
 
 void timetable_text(const std::string& file, size_t bytes, const Timetable& t, std::ostream& out) {
   out << shown_utf8(file) << ": timetable, " << kScenarioRows << " rows (" << bytes << " bytes)\n";
+  const auto held = rows_held(t);
   const auto rows_holding = [&](RowHolds h) {
     std::vector<int> rows;
     for (int row = 0; row < kScenarioRows; ++row)
-      if (row_holds(row, t[static_cast<size_t>(row)]) == h) rows.push_back(row);
+      if (held[static_cast<size_t>(row)] == h) rows.push_back(row);
     return rows;
   };
 

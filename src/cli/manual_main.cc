@@ -11,8 +11,8 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/format_guide.h"
-#include "cli/manual.h"
+#include "reference/format_guide.h"
+#include "reference/manual.h"
 
 namespace {
 
@@ -57,9 +57,9 @@ int main(int argc, char** argv) {
   const std::string what = argv[1];
   if (what == "guide") return update_guide(argv[2]);
   std::ofstream out(argv[2], std::ios::binary);
-  if (what == "man") scenarioc::write_man_page(scenarioc::command_table(), SCENARIOC_VERSION, out);
-  else if (what == "bash") scenarioc::write_bash_completion(scenarioc::command_table(), out);
-  else if (what == "zsh") scenarioc::write_zsh_completion(scenarioc::command_table(), out);
+  if (what == "man") scenarioc::write_man_page(scenarioc::command_descriptions(), SCENARIOC_VERSION, out);
+  else if (what == "bash") scenarioc::write_bash_completion(scenarioc::command_descriptions(), out);
+  else if (what == "zsh") scenarioc::write_zsh_completion(scenarioc::command_descriptions(), out);
   else {
     std::cerr << "scenarioc_manual: no such output '" << what << "'\n";
     return 2;

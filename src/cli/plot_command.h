@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/plot_data.h"
+#include "plot/plot_data.h"
 
 namespace scenarioc {
 

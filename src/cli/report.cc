@@ -3,6 +3,7 @@
 #include <map>
 #include <ostream>
 
+#include "cli/run.h"
 #include "compiler/display_text.h"
 
 namespace scenarioc {
@@ -96,6 +97,22 @@ std::string summary_line(int errors, int warnings) {
 
 void report_fatal(std::ostream& err, const std::string& message) {
   err << "scenarioc: error: " << shown_utf8(message) << '\n' << std::flush;
+}
+
+int usage_error(std::ostream& err, const std::string& message) {
+  report_fatal(err, message + " (scenarioc --help tells the usage)");
+  return kExitEndedEarly;
+}
+
+int file_error(std::ostream& err, const FileError& e) {
+  report_fatal(err, "cannot write " + e.path().string() + ": " + e.reason());
+  return kExitEndedEarly;
+}
+
+int busy_error(std::ostream& err, const FolderBusy& e) {
+  report_fatal(err, "another run is writing in " + e.dir().string() +
+                        "; nothing written (without --no-wait this run would wait for it)");
+  return kExitEndedEarly;
 }
 
 }  // namespace scenarioc

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "model/scenario_tables.h"
+#include "platform/file_io.h"
+#include "platform/folder_lock.h"
 
 namespace scenarioc {
 
@@ -39,5 +41,14 @@ std::string summary_line(int errors, int warnings);
 
 // The one-line form of a fatal end: "scenarioc: error: <message>".
 void report_fatal(std::ostream& err, const std::string& message);
+
+// The fatal ends the commands share, each reported in one line; they return
+// the exit status of a run that replaced nothing (2).
+// A command line that cannot be acted on, with where its usage is told.
+int usage_error(std::ostream& err, const std::string& message);
+// A compiled file or source that cannot be written.
+int file_error(std::ostream& err, const FileError& e);
+// An output folder another run writes in, with --no-wait.
+int busy_error(std::ostream& err, const FolderBusy& e);
 
 }  // namespace scenarioc

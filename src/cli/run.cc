@@ -7,11 +7,9 @@
 #include <vector>
 
 #include "cli/builtin_files.h"
-#include "cli/diagnostics_json.h"
 #include "cli/file_sources.h"
 #include "cli/report.h"
 #include "compiler/compile.h"
-#include "compiler/display_text.h"
 #include "format/line_plan_file.h"
 #include "format/route_file.h"
 #include "format/timetable_file.h"
@@ -32,10 +30,8 @@ bool recorded(const Scenario& s, int32_t code) {
                      [code](const Failure& f) { return f.code == code; });
 }
 
-// The three files are written whole to their temporaries, then replace the
-// earlier ones as one set: a full disk, a name in the way, a rename refused
-// or a kill leaves every earlier file as it was, never a new line plan beside
-// an old timetable and route.
+}  // namespace
+
 void write_compiled_files(const Scenario& s, const fs::path& dir) {
   FileSet set(dir);
   if (s.build_line_plan) {
@@ -48,6 +44,8 @@ void write_compiled_files(const Scenario& s, const fs::path& dir) {
   set.add(route_name(s.line_name, s.train_number)).write(encode_route(s));
   set.install();
 }
+
+namespace {
 
 std::string joined(const std::vector<std::string>& names) {
   std::string out;
@@ -128,65 +126,6 @@ ExitStatus compile_and_write(SourceInput& sources, const CompileJob& job, Window
   }
   if (job.write_outputs) write_compiled_files(s, job.out_dir);
   return s.failures.empty() ? kExitSuccess : kExitRecordedFailures;
-}
-
-namespace {
-
-std::string counted(int n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-}  // namespace
-
-ExitStatus compile_for_author(SourceInput& sources, const CompileJob& job,
-                              const AuthorReport& how, std::vector<Diagnostic> early,
-                              std::ostream& out, std::ostream& err) {
-  CompileOptions options = author_options(job.line_name, job.train_number, job.write_line_plan);
-  options.diagnostics = how.diagnostics;
-  CompileResult result = compile(sources, options);
-  const Scenario& s = result.scenario;
-  CompileReport& report = result.report;
-
-  int warnings = report.warnings;
-  for (const Diagnostic& d : early) warnings += d.severity == Severity::kWarning ? 1 : 0;
-  early.insert(early.end(), std::make_move_iterator(report.diagnostics.begin()),
-               std::make_move_iterator(report.diagnostics.end()));
-  if (!how.json) report_diagnostics(early, report.not_shown, how.werror, err);
-
-  ExitStatus status;
-  std::vector<std::string> written;
-  if (!result.writable()) {
-    status = kExitEndedEarly;
-  } else {
-    if (job.write_outputs) {
-      write_compiled_files(s, job.out_dir);
-      if (s.build_line_plan) written.push_back(line_plan_name(s.line_name));
-      written.push_back(timetable_name(s.line_name, s.train_number));
-      written.push_back(route_name(s.line_name, s.train_number));
-    }
-    status = s.failures.empty() ? kExitSuccess : kExitRecordedFailures;
-    if (how.werror && warnings > 0 && status == kExitSuccess) status = kExitRecordedFailures;
-  }
-  if (how.json)
-    err << diagnostics_json(early, report.not_shown, how.werror,
-                            {report.errors, warnings, static_cast<int>(status)})
-        << std::flush;
-  if (how.quiet) return status;
-
-  const int errors = report.errors + (how.werror ? warnings : 0);
-  const std::string summary = summary_line(errors, how.werror ? 0 : warnings);
-  if (!summary.empty() && !how.json) err << summary << '\n' << std::flush;
-  if (status == kExitSuccess) {
-    // The names are in the simulator's code page, as the files.
-    out << shown_source(s.line_name, 200) << ": " << s.scenario_table[kTrainDataRow].stop_pos << " m, "
-        << counted(report.stations, "station", "stations") << ", "
-        << counted(report.signals, "signal", "signals") << ", "
-        << counted(report.slow_downs, "slow-down", "slow-downs");
-    for (size_t i = 0; i < written.size(); ++i)
-      out << (i == 0 ? " -> " : ", ") << shown_source(written[i], 300);
-    out << '\n';
-  }
-  return status;
 }
 
 namespace {

@@ -12,6 +12,7 @@
 #include "compiler/diagnostic_sink.h"
 #include "compiler/source_input.h"
 #include "model/diagnostics.h"
+#include "model/scenario_tables.h"
 #include "platform/folder_lock.h"
 #include "platform/window.h"
 
@@ -60,24 +61,12 @@ std::optional<FolderLock> hold_folder_for_reading(const std::filesystem::path& d
 ExitStatus compile_and_write(SourceInput& sources, const CompileJob& job, Window& window,
                              std::ostream& err);
 
-// How an author's compile reports.
-struct AuthorReport {
-  DiagnosticOptions diagnostics;
-  bool werror = false;  // warnings fail the compile (exit 1, files still written)
-  bool quiet = false;   // no closing summary, no line on success
-  // The report as one JSON document on `err` (diagnostics_json.h) instead of
-  // the text form and its summary.
-  bool json = false;
-};
-
-// The authors' `compile` and `check`: the compile of `memorizza_percorso`
-// with the report for an author on `err` (`early` holds what was found on
-// the sources' bytes before), a closing summary, and on success a line on
-// `out` naming what was compiled. A failed closing check is reported as an
-// error, not in the message box. Throws FileError as compile_and_write.
-ExitStatus compile_for_author(SourceInput& sources, const CompileJob& job,
-                              const AuthorReport& how, std::vector<Diagnostic> early,
-                              std::ostream& out, std::ostream& err);
+// The three files of `s` (the line plan only when it was built) written
+// whole to their temporaries, then put in place of the earlier ones as one
+// set: a full disk, a name in the way, a rename refused or a kill leaves
+// every earlier file as it was, never a new line plan beside an old
+// timetable and route. The caller holds the folder. Throws FileError.
+void write_compiled_files(const Scenario& s, const std::filesystem::path& dir);
 
 // `Form_Load`, the built-in run: writes the two text sources and the three
 // printed forms of the built-in scenario into `dir`, compiles them there and

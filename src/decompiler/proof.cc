@@ -6,7 +6,9 @@
 #include "compiler/compile.h"
 #include "compiler/text_encoding.h"
 #include "decompiler/source_lines.h"
+#include "format/byte_order.h"
 #include "format/line_plan_file.h"
+#include "format/record_fields.h"
 #include "format/route_file.h"
 #include "format/timetable_file.h"
 #include "model/file_names.h"
@@ -31,35 +33,21 @@ std::string values(const std::string& file, const std::string& sources, size_t a
 }
 
 std::string route_place(size_t at) {
-  static constexpr const char* kField[] = {"kind",  "code1", "code1", "code2", "code2",
-                                           "code3", "code3", "code4", "code4", "signal_time",
-                                           "repeat_code", "mountain", "speed_limit",
-                                           "gradient", "adhesion"};
-  return format("cell %llu, %s", static_cast<unsigned long long>(at / kRouteCellBytes),
-                kField[at % kRouteCellBytes]);
+  return "cell " + std::to_string(at / kRouteCellBytes) + ", " +
+         std::string(field_at(kRouteCellFields, at % kRouteCellBytes));
 }
 
 // Rows have the length of their text; the file's own rows place the offset.
 std::string timetable_place(const std::string& bytes, size_t at) {
-  static constexpr const char* kHead[] = {"type", "start_pos", "start_pos", "start_pos",
-                                          "start_pos", "stop_pos", "stop_pos", "stop_pos",
-                                          "stop_pos", "position", "position", "position",
-                                          "position", "byte_a", "text length", "text length"};
-  static constexpr const char* kTail[] = {"int_a", "int_a", "int_b", "int_b", "int_c",
-                                          "int_c", "int_d", "int_d", "int_e", "int_e",
-                                          "byte_e", "byte_f", "byte_c", "byte_d", "time_s",
-                                          "time_s", "time_s", "time_s"};
+  constexpr size_t kTextStart = kTextLengthAt + kTextLengthBytes;
   size_t row_start = 0;
   for (int row = 0; row < kScenarioRows; ++row) {
-    if (row_start + 16 > bytes.size()) break;
-    const size_t n = static_cast<unsigned char>(bytes[row_start + 14]) |
-                     static_cast<size_t>(static_cast<unsigned char>(bytes[row_start + 15])) << 8;
+    if (row_start + kTextStart > bytes.size()) break;
+    const size_t n = get_le<uint16_t>(bytes.data() + row_start + kTextLengthAt);
     const size_t length = kScenarioRecordFixedBytes + n;
-    if (at < row_start + length) {
-      const size_t in = at - row_start;
-      const char* field = in < 16 ? kHead[in] : in < 16 + n ? "text" : kTail[in - 16 - n];
-      return format("row %d, %s", row, field);
-    }
+    if (at < row_start + length)
+      return "row " + std::to_string(row) + ", " +
+             std::string(field_at(kScenarioRecordFields, at - row_start, n));
     row_start += length;
   }
   return "after the last row";

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "decompiler/route_reader.h"
+#include "format/timetable_file.h"
 #include "model/rounding.h"
 
 namespace scenarioc {
@@ -18,15 +19,19 @@ std::string RouteReader::stop_of(int64_t q) const {
   return "the stop of " + station_name(stop_first_row_.at(q));
 }
 
-// Rows 1 up are stations, rows 80 down sign texts; at least one empty row
-// lies between them, since the stations must stay below the signs' rows.
+// Rows 1 up are stations, rows 80 down sign texts (the rows the sign cells
+// name); at least one empty row lies between them, since the stations must
+// stay below the signs' rows.
 void RouteReader::read_rows() {
-  if (!row_empty(table_[0])) not_compiled("timetable row 0 holds values; the compiler leaves it empty");
-  while (station_rows_ + 1 < kFirstSignRow && !row_empty(table_[station_rows_ + 1])) ++station_rows_;
+  if (!is_cleared(table_[0])) not_compiled("timetable row 0 holds values; the compiler leaves it empty");
+  int lowest_named = kNoSignRow;
+  for (int64_t c = 0; c <= last_; ++c)
+    if (at(c).kind == kSign && at(c).code1 >= 1) lowest_named = std::min<int>(lowest_named, at(c).code1);
+  station_rows_ = last_station_row(table_, lowest_named);
   for (int r = kFirstSignRow; r > station_rows_; --r) {
     const ScenarioRecord& row = table_[static_cast<size_t>(r)];
-    if (row_empty(row)) continue;
-    if (!text_only(row))
+    if (is_cleared(row)) continue;
+    if (!is_text_only(row))
       not_compiled("timetable row " + std::to_string(r) +
                    " holds numbers apart from the stations' rows");
     lowest_sign_ = std::min(lowest_sign_, r);

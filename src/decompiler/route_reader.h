@@ -46,19 +46,6 @@ inline bool values_fit_kind(const RouteCell& c) {
   return false;
 }
 
-inline bool row_empty(const ScenarioRecord& r) {
-  return r.type == 0 && r.start_pos == 0 && r.stop_pos == 0 && r.position == 0 &&
-         r.byte_a == 0 && r.text.empty() && r.int_a == 0 && r.int_b == 0 && r.int_c == 0 &&
-         r.int_d == 0 && r.int_e == 0 && r.byte_e == 0 && r.byte_f == 0 && r.byte_c == 0 &&
-         r.byte_d == 0 && r.time_s == 0;
-}
-
-inline bool text_only(const ScenarioRecord& r) {
-  ScenarioRecord copy = r;
-  copy.text.clear();
-  return row_empty(copy);
-}
-
 struct Station {
   int row = 0;
   int32_t position = 0;

@@ -113,4 +113,28 @@ constexpr size_t text_length_offset(const Fields& fields) {
   return at;
 }
 
+// The name of the field that holds byte `at` of a record, counted from the
+// record's start, when its text is `text_bytes` long: a text's length bytes
+// are "text length", its own bytes carry the text's name. Empty past the
+// record's end. Tells a reader which field a byte offset falls in.
+template <class Fields>
+constexpr std::string_view field_at(const Fields& fields, size_t at, size_t text_bytes = 0) {
+  std::string_view found;
+  size_t start = 0;
+  for_each_field(fields, [&](const auto& f) {
+    using F = std::decay_t<decltype(f)>;
+    if (!found.empty()) return;
+    if (at < start + F::kWidth) {
+      found = F::kIsText ? std::string_view("text length") : f.name;
+      return;
+    }
+    start += F::kWidth;
+    if constexpr (F::kIsText) {
+      if (at < start + text_bytes) found = f.name;
+      start += text_bytes;
+    }
+  });
+  return found;
+}
+
 }  // namespace scenarioc

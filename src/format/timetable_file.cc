@@ -1,5 +1,6 @@
 #include "format/timetable_file.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "format/format_error.h"
@@ -20,14 +21,43 @@ bool numbers_cleared(const ScenarioRecord& r) {
 
 bool is_cleared(const ScenarioRecord& r) { return numbers_cleared(r) && r.text.empty(); }
 
-RowHolds row_holds(int row, const ScenarioRecord& r) {
-  if (row == kTrainDataRow) return RowHolds::kTrainData;
-  if (row == kLineRow) return RowHolds::kLine;
-  if (row == kTrainRow) return RowHolds::kTrain;
-  if (row >= kProgressiveRows[0] && row <= kProgressiveRows[2]) return RowHolds::kProgressive;
-  const bool cleared = numbers_cleared(r);
-  if (row == 0 || (cleared && r.text.empty())) return RowHolds::kNothing;
-  return cleared ? RowHolds::kSign : RowHolds::kStation;
+bool is_text_only(const ScenarioRecord& r) { return numbers_cleared(r) && !r.text.empty(); }
+
+int last_station_row(const Timetable& t, std::optional<int> lowest_sign_row) {
+  const bool signs_known = lowest_sign_row.has_value();
+  const int below = std::min(lowest_sign_row.value_or(kFirstSignRow), kFirstSignRow);
+  int last = 0;
+  while (last + 1 < below) {
+    const ScenarioRecord& r = t[static_cast<size_t>(last + 1)];
+    if (is_cleared(r) || (!signs_known && is_text_only(r))) break;
+    ++last;
+  }
+  return last;
+}
+
+std::array<RowHolds, kScenarioRows> rows_held(const Timetable& t,
+                                              std::optional<int> lowest_sign_row) {
+  std::array<RowHolds, kScenarioRows> held{};
+  const int last_station = last_station_row(t, lowest_sign_row);
+  for (int row = 0; row < kScenarioRows; ++row) {
+    const ScenarioRecord& r = t[static_cast<size_t>(row)];
+    RowHolds& h = held[static_cast<size_t>(row)];
+    if (row == kTrainDataRow)
+      h = RowHolds::kTrainData;
+    else if (row == kLineRow)
+      h = RowHolds::kLine;
+    else if (row == kTrainRow)
+      h = RowHolds::kTrain;
+    else if (row >= kProgressiveRows[0] && row <= kProgressiveRows[2])
+      h = RowHolds::kProgressive;
+    else if (row == 0 || is_cleared(r))
+      h = RowHolds::kNothing;
+    else if (row <= last_station || !is_text_only(r))
+      h = RowHolds::kStation;
+    else
+      h = RowHolds::kSign;
+  }
+  return held;
 }
 
 std::string encode_timetable(const Scenario& s) { return encode_timetable(s.scenario_table); }

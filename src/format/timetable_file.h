@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -59,13 +60,29 @@ enum class RowHolds {
   kTrain,        // row 86
 };
 
-// Stations and signs share rows 1 to 80 and are told apart by their fields:
-// a sign sets only its text.
-RowHolds row_holds(int row, const ScenarioRecord& r);
-
 // Whether every number of the row is 0 and its text empty, as the run
 // leaves a row no one writes to.
 bool is_cleared(const ScenarioRecord& r);
+
+// Whether the row sets its text and no number: the shape of a sign's row.
+bool is_text_only(const ScenarioRecord& r);
+
+// Stations and signs share rows 1 to 80: the compiler writes the stations
+// from row 1 upward, one after another, and the sign texts from row 80
+// downward, and refuses a station that would reach the signs' rows. So the
+// stations are the rows from 1 up to the first cleared row, below the lowest
+// sign row. A reader that has the route file knows that row (the lowest one
+// a sign cell names, kNoSignRow when none does) and passes it; without it,
+// a row that sets only its text is taken for the first sign. The last
+// station row; 0 for none.
+constexpr int kNoSignRow = kFirstSignRow + 1;
+int last_station_row(const Timetable& t, std::optional<int> lowest_sign_row = std::nullopt);
+
+// What each row of the table holds, by the rule above. A row past the
+// stations that holds numbers (no compiler writes one) is shown as a
+// station, so that nothing it holds is hidden.
+std::array<RowHolds, kScenarioRows> rows_held(const Timetable& t,
+                                              std::optional<int> lowest_sign_row = std::nullopt);
 
 // What a field of a row holds, in the dump's words: `name` is the key of the
 // dump's JSON, `words` its label in the text form.

@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "cli/dump.h"
-#include "cli/plot_fixture.h"
-#include "cli/plot_svg.h"
+#include "plot/plot_fixture.h"
+#include "plot/plot_svg.h"
 #include "decompiler/route_reader.h"
 #include "format/route_file.h"
 

@@ -2,6 +2,12 @@
 
 #include <filesystem>
 
+#include <nlohmann/json.hpp>
+
+#include "compiler/compile.h"
+#include "format/route_file.h"
+#include "format/timetable_file.h"
+
 #include "test_util.h"
 
 namespace scenarioc {
@@ -69,15 +75,81 @@ TEST_F(Authoring, CheckReportsLikeCompileButWritesNothing) {
             "Valdena_704-.txt:54:1: note: the signal in cell 45 comes from here\n"
             "segnale,    2200,   1, 4, 0,  0, 0,    0,  2,1,1, 0\n"
             "^\n"
-            "1 error\n");
+            "1 error\n"
+            "the rest of the train file was not compiled: 93 signals\n");
   EXPECT_EQ(list_dir(dir.path()), before);
 }
 
-TEST_F(Authoring, RecordedFailuresStillWriteTheFiles) {
+// A compile that records an error leaves the earlier set as it was: a
+// broken route beside the author's good one would be worse than none.
+TEST_F(Authoring, AnErrorKeepsTheEarlierFilesByteForByte) {
+  ASSERT_EQ(run_scenarioc({"compile", "Valdena_linea.txt", "Valdena_704-.txt"}, dir.path()).status,
+            0);
+  std::vector<std::string> before;
+  for (const std::string& name : kCompiled) before.push_back(slurp(dir / name));
   edit_train("segnale,    6050", "segnale,    2200");
   const auto r = run_scenarioc({"compile", "Valdena_linea.txt", "Valdena_704-.txt"}, dir.path());
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(fs::exists(dir / "Valdena_704.dat"));
+  EXPECT_NE(r.err.find("\n1 error; no compiled file written, the earlier ones are kept\n"
+                       "the rest of the train file was not compiled: "),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.out, "");
+  for (size_t i = 0; i < kCompiled.size(); ++i)
+    EXPECT_EQ(slurp(dir / kCompiled[i]), before[i]) << kCompiled[i];
+}
+
+TEST_F(Authoring, AnErrorWithoutEarlierFilesWritesNone) {
+  edit_train("segnale,    6050", "segnale,    2200");
+  const auto before = list_dir(dir.path());
+  const auto r = run_scenarioc({"compile", "Valdena_linea.txt", "Valdena_704-.txt"}, dir.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("\n1 error; no compiled file written\n"), std::string::npos) << r.err;
+  EXPECT_EQ(list_dir(dir.path()), before);
+}
+
+// --write-on-error writes what the compile recorded, as the compile of the
+// same sources in memory gives it.
+TEST_F(Authoring, WriteOnErrorWritesWhatTheCompileRecorded) {
+  edit_train("segnale,    6050", "segnale,    2200");
+  const auto r = run_scenarioc(
+      {"compile", "Valdena_linea.txt", "Valdena_704-.txt", "--write-on-error"}, dir.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("\n1 error\nthe rest of the train file was not compiled: "),
+            std::string::npos)
+      << r.err;
+  CompileResult c = compile(slurp(dir / "Valdena_linea.txt"), slurp(dir / "Valdena_704-.txt"),
+                            author_options("Valdena", "704"));
+  ASSERT_FALSE(c.scenario.failures.empty());
+  EXPECT_EQ(slurp(dir / "Valdena_704.sim"), encode_timetable(c.scenario));
+  EXPECT_EQ(slurp(dir / "Valdena_704.dat"), encode_route(c.scenario));
+}
+
+TEST_F(Authoring, TheJsonReportSaysWhetherTheFilesWereWritten) {
+  edit_train("segnale,    6050", "segnale,    2200");
+  for (const bool write_on_error : {false, true}) {
+    std::vector<std::string> args = {"compile", "Valdena_linea.txt", "Valdena_704-.txt",
+                                     "--diagnostics=json"};
+    if (write_on_error) args.push_back("--write-on-error");
+    const auto r = run_scenarioc(args, dir.path());
+    EXPECT_EQ(r.status, 1);
+    const nlohmann::json summary = nlohmann::json::parse(r.err).at("summary");
+    EXPECT_EQ(summary.at("written"), write_on_error);
+    EXPECT_EQ(summary.at("text"), write_on_error ? "1 error" : "1 error; no compiled file written");
+    ASSERT_EQ(summary.at("not_compiled").size(), 1u);
+    EXPECT_EQ(summary.at("not_compiled")[0].get<std::string>().rfind(
+                  "the rest of the train file was not compiled: ", 0),
+              0u);
+  }
+}
+
+TEST_F(Authoring, CompileMakesItsFolderAsEmitDoes) {
+  const fs::path out = dir / "made" / "here";
+  const auto r = run_scenarioc(
+      {"compile", "Valdena_linea.txt", "Valdena_704-.txt", "--dir", out.string()}, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const std::string& name : kCompiled)
+    EXPECT_EQ(slurp(out / name), slurp(builtin / name)) << name;
 }
 
 TEST_F(Authoring, NoPlanLeavesAnExistingPlanFileAlone) {

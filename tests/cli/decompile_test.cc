@@ -143,5 +143,48 @@ TEST_F(Decompile, AFolderWithoutAScenarioSaysSo) {
   EXPECT_NE(r.err.find("no compiled scenario"), std::string::npos) << r.err;
 }
 
+
+// plot and decompile read a folder's scenario through one reader: a folder
+// one refuses, the other refuses in the same words.
+TEST_F(Decompile, RefusesAFolderAsPlotDoesInTheSameWords) {
+  struct Case {
+    const char* what;
+    void (*spoil)(const fs::path&);
+    const char* message;
+  };
+  const Case cases[] = {
+      {"a timetable without its route", [](const fs::path& d) { fs::remove(d / "Valdena_704.dat"); },
+       "Valdena_704.dat is missing"},
+      {"a route a cell shorter than its line",
+       [](const fs::path& d) {
+         std::string route = slurp(d / "Valdena_704.dat");
+         route.resize(route.size() - 15);
+         spit(d / "Valdena_704.dat", route);
+       },
+       "do not belong together: a line of"},
+      {"a plan a metre short",
+       [](const fs::path& d) {
+         // The last metre of X and of Y are empty elements of two bytes.
+         std::string plan = slurp(d / "Valdena_linea.dat");
+         const size_t half = plan.size() / 2;
+         spit(d / "Valdena_linea.dat", plan.substr(0, half - 2) + plan.substr(half, half - 2));
+       },
+       "does not belong to"},
+  };
+  for (const Case& c : cases) {
+    TempDir folder, sources;
+    for (const std::string& name : kCompiled) fs::copy_file(files / name, folder / name);
+    c.spoil(folder.path());
+    const auto d = run_scenarioc(
+        {"decompile", "--dir", folder.path().string(), "-o", sources.path().string()}, out.path());
+    const auto p = run_scenarioc(
+        {"plot", "--dir", folder.path().string(), "-o", (sources / "p.svg").string()}, out.path());
+    EXPECT_EQ(d.status, 2) << c.what;
+    EXPECT_NE(d.err.find(c.message), std::string::npos) << c.what << ": " << d.err;
+    EXPECT_EQ(d.err, p.err) << c.what;
+    EXPECT_TRUE(list_dir(sources.path()).empty()) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace scenarioc

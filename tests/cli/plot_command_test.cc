@@ -5,9 +5,9 @@
 #include <functional>
 #include <regex>
 
-#include "cli/plot_html.h"
-#include "cli/plot_svg.h"
-#include "plot_fixture.h"
+#include "plot/plot_html.h"
+#include "plot/plot_svg.h"
+#include "plot/plot_fixture.h"
 #include "test_util.h"
 
 namespace scenarioc {

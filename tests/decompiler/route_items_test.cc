@@ -108,5 +108,20 @@ TEST(StoppedCompiles, AtARouteLengthTooLongKeepTheRouteOfTheLineBefore) {
   EXPECT_NE(d.line_text.find("lunghezza percorso,    2000000"), std::string::npos);
 }
 
+
+// Signs fill the timetable from row 80 down; with the most signs the format
+// holds and no station they reach row 1, where the stations would begin.
+// The sign cells say which rows are signs.
+TEST(SignRows, EightySignsDownToRowOneComeBack) {
+  std::string signs;
+  for (int i = 0; i < 80; ++i)
+    signs += "cartello indicatore,  " + std::to_string(100 + 200 * i) + ",  SEGNO " +
+             std::to_string(i) + "\r\n";
+  const DecompiledSources d =
+      testing::decompile_sources(testing::line_with(signs, 20000), testing::train_with("velocita,  0,  100\r\n"));
+  EXPECT_TRUE(d.mismatches.empty()) << testing::describe(d);
+  EXPECT_NE(d.line_text.find("SEGNO 79"), std::string::npos) << d.line_text;
+}
+
 }  // namespace
 }  // namespace scenarioc

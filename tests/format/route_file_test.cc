@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include "format/format_error.h"
 #include "test_util.h"
 
@@ -96,6 +98,18 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedRoute{"KindAboveTheLast", with_byte(route_of(200), 199 * 15, 15), 2985, "kind 15"},
         DamagedRoute{"KindByteFull", with_byte(route_of(200), 0, 255), 0, "kind 255"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+
+// Every byte of a cell names its field, as the cell's description lays
+// them out.
+TEST(RouteFile, EveryByteOfACellNamesItsField) {
+  constexpr std::string_view kByByte[kRouteCellBytes] = {
+      "kind",  "code1",       "code1",       "code2",    "code2",       "code3",    "code3",   "code4",
+      "code4", "signal_time", "repeat_code", "mountain", "speed_limit", "gradient", "adhesion"};
+  for (size_t at = 0; at < kRouteCellBytes; ++at)
+    EXPECT_EQ(field_at(kRouteCellFields, at), kByByte[at]) << "byte " << at;
+  EXPECT_EQ(field_at(kRouteCellFields, kRouteCellBytes), "");
+}
 
 }  // namespace
 }  // namespace scenarioc

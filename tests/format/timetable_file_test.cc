@@ -4,6 +4,10 @@
 
 #include <climits>
 #include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 #include "format/format_error.h"
 #include "test_util.h"
@@ -172,6 +176,123 @@ INSTANTIATE_TEST_SUITE_P(
                                        with_u16(named_rows(), 85 * 34 + 14, 6), kNamedSize,
                                        "needs 34 + 768 bytes"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+
+// Stations take rows 1 upward and signs rows 80 downward. Each case lays
+// out a table and asks where the stations end, with and without the lowest
+// row a sign cell names.
+struct StationRowsCase {
+  const char* what;
+  std::vector<int> stations;      // rows given a station's numbers
+  int lowest_sign_text;           // rows from here to 80 hold a text alone; 0 for none
+  std::vector<int> bare_stations; // stations at 0 m of kind 0: only a name
+  std::optional<int> lowest_named;
+  int last_station;
+};
+
+class StationRows : public ::testing::TestWithParam<StationRowsCase> {};
+
+TEST_P(StationRows, EndWhereTheCompilerStoppedWritingThem) {
+  const StationRowsCase& c = GetParam();
+  Timetable t{};
+  for (int r : c.stations) {
+    t[static_cast<size_t>(r)].position = 1000 * r;
+    t[static_cast<size_t>(r)].type = 5;
+    t[static_cast<size_t>(r)].text = "S";
+  }
+  if (c.lowest_sign_text > 0)
+    for (int r = c.lowest_sign_text; r <= kFirstSignRow; ++r) t[static_cast<size_t>(r)].text = "SIGN";
+  for (int r : c.bare_stations) t[static_cast<size_t>(r)].text = "ORIGINE";
+  EXPECT_EQ(last_station_row(t, c.lowest_named), c.last_station) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, StationRows,
+    ::testing::Values(
+        StationRowsCase{"empty table", {}, 0, {}, std::nullopt, 0},
+        StationRowsCase{"empty table, no sign cell", {}, 0, {}, kNoSignRow, 0},
+        StationRowsCase{"three stations and two signs", {1, 2, 3}, 79, {}, 79, 3},
+        StationRowsCase{"a gap ends the stations", {1, 2, 4}, 0, {}, std::nullopt, 2},
+        // Eighty signs and no station: every row 1 to 80 is text alone.
+        StationRowsCase{"signs down to row 1, from the cells", {}, 1, {}, 1, 0},
+        StationRowsCase{"signs down to row 1, from the fields", {}, 1, {}, std::nullopt, 0},
+        // A station at 0 m of kind 0 sets only its name: the cells tell it
+        // from a sign, the fields alone cannot.
+        StationRowsCase{"a bare station, sign rows known", {2}, 80, {1}, 80, 2},
+        StationRowsCase{"a bare station, sign rows unknown", {2}, 80, {1}, std::nullopt, 0},
+        StationRowsCase{"stations stop below the lowest sign", {1, 2, 3, 4}, 0, {}, 3, 2}));
+
+TEST(StationRows, NeverReachRowEighty) {
+  Timetable t{};
+  for (int r = 1; r <= kFirstSignRow; ++r) t[static_cast<size_t>(r)].position = r;
+  EXPECT_EQ(last_station_row(t, kNoSignRow), kFirstSignRow - 1);
+  EXPECT_EQ(last_station_row(t), kFirstSignRow - 1);
+}
+
+TEST(RowsHeld, EveryRowByItsPlaceAndFields) {
+  Timetable t{};
+  t[1].position = 500;
+  t[2].text = "ORIGINE";  // a bare station the cells name no sign for
+  t[3].position = 900;
+  t[80].text = "SIGN";
+  t[70].position = 7;  // numbers past the stations: shown, not hidden
+  const auto held = rows_held(t);
+  EXPECT_EQ(held[0], RowHolds::kNothing);
+  EXPECT_EQ(held[1], RowHolds::kStation);
+  EXPECT_EQ(held[2], RowHolds::kSign);
+  EXPECT_EQ(held[3], RowHolds::kStation);
+  EXPECT_EQ(held[4], RowHolds::kNothing);
+  EXPECT_EQ(held[70], RowHolds::kStation);
+  EXPECT_EQ(held[80], RowHolds::kSign);
+  EXPECT_EQ(held[81], RowHolds::kProgressive);
+  EXPECT_EQ(held[84], RowHolds::kTrainData);
+  EXPECT_EQ(held[85], RowHolds::kLine);
+  EXPECT_EQ(held[86], RowHolds::kTrain);
+  // With the lowest sign row known, row 2 is a station of the run.
+  EXPECT_EQ(rows_held(t, 80)[2], RowHolds::kStation);
+}
+
+TEST(ClearedRow, AnyNumberOrTextKeepsItFromBeingCleared) {
+  ScenarioRecord r;
+  EXPECT_TRUE(is_cleared(r));
+  EXPECT_FALSE(is_text_only(r));
+  for_each_field(kScenarioRecordFields, [&](const auto& f) {
+    ScenarioRecord one;
+    if constexpr (std::decay_t<decltype(f)>::kIsText)
+      f.of(one) = "x";
+    else
+      f.of(one) = 1;
+    EXPECT_FALSE(is_cleared(one)) << f.name;
+    EXPECT_EQ(is_text_only(one), std::decay_t<decltype(f)>::kIsText) << f.name;
+  });
+}
+
+// The byte offsets of both records name their fields as the descriptions
+// lay them out.
+TEST(FieldAt, NamesTheFieldOfEveryByte) {
+  struct Case {
+    size_t at, text_bytes;
+    std::string_view timetable;
+  };
+  for (const Case& c : std::initializer_list<Case>{{0, 0, "type"},
+                                                   {1, 0, "start_pos"},
+                                                   {4, 0, "start_pos"},
+                                                   {5, 0, "stop_pos"},
+                                                   {13, 0, "byte_a"},
+                                                   {14, 3, "text length"},
+                                                   {15, 3, "text length"},
+                                                   {16, 3, "text"},
+                                                   {18, 3, "text"},
+                                                   {19, 3, "int_a"},
+                                                   {16, 0, "int_a"},
+                                                   {30, 0, "time_s"},
+                                                   {33, 0, "time_s"},
+                                                   {34, 0, ""},
+                                                   {36, 3, "time_s"},
+                                                   {37, 3, ""}})
+    EXPECT_EQ(field_at(kScenarioRecordFields, c.at, c.text_bytes), c.timetable)
+        << "byte " << c.at << " with a text of " << c.text_bytes;
+}
 
 }  // namespace
 }  // namespace scenarioc

@@ -1,7 +1,7 @@
 // `scenarioc explain`: an entry for every code the compiler can record, and
 // every example's wrong rows really give its code while the mended rows
 // compile cleanly.
-#include "cli/explain.h"
+#include "reference/explain.h"
 
 #include <gtest/gtest.h>
 

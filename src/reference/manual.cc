@@ -1,11 +1,11 @@
-#include "cli/manual.h"
+#include "reference/manual.h"
 
 #include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "cli/explain.h"
+#include "reference/explain.h"
 #include "compiler/warnings.h"
 
 namespace scenarioc {
@@ -87,7 +87,7 @@ std::string argument_synopsis(std::string_view arguments) {
   return s;
 }
 
-void man_synopsis(const CommandSpec& c, std::ostream& out) {
+void man_synopsis(const CommandDescription& c, std::ostream& out) {
   out << ".B scenarioc" << (c.name.empty() ? "" : " " + roff(c.name)) << '\n';
   std::string rest = argument_synopsis(c.arguments);
   for (const OptionSpec& o : c.options) rest += " [" + option_synopsis(o) + "]";
@@ -95,7 +95,7 @@ void man_synopsis(const CommandSpec& c, std::ostream& out) {
   out << ".br\n";
 }
 
-void man_options(const CommandSpec& c, std::ostream& out) {
+void man_options(const CommandDescription& c, std::ostream& out) {
   if (c.options.empty()) return;
   out << ".RS\n";
   for (const OptionSpec& o : c.options) {
@@ -108,7 +108,7 @@ void man_options(const CommandSpec& c, std::ostream& out) {
   out << ".RE\n";
 }
 
-void man_command(const CommandSpec& c, std::ostream& out) {
+void man_command(const CommandDescription& c, std::ostream& out) {
   out << ".TP\n";
   if (c.name.empty()) out << "(no command)";
   else out << bold(c.name);
@@ -120,7 +120,7 @@ void man_command(const CommandSpec& c, std::ostream& out) {
 
 // ---- completion ----
 
-std::string option_words(const CommandSpec& c) {
+std::string option_words(const CommandDescription& c) {
   std::string w;
   for (const OptionSpec& o : c.options) {
     w += std::string(o.name) + " ";
@@ -129,9 +129,9 @@ std::string option_words(const CommandSpec& c) {
   return w + "--help";
 }
 
-std::string command_words(std::span<const CommandSpec> commands) {
+std::string command_words(std::span<const CommandDescription> commands) {
   std::string w;
-  for (const CommandSpec& c : commands)
+  for (const CommandDescription& c : commands)
     if (!c.name.empty()) w += std::string(c.name) + " ";
   return w + std::string(kHelpCommand);
 }
@@ -158,7 +158,7 @@ std::string bash_completion_call(Completion k) {
 }
 
 // The cases of a `case "$option" in` that completes each valued option.
-void bash_value_cases(const CommandSpec& c, std::ostream& out) {
+void bash_value_cases(const CommandDescription& c, std::ostream& out) {
   for (const OptionSpec& o : c.options) {
     if (o.value_name.empty()) continue;
     out << "                " << o.name;
@@ -179,7 +179,7 @@ std::string zsh_text(std::string_view s) {
   return out;
 }
 
-std::string zsh_action(Completion k, std::span<const CommandSpec> commands) {
+std::string zsh_action(Completion k, std::span<const CommandDescription> commands) {
   switch (k) {
     case Completion::kDirectory: return "_files -/";
     case Completion::kTextFile: return "_files";
@@ -190,7 +190,7 @@ std::string zsh_action(Completion k, std::span<const CommandSpec> commands) {
   return " ";
 }
 
-void zsh_option_specs(const CommandSpec& c, std::span<const CommandSpec> commands,
+void zsh_option_specs(const CommandDescription& c, std::span<const CommandDescription> commands,
                       std::string_view indent, std::ostream& out) {
   for (const OptionSpec& o : c.options) {
     std::string spec;
@@ -210,7 +210,7 @@ void zsh_option_specs(const CommandSpec& c, std::span<const CommandSpec> command
 
 }  // namespace
 
-void write_man_page(std::span<const CommandSpec> commands, std::string_view version,
+void write_man_page(std::span<const CommandDescription> commands, std::string_view version,
                     std::ostream& out) {
   out << ".\\\" The manual page of scenarioc, made from its command table.\n"
       << ".TH SCENARIOC 1 \"\" \"scenarioc " << roff(version) << "\" \"User Commands\"\n"
@@ -218,7 +218,7 @@ void write_man_page(std::span<const CommandSpec> commands, std::string_view vers
       << ".ad l\n.nh\n"
       << ".SH NAME\nscenarioc \\- the scenario compiler of a train\\-driving simulator\n"
       << ".SH SYNOPSIS\n";
-  for (const CommandSpec& c : commands) man_synopsis(c, out);
+  for (const CommandDescription& c : commands) man_synopsis(c, out);
   out << ".B scenarioc help\n[" << italic("COMMAND") << "]\n.br\n"
       << ".B scenarioc\n" << bold("--version") << '\n';
 
@@ -243,7 +243,7 @@ void write_man_page(std::span<const CommandSpec> commands, std::string_view vers
       << '\n';
 
   out << ".SH COMMANDS\n";
-  for (const CommandSpec& c : commands) man_command(c, out);
+  for (const CommandDescription& c : commands) man_command(c, out);
   out << ".TP\n" << bold(kHelpCommand) << " [" << italic("COMMAND") << "]\n"
       << roff(kHelpSummary) << "; so does " << bold("--help") << " after any command.\n"
       << ".TP\n" << bold("--version") << "\n" << roff("prints the version.") << '\n';
@@ -314,7 +314,7 @@ void write_man_page(std::span<const CommandSpec> commands, std::string_view vers
       << '\n';
 }
 
-void write_bash_completion(std::span<const CommandSpec> commands, std::ostream& out) {
+void write_bash_completion(std::span<const CommandDescription> commands, std::ostream& out) {
   out << "# bash completion for scenarioc, made from its command table.\n"
          "\n"
          "_scenarioc_words() {\n"
@@ -371,7 +371,7 @@ void write_bash_completion(std::span<const CommandSpec> commands, std::ostream& 
          "    done\n"
          "\n"
          "    case $command in\n";
-  for (const CommandSpec& c : commands) {
+  for (const CommandDescription& c : commands) {
     out << "        " << (c.name.empty() ? "''" : std::string(c.name)) << ")\n";
     if (std::any_of(c.options.begin(), c.options.end(),
                     [](const OptionSpec& o) { return !o.value_name.empty(); })) {
@@ -440,7 +440,7 @@ void write_bash_completion(std::span<const CommandSpec> commands, std::ostream& 
       << "complete -F _scenarioc scenarioc\n";
 }
 
-void write_zsh_completion(std::span<const CommandSpec> commands, std::ostream& out) {
+void write_zsh_completion(std::span<const CommandDescription> commands, std::ostream& out) {
   out << "#compdef scenarioc\n"
          "# zsh completion for scenarioc, made from its command table.\n"
          "\n"
@@ -448,13 +448,13 @@ void write_zsh_completion(std::span<const CommandSpec> commands, std::ostream& o
          "  local curcontext=$curcontext state line ret=1\n"
          "  local -a commands\n"
          "  commands=(\n";
-  for (const CommandSpec& c : commands)
+  for (const CommandDescription& c : commands)
     if (!c.name.empty())
       out << "    " << quoted(std::string(c.name) + ":" + std::string(c.summary)) << '\n';
   out << "    " << quoted(std::string(kHelpCommand) + ":" + std::string(kHelpSummary)) << '\n'
       << "  )\n";
-  const CommandSpec* top = nullptr;
-  for (const CommandSpec& c : commands)
+  const CommandDescription* top = nullptr;
+  for (const CommandDescription& c : commands)
     if (c.name.empty()) top = &c;
   out << "  _arguments -C \\\n";
   if (top) {
@@ -470,7 +470,7 @@ void write_zsh_completion(std::span<const CommandSpec> commands, std::ostream& o
          "      ;;\n"
          "    arguments)\n"
          "      case $words[1] in\n";
-  for (const CommandSpec& c : commands) {
+  for (const CommandDescription& c : commands) {
     if (c.name.empty()) continue;
     out << "        " << c.name << ")\n"
         << "          _arguments \\\n";

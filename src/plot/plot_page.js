@@ -1,33 +1,8 @@
-#include "cli/plot_html.h"
-
-#include "cli/plot_svg.h"
-
-namespace scenarioc {
-namespace {
-
-constexpr const char* kPageStyle = R"CSS(
-html,body{margin:0;background:#f3f3f1;color:#222;font-family:'DejaVu Sans',Verdana,sans-serif}
-header{display:flex;gap:16px;align-items:center;flex-wrap:wrap;max-width:1400px;margin:0 auto;
-  padding:8px 12px;font-size:12px;color:#555}
-header button{font:inherit;padding:3px 10px;cursor:pointer}
-#readout{font-variant-numeric:tabular-nums;color:#1f3f7a;min-height:1em}
-#drawing{max-width:1400px;margin:0 auto 24px;background:#fff;box-shadow:0 1px 4px rgba(0,0,0,.15)}
-#drawing svg{display:block;width:100%;height:auto;touch-action:none;user-select:none}
-#tip{position:fixed;display:none;pointer-events:none;z-index:10;background:#fffff4;
-  border:1px solid #999;box-shadow:0 2px 6px rgba(0,0,0,.25);padding:6px 8px;font-size:12px;
-  max-width:420px}
-#tip b{display:block;margin-bottom:3px}
-#tip table{border-collapse:collapse}
-#tip th{text-align:left;font-weight:normal;color:#666;padding:1px 8px 1px 0;vertical-align:top;
-  white-space:nowrap}
-#tip td{padding:1px 0}
-)CSS";
-
-// The page script. The drawing comes laid out for the whole stretch; the
-// script moves what the zoom moves and lays the names out again, with the
-// same rules as the drawing: names beside their points in the plan, spread
-// along the axis in the profile.
-constexpr const char* kPageScript = R"JS(
+// The script of the plot's page. The drawing comes laid out for the whole
+// stretch; the script moves what the zoom moves and lays the names out
+// again, with the same rules as the drawing: names beside their points in
+// the plan, spread along the axis in the profile. Built into the program
+// (src/plot/page_assets.h) and written into every page as it stands here.
 (function () {
   'use strict';
   var D = JSON.parse(document.getElementById('plot-data').textContent);
@@ -606,44 +581,3 @@ constexpr const char* kPageScript = R"JS(
     planFollowsProfile();
   }
 })();
-)JS";
-
-// Text for inside a <script> element: never a closing tag.
-std::string script_safe(std::string s) {
-  for (size_t at = s.find("</"); at != std::string::npos; at = s.find("</", at + 3))
-    s.replace(at, 2, "<\\/");
-  return s;
-}
-
-std::string html_escape(const std::string& t) {
-  std::string out;
-  for (char c : t) {
-    if (c == '&') out += "&amp;";
-    else if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else out += c;
-  }
-  return out;
-}
-
-}  // namespace
-
-std::string plot_html(const PlotData& d, const std::string& caption) {
-  const PlotDrawing drawing = plot_drawing(d, caption, true);
-  std::string title = "Line " + d.line_name;
-  if (!d.train_number.empty()) title += " \xC2\xB7 train " + d.train_number;
-  std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
-  page += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
-  page += "<title>" + html_escape(title) + "</title>\n<style>" + kPageStyle + "</style>\n</head>\n";
-  page += "<body>\n<header><button id=\"reset\" type=\"button\">Whole stretch</button>"
-          "<span>Wheel: zoom \xC2\xB7 drag: pan \xC2\xB7 double-click: back to the whole stretch "
-          "\xC2\xB7 point at a station, signal or board for its values</span>"
-          "<span id=\"readout\"></span></header>\n";
-  page += "<div id=\"drawing\">\n" + drawing.svg + "</div>\n<div id=\"tip\" role=\"tooltip\"></div>\n";
-  page += "<script type=\"application/json\" id=\"plot-data\">" + script_safe(drawing.data) +
-          "</script>\n";
-  page += "<script>" + std::string(kPageScript) + "</script>\n</body>\n</html>\n";
-  return page;
-}
-
-}  // namespace scenarioc

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "cli/plot_data.h"
+#include "plot/plot_data.h"
 
 namespace scenarioc {
 

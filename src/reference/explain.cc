@@ -1,11 +1,9 @@
-#include "cli/explain.h"
+#include "reference/explain.h"
 
 #include <algorithm>
 #include <climits>
 #include <ostream>
 
-#include "cli/report.h"
-#include "cli/run.h"
 #include "compiler/keywords.h"
 #include "compiler/warnings.h"
 
@@ -981,23 +979,20 @@ void print_explanation_index(std::ostream& out) {
          "docs/format.md describes the files.\n";
 }
 
-int explain_command(const Arguments& a, IO& io) {
-  if (a.positional.empty()) {
-    print_explanation_index(io.out);
-    return kExitSuccess;
+bool explain(const std::optional<std::string>& key, std::ostream& out) {
+  if (!key) {
+    print_explanation_index(out);
+    return true;
   }
-  const std::string& key = a.positional[0];
-  const Explanation* e = find_explanation(key);
-  if (e) {
-    print_explanation(*e, io.out);
-    return kExitSuccess;
+  if (const Explanation* e = find_explanation(*key)) {
+    print_explanation(*e, out);
+    return true;
   }
-  if (const Keyword* k = find_keyword(key)) {
-    print_keyword(*k, io.out);
-    return kExitSuccess;
+  if (const Keyword* k = find_keyword(*key)) {
+    print_keyword(*k, out);
+    return true;
   }
-  report_fatal(io.err, "no explanation for '" + key + "'; 'scenarioc explain' lists the codes");
-  return kExitEndedEarly;
+  return false;
 }
 
 }  // namespace scenarioc

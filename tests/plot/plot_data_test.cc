@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "cli/plot_data.h"
-#include "plot_fixture.h"
+#include "plot/plot_data.h"
+#include "plot/plot_fixture.h"
 
 namespace scenarioc {
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/plot_data.h"
+#include "plot/plot_data.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,13 +7,6 @@
 
 namespace scenarioc {
 namespace {
-
-bool cleared(const ScenarioRecord& r) {
-  return r.type == 0 && r.start_pos == 0 && r.stop_pos == 0 && r.position == 0 &&
-         r.byte_a == 0 && r.text.empty() && r.int_a == 0 && r.int_b == 0 && r.int_c == 0 &&
-         r.int_d == 0 && r.int_e == 0 && r.byte_e == 0 && r.byte_f == 0 && r.byte_c == 0 &&
-         r.byte_d == 0 && r.time_s == 0;
-}
 
 // Runs of one value over the cells that meet [from, to), clipped to it.
 template <typename Value>
@@ -136,14 +129,13 @@ PlotData plot_data(const std::vector<RouteCell>& route, const Timetable& rows,
     }
   }
 
-  // Station rows grow from row 1 until the first cleared row; sign rows,
-  // which grow down from row 80, are the rows a sign cell names.
-  std::vector<bool> sign_row(kScenarioRows, false);
+  // The sign rows are the rows a sign cell names.
+  int lowest_sign_row = kNoSignRow;
   for (const RouteCell& c : route)
-    if (c.kind == kSign && c.code1 > 0 && c.code1 < kScenarioRows) sign_row[c.code1] = true;
-  for (int r = 1; r <= kFirstSignRow; ++r) {
+    if (c.kind == kSign && c.code1 > 0 && c.code1 < lowest_sign_row) lowest_sign_row = c.code1;
+  const int last_station = last_station_row(rows, lowest_sign_row);
+  for (int r = 1; r <= last_station; ++r) {
     const ScenarioRecord& rec = rows[static_cast<size_t>(r)];
-    if (sign_row[static_cast<size_t>(r)] || cleared(rec)) break;
     if (rec.position < d.from || rec.position > d.to) continue;
     StationMark s;
     s.row = r;

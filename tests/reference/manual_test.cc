@@ -2,7 +2,7 @@
 // the page renders without a warning, bash completes commands, options and
 // their values, zsh takes its function, and the build's files are the ones
 // the table makes now.
-#include "cli/manual.h"
+#include "reference/manual.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "cli/commands.h"
-#include "cli/explain.h"
+#include "reference/explain.h"
 #include "test_util.h"
 
 #ifndef _WIN32
@@ -28,19 +28,19 @@ using testing::TempDir;
 
 std::string man_page(std::string_view version) {
   std::ostringstream out;
-  write_man_page(command_table(), version, out);
+  write_man_page(command_descriptions(), version, out);
   return out.str();
 }
 
 std::string bash_completion() {
   std::ostringstream out;
-  write_bash_completion(command_table(), out);
+  write_bash_completion(command_descriptions(), out);
   return out.str();
 }
 
 std::string zsh_completion() {
   std::ostringstream out;
-  write_zsh_completion(command_table(), out);
+  write_zsh_completion(command_descriptions(), out);
   return out.str();
 }
 

@@ -6,12 +6,11 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "cli/command_line.h"
 
 namespace scenarioc {
 
@@ -67,7 +66,9 @@ void print_explanation(const Explanation& e, std::ostream& out);
 // Every entry with its title, one a line.
 void print_explanation_index(std::ostream& out);
 
-// `scenarioc explain [CODE]`.
-int explain_command(const Arguments& a, IO& io);
+// `scenarioc explain [KEY]`: the entry of a code or warning, or the key of
+// the files, named by `key`; every entry's title without one. False when
+// `key` names nothing.
+bool explain(const std::optional<std::string>& key, std::ostream& out);
 
 }  // namespace scenarioc

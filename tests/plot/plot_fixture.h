@@ -7,7 +7,7 @@
 
 #include "builtin/builtin_sources.h"
 #include "builtin/text_file.h"
-#include "cli/plot_data.h"
+#include "plot/plot_data.h"
 #include "compiler/compile.h"
 #include "format/line_plan_file.h"
 #include "format/route_file.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "cli/plot_labels.h"
+#include "plot/plot_labels.h"
 
 namespace scenarioc {
 namespace {

@@ -1,8 +1,8 @@
-#include "cli/format_guide.h"
+#include "reference/format_guide.h"
 
 #include <cstdint>
 
-#include "cli/explain.h"
+#include "reference/explain.h"
 #include "compiler/keywords.h"
 #include "compiler/source_input.h"
 #include "compiler/warnings.h"

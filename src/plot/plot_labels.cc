@@ -1,4 +1,4 @@
-#include "cli/plot_labels.h"
+#include "plot/plot_labels.h"
 
 #include <algorithm>
 #include <cmath>
