@@ -18,11 +18,16 @@ std::string RouteReader::stop_of(int64_t q) const {
   return "the stop of " + station_name(stop_first_row_.at(q));
 }
 
-// Rows 1 up are stations, rows 80 down sign texts; at least one empty row
-// lies between them, since the stations must stay below the signs' rows.
+// Rows 1 up are stations, rows 80 down sign texts; the stations stay below
+// the lowest row a sign of the route names. With 80 signs that is row 1, and
+// there is no station row at all.
 void RouteReader::read_rows() {
   if (!row_empty(table_[0])) not_compiled("timetable row 0 holds values; the compiler leaves it empty");
-  while (station_rows_ + 1 < kFirstSignRow && !row_empty(table_[station_rows_ + 1])) ++station_rows_;
+  int lowest_named = kFirstSignRow;
+  for (int64_t c = 0; c <= last_; ++c)
+    if (at(c).kind == kSign && at(c).code1 >= 1 && at(c).code1 < lowest_named)
+      lowest_named = at(c).code1;
+  while (station_rows_ + 1 < lowest_named && !row_empty(table_[station_rows_ + 1])) ++station_rows_;
   for (int r = kFirstSignRow; r > station_rows_; --r) {
     const ScenarioRecord& row = table_[static_cast<size_t>(r)];
     if (row_empty(row)) continue;
