@@ -638,7 +638,9 @@ const std::vector<Explanation>& table() {
        "even one), without an error. The warning says the value taken.",
        {"a position measured to the metre", "a speed such as 112 km/h"},
        {{P::kTrainData, "a speed limit 20 m off the grid",
+         "velocita,       0,    60\n"
          "velocita,    1120,   100",
+         "velocita,       0,    60\n"
          "velocita,    1100,   100"}}},
 
       {"empty-value",
@@ -693,7 +695,9 @@ const std::vector<Explanation>& table() {
        "as an item of its own.",
        {"thousands set apart by a blank, as in print"},
        {{P::kTrainData, "a position written with a thousands blank",
+         "velocita,       0,    60\n"
          "velocita,    1 100,   100",
+         "velocita,       0,    60\n"
          "velocita,    1100,   100"}}},
 
       {"text-after-number",
@@ -703,7 +707,9 @@ const std::vector<Explanation>& table() {
        "Numbers hold no unit.",
        {"a unit written after a value: 100 km/h, 1100 m"},
        {{P::kTrainData, "a speed with its unit",
+         "velocita,       0,    60\n"
          "velocita,    1100,   100 km/h",
+         "velocita,       0,    60\n"
          "velocita,    1100,   100"}}},
 
       {"row-continues",
@@ -715,8 +721,10 @@ const std::vector<Explanation>& table() {
        {"a value forgotten at the end of a row",
         "a row broken over two lines"},
        {{P::kTrainData, "a speed limit broken over two lines",
+         "velocita,       0,    60\n"
          "velocita,    1100,\n"
          "   100",
+         "velocita,       0,    60\n"
          "velocita,    1100,   100"}}},
 
       {"text-cut",
@@ -975,7 +983,8 @@ const std::vector<Explanation>& table() {
        "a slow-down past the end of the line or the last station",
        "A slow-down runs from its start over its length. One that ends past the "
        "end of the line lies partly where there is no line; one that reaches past "
-       "the last station lies where the run has ended.",
+       "the last station, when that station ends the run (kinds 5 and 6), lies "
+       "where the run has ended.",
        {"a length in another unit", "a slow-down copied from a longer line"},
        {{P::kTrainData, "a slow-down past the end of a 40000 m line",
          "rallentamento,  39800,  30,  500,  0,  1,  0",

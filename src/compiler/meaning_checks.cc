@@ -447,12 +447,16 @@ class Checks {
   SpeedProfile profile_;
   std::optional<int64_t> last_station_;
   const AuthoredRow* last_station_row_ = nullptr;
+  bool run_ends_ = false;  // the last station ends the run
 
   void speed_profile() {
     for (const AuthoredRow* r : whole_rows(in_.train, Key::kStazione)) {
       last_station_ = r->values[0];
       last_station_row_ = r;
     }
+    // Kinds 5 and 6 end the run; after another kind the train may go on.
+    run_ends_ = last_station_row_ &&
+                (last_station_row_->values[1] == 5 || last_station_row_->values[1] == 6);
     for (const Key k : {Key::kVelocita, Key::kAderenza}) {
       const std::vector<const AuthoredRow*> rows = whole_rows(in_.train, k);
       if (rows.empty()) continue;
@@ -507,11 +511,12 @@ class Checks {
           return "a slow-down from " + metres(x) + " to " + metres(end) +
                  ", past the end of the line at " + metres(*length_);
         });
-      else if (last_station_ && end > *last_station_ && l >= kCellMetres)
+      else if (run_ends_ && end > *last_station_ && l >= kCellMetres)
         warn(Warning::kSlowDownOutside, at_value(*r, x > *last_station_ ? 0 : 2), [&] {
           return "a slow-down from " + metres(x) + " to " + metres(end) +
                  ", past the last station at " + metres(*last_station_) +
-                 ", where the run ends: the train never reaches " +
+                 ", where the run ends (its kind " + std::to_string(last_station_row_->values[1]) +
+                 "): the train never reaches " +
                  (x > *last_station_ ? "it" : "its end");
         }, {note_at(*last_station_row_, "the last station is here")});
       if (!slow_down_warned(x))

@@ -71,7 +71,7 @@ constexpr WarningInfo kWarnings[] = {
     {Warning::kSlowDownNotSlower, "slow-down-not-slower",
      "a slow-down not below the speed limit in force where it starts"},
     {Warning::kSlowDownOutside, "slow-down-outside",
-     "a slow-down that ends past the end of the line or past the last station"},
+     "a slow-down that ends past the end of the line or past the station that ends the run"},
     {Warning::kSlowDownShort, "slow-down-short", "a slow-down shorter than a 50 m cell"},
     {Warning::kSlowDownUnwarned, "slow-down-unwarned",
      "a slow-down within the first 1500 m, whose warning board is not written"},

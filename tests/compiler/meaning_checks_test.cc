@@ -91,7 +91,9 @@ TEST_P(MeaningMistakes, AreToldAtTheirRowAndValue) {
   EXPECT_EQ(f.where->line, m.row) << describe(r.report);
   const std::string& text = m.file == kLine ? m.line : m.train;
   EXPECT_EQ(f.where->column, column_of(text, m.row, m.value, m.last)) << describe(r.report);
-  if (!m.says.empty()) EXPECT_NE(f.message.find(m.says), std::string::npos) << f.message;
+  if (!m.says.empty()) {
+    EXPECT_NE(f.message.find(m.says), std::string::npos) << f.message;
+  }
   // Told once, and the compiled files are those of the compile that tells nothing.
   EXPECT_EQ(std::count_if(all.begin(), all.end(),
                           [&m](const Diagnostic& d) { return d.warning == m.warning; }),
