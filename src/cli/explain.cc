@@ -900,8 +900,9 @@ const std::vector<Explanation>& table() {
       {"reversed-stretch",
        "a stretch that ends before it starts",
        "A mountain stretch and the signal repetition run from their first value to "
-       "their second. One that ends before it starts covers nothing: no cell is "
-       "written for it.",
+       "their second, a slow-down from its start over its length. One that ends "
+       "before it starts covers nothing: no cell is written for it (a slow-down of "
+       "negative length writes its end before its start).",
        {"the two ends swapped", "a digit left out of the end"},
        {{P::kLineData, "a mountain stretch with a digit missing at its end",
          "montagna,   14000,  1650,  11",
@@ -1047,8 +1048,10 @@ const std::vector<Explanation>& table() {
       {"implausible-time",
        "a station time far after the one before",
        "A station's time more than 12 hours after the time before it (or after "
-       "the clock) is no run of one train: most likely the hours and the minutes "
-       "are swapped, or the hours hold a slip.",
+       "the clock) is no run of one train, nor is a leg of more than 3 hours "
+       "that takes over 20 times the fastest run the line's speed limits allow: "
+       "most likely the hours and the minutes are swapped, or the hours hold a "
+       "slip.",
        {"hours and minutes swapped", "a digit too many in the hours"},
        {{P::kTrainData, "hours and minutes swapped",
          "stazione,   12000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   14,05, 0, COLLE ALTO\n"

@@ -1,5 +1,6 @@
 #include "compiler/authored_rows.h"
 
+#include <cstdint>
 #include <limits>
 
 namespace scenarioc {
@@ -74,7 +75,9 @@ void fill_values(AuthoredRow& row) {
   row.values.reserve(numbers);
   for (size_t i = 0; i < numbers; ++i) {
     int64_t v = 0;
-    if (!whole_number(row.fields[i].text, v)) {
+    // The compiler reads no value beyond 32 bits; kept so, the checks' sums
+    // of positions and times cannot overflow.
+    if (!whole_number(row.fields[i].text, v) || v < INT32_MIN || v > INT32_MAX) {
       row.values.clear();
       return;
     }

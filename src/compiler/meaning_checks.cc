@@ -22,6 +22,10 @@ std::string quoted(std::string_view t) { return "'" + std::string(t) + "'"; }
 constexpr int64_t kLongestStation = 2000;
 // A station time this far after the one before is no run of one train.
 constexpr int64_t kLongestLeg = 12 * 3600;
+// Nor is a leg of more than 3 hours that takes over 20 times the fastest run
+// the line allows: a slip in the hours, not a slow train.
+constexpr int64_t kLongLeg = 3 * 3600;
+constexpr double kSlowestRun = 20.0;
 
 class Checks {
  public:
@@ -62,8 +66,25 @@ class Checks {
   Note note_at(const AuthoredRow& r, std::string message) const {
     return Note{std::move(message), at(r, r.offset)};
   }
+  // A row the compile has already given an error is told no more about
+  // its meaning, but for what explains the error.
+  bool has_error(const SourceLocation& where) const {
+    for (const Diagnostic& d : sink_.diagnostics())
+      if (d.severity == Severity::kError && d.failure.where &&
+          d.failure.where->file == where.file && d.failure.where->line == where.line)
+        return true;
+    return false;
+  }
+  // The hints, and a station pasted twice, say what lies behind an error
+  // of the same row.
+  static bool explains_error(Warning w) {
+    return w == Warning::kDuplicateStation || w == Warning::kDecimalFraction || w == Warning::kThousandsSeparator ||
+           w == Warning::kTimeWithColons || w == Warning::kPercentSign ||
+           w == Warning::kSemicolons || w == Warning::kKilometres;
+  }
   void warn(Warning w, SourceLocation where, const std::function<std::string()>& message,
             std::vector<Note> notes = {}) {
+    if (where.line > 0 && !explains_error(w) && has_error(where)) return;
     if (!sink_.admit(w)) return;
     Failure f;
     f.message = message();
@@ -327,16 +348,19 @@ class Checks {
     const int64_t L = *length_;
     int count = 0;
     int64_t farthest = 0;
-    for (const auto& [p, r] : item_positions())
+    const auto items = item_positions();
+    for (const auto& [p, r] : items)
       if (p > L) {
         ++count;
         farthest = std::max(farthest, p);
       }
     if (count == 0) return;
-    // Items past the route are errors; items just past the line's end have
-    // their own warning, unless the length itself looks like kilometres.
+    // Items past the route are errors at their rows, and items just past the
+    // line's end have a warning each: the length is to blame when it looks
+    // like kilometres, or when most items lie past the route.
     const bool small = L < 1000;
-    if (!small && farthest <= L + kRouteTail) return;
+    if (!small && (farthest <= L + kRouteTail || 2 * count < static_cast<int>(items.size())))
+      return;
     warn(Warning::kRouteLength, at_value(*length_row_, 0), [&] {
       std::string m = "route length " + metres(L) + ", but " + std::to_string(count) +
                       (count == 1 ? " row places its item" : " rows place their items") +
@@ -388,6 +412,8 @@ class Checks {
       if (c == 's' || c == 'S') s = true;
       if (c >= '0' && c <= '9') digit_list += c;
     }
+    // A key without a class is an error of its own.
+    if (digit_list.find_first_of("123456") == std::string::npos) return;
     if (d == s)
       warn(Warning::kCurveSide, at(r, r.offset), [&] {
         return quoted(r.key) + (d ? " holds both d and s: any key holding an s bends left, so "
@@ -499,7 +525,12 @@ class Checks {
           return "a slow-down to " + kmh(v) + " at " + metres(x) + ", where the speed limit is " +
                  kmh(limit) + " already: it slows nothing";
         });
-      if (l < kCellMetres)
+      if (l < 0)
+        warn(Warning::kReversedStretch, at_value(*r, 2), [&] {
+          return "a slow-down " + metres(l) + " long ends at " + metres(x + l) +
+                 ", before it starts at " + metres(x) + ": a length is never negative";
+        });
+      else if (l < kCellMetres)
         warn(Warning::kSlowDownShort, at_value(*r, 2), [&] {
           return "a slow-down " + metres(l) + " long, shorter than a 50 m cell: its start and end "
                  "take cells " + std::to_string(item_cell(x)) + " and " +
@@ -595,7 +626,12 @@ class Checks {
         implausible(*r, t, b, before_name + " at " + clock_words(b));
       } else if (const std::optional<double> least =
                      profile_.least_seconds(before->values[0], r->values[0]);
-                 least && profile_.has_limits() && static_cast<double>(t - b) < *least) {
+                 least && profile_.has_limits() && t - b > kLongLeg &&
+                 static_cast<double>(t - b) > kSlowestRun * *least) {
+        implausible(*r, t, b, before_name + " at " + clock_words(b),
+                    ", which the line's speed limits allow in " +
+                        duration_words(static_cast<int64_t>(std::floor(*least))));
+      } else if (least && profile_.has_limits() && static_cast<double>(t - b) < *least) {
         warn(Warning::kTimetableTooTight, at_value(*r, 13), [&] {
           return name + " at " + clock_words(t) + " needs at least " +
                  duration_words(static_cast<int64_t>(std::floor(*least))) + " from " +
@@ -607,10 +643,11 @@ class Checks {
     }
   }
 
-  void implausible(const AuthoredRow& r, int64_t t, int64_t b, const std::string& what) {
+  void implausible(const AuthoredRow& r, int64_t t, int64_t b, const std::string& what,
+                   const std::string& allowed = {}) {
     warn(Warning::kImplausibleTime, at_value(r, 13), [&] {
       std::string m = std::string(r.text) + " at " + clock_words(t) + " comes " +
-                      duration_words(t - b) + " after " + what;
+                      duration_words(t - b) + " after " + what + allowed;
       const int64_t h = r.values[13], mm = r.values[14];
       const int64_t swapped = mm * 3600 + h * 60 + r.values[15];
       if (h < 60 && mm < 48 && swapped >= b && swapped - b <= kLongestLeg)

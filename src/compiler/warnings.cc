@@ -81,7 +81,7 @@ constexpr WarningInfo kWarnings[] = {
     {Warning::kTimeBackwards, "time-backwards",
      "a station time earlier than the time of a station before it"},
     {Warning::kImplausibleTime, "implausible-time",
-     "a station time more than 12 hours after the one before it ('35:14' for 14:35)"},
+     "a station time far after the one before it ('35:14' for 14:35, '17:45' for 7:45)"},
     {Warning::kClockAfterDeparture, "clock-after-departure",
      "a clock that starts the run after the first station's time"},
     {Warning::kTimetableTooTight, "timetable-too-tight",

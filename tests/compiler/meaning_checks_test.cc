@@ -201,6 +201,9 @@ INSTANTIATE_TEST_SUITE_P(
         Mistake{"SlowDownShorterThanACell", line_file(""),
                 train_file("rallentamento,  5000,  30,  10,  0,  1,  0\r\n"), "slow-down-short",
                 kTrain, 2, "10"},
+        Mistake{"SlowDownOfNegativeLength", line_file(""),
+                train_file("rallentamento,  5000,  30,  -500,  0,  1,  0\r\n"), "reversed-stretch",
+                kTrain, 2, "-500"},
         Mistake{"SlowDownWithoutItsBoard", line_file(""),
                 train_file("rallentamento,  1000,  30,  500,  0,  1,  0\r\n"),
                 "slow-down-unwarned", kTrain, 2, "1000"},
@@ -219,6 +222,12 @@ INSTANTIATE_TEST_SUITE_P(
         Mistake{"HoursAndMinutesSwapped", line_file(""),
                 train_file(station(3000, 2, 400, 14, 5, "BORGO") + station(6000, 2, 400, 35, 14, "COLLE")),
                 "implausible-time", kTrain, 3, "35,14", false, "swapped? 14:35"},
+        Mistake{"ASlipInTheHours", line_file(""),
+                train_file(kSpeed60 + station(0, 8, 500, 7, 10, "BORGO") +
+                           station(9000, 6, 400, 17, 19, "COLLE")),
+                "implausible-time", kTrain, 4, "17,19", false,
+                "COLLE at 17:19 comes 10 h 9 min after BORGO at 7:10, which the line's speed "
+                "limits allow in 9 min"},
         Mistake{"ClockAfterTheFirstDeparture", line_file(""),
                 train_file("orologio,    7   30   0\r\n" + station(0, 8, 500, 7, 15, "BORGO")),
                 "clock-after-departure", kTrain, 2, "7"},
@@ -357,6 +366,10 @@ TEST(AuthoredRows, AnyBytesAreReadAndCheckedWithoutFailing) {
       train += static_cast<char>(random() % 256);
       if (i % 40 == 0) train += "stazione, ";
     }
+    // Values at the ends of what the compiler reads, and far past them.
+    train += "\r\nstazione, 2147483647, 2, -2147483648, 0,0,0,0,0,0,0,0,0,0, 2147483647, "
+             "2147483647, 2147483647, X\r\norologio, 99999999999999999999 -9223372036854775808"
+             "\r\nrallentamento, 2147483647, 1, 2147483647, 0, 0, 0\r\n";
     MeaningInput in;
     in.line = read_authored(line, "l", SourceRole::kLine);
     in.train = read_authored(train, "t", SourceRole::kTrain);
