@@ -67,7 +67,7 @@ constexpr WarningInfo kWarnings[] = {
     {Warning::kFirstRowLate, "first-row-late",
      "a speed or adhesion list that does not begin at 0, so the first metres get 0"},
     {Warning::kZeroSpeed, "zero-speed",
-     "a speed of 0 km/h before the last station, where the train cannot pass"},
+     "a speed limit or slow-down of 0 km/h before the last station, or a board of 0 km/h"},
     {Warning::kSlowDownNotSlower, "slow-down-not-slower",
      "a slow-down not below the speed limit in force where it starts"},
     {Warning::kSlowDownOutside, "slow-down-outside",
