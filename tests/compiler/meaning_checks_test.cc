@@ -239,7 +239,11 @@ INSTANTIATE_TEST_SUITE_P(
         // The order of signals where it changes the route.
         Mistake{"SignalsWhoseRepeatCellsOverlap", line_file(""),
                 train_file(signal(5000) + signal(4800)), "out-of-order", kTrain, 3, "4800", false,
-                "in cells"}));
+                "in cells"},
+        // A stretch read after one that ends past its start becomes type 3.
+        Mistake{"MountainStretchesReversed",
+                line_file("montagna,   8000,  9000,  2\r\nmontagna,   2000,  3000,  2\r\n"),
+                train_file(""), "out-of-order", kLine, 5, "2000", false, "cells 40, 41"}));
 
 // Two stations, three speed limits and a slow-down, worked out by hand: the
 // fastest run from 0 to 10000 m takes 8 minutes (see running_time_test.cc).
@@ -332,6 +336,10 @@ std::vector<Clean> clean_scenarios() {
        "Collina", "123"},
       {"SignalsFarApartInAnyOrder", line_file(""),
        train_file(kSpeed60 + signal(8000) + signal(2000) + signal(5000)), "Prova", "9"},
+      // Of type 3 either way, the stretches compile to the same cells.
+      {"MountainStretchesOfTypeThreeInAnyOrder", line_file("montagna,   8000,  9000,  3\r\n"
+                                                           "montagna,   2000,  3000,  3\r\n"),
+       train_file(""), "Prova", "9"},
       {"ATimetableTheLineAllows", line_file(""),
        train_file("orologio,    7   9   30\r\n" + kSpeed60 + station(0, 8, 500, 7, 10, "BORGO") +
                   station(6000, 25, 300, 0, 0, "P.M. FONTE") +
