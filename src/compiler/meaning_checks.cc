@@ -201,6 +201,21 @@ class Checks {
         }
       if (parts.size() >= 2 && parts.size() <= 3 &&
           std::all_of(parts.begin(), parts.end(), [](std::string_view p) { return digits(p); })) {
+        // A value in seconds, such as a signal's time: minutes and seconds
+        // (or hours, minutes and seconds) make one number.
+        if (spec && spec->unit == "s" && spec->name != "ss" && spec->name != "seconds") {
+          warn(Warning::kTimeWithColons, where, [&] {
+            int64_t total = 0;
+            for (const std::string_view p : parts) {
+              int64_t n = 0;
+              whole_number(p, n);
+              total = total * 60 + n;
+            }
+            return quoted(t) + " is no whole number to the compiler: " +
+                   std::string(spec->name) + " is in seconds; write " + std::to_string(total);
+          });
+          return;
+        }
         warn(Warning::kTimeWithColons, where, [&] {
           std::string meant;
           for (size_t j = 0; j < 3; ++j) {
