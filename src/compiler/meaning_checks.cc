@@ -17,6 +17,13 @@ std::string metres(int64_t v) { return std::to_string(v) + " m"; }
 std::string kmh(int64_t v) { return std::to_string(v) + " km/h"; }
 std::string quoted(std::string_view t) { return "'" + std::string(t) + "'"; }
 
+// A name in capitals, to compare names as people read them.
+std::string upper_case(std::string_view t) {
+  std::string out;
+  for (const char c : t) out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
 // The stations longer than this have no area a line holds: the longest
 // station areas of a main line are about 1500 m.
 constexpr int64_t kLongestStation = 2000;
@@ -397,7 +404,8 @@ class Checks {
     const std::string line_file = base(in_.line.label), train_file = base(in_.train.label);
     const std::optional<std::string> line = line_name_from_file(line_file);
     const std::optional<TrainFileNames> train = names_from_train_file(train_file);
-    if (!line || !train || train->line_name == *line) return;
+    // Told apart as a file system that ignores letter case would.
+    if (!line || !train || upper_case(train->line_name) == upper_case(*line)) return;
     SourceLocation where;
     where.file = in_.train.label;
     warn(Warning::kOtherLine, where, [&] {
@@ -576,12 +584,6 @@ class Checks {
 
   // ---- the train: stations and the timetable
 
-  static std::string upper_trimmed(std::string_view t) {
-    std::string out;
-    for (const char c : t) out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-  }
-
   void stations() {
     const std::vector<const AuthoredRow*> rows = whole_rows(in_.train, Key::kStazione);
     std::map<std::string, const AuthoredRow*> names;
@@ -592,7 +594,7 @@ class Checks {
                  "1500 m; a zero too many, or another unit?";
         });
       if (r->text.empty()) continue;
-      const auto [it, fresh] = names.emplace(upper_trimmed(r->text), r);
+      const auto [it, fresh] = names.emplace(upper_case(r->text), r);
       if (!fresh)
         warn(Warning::kDuplicateStation, at(*r, r->text_offset), [&] {
           return "the station " + quoted(r->text) + " is named twice: a row pasted twice?";

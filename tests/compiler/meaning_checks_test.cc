@@ -282,7 +282,7 @@ TEST(OtherLine, ATrainFileNamedForAnotherLineIsTold) {
   EXPECT_EQ(d.failure.where->file, "dir/Borgo_123-.txt");
   EXPECT_EQ(d.failure.where->line, 0);
   TextSources same({"dir/Collina_linea.txt", line_file("")},
-                   {"other/Collina_123-.txt", train_file("")});
+                   {"other\\COLLINA_123-.txt", train_file("")});
   EXPECT_TRUE(compile(same, author_options("Collina", "123")).report.diagnostics.empty());
 }
 
