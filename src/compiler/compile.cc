@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "compiler/item_reader.h"
+#include "compiler/meaning_checks.h"
 #include "compiler/memorizza_dati.h"
 #include "compiler/route_cell.h"
 #include "finishing/route_finishing.h"
@@ -103,6 +104,20 @@ CompileResult compile(SourceInput& sources, const CompileOptions& options) {
     }
   }
   if (ctx) {
+    MeaningInput meaning;
+    if (ctx->opened[0])
+      meaning.line = read_authored(ctx->texts[0], sources.label(SourceRole::kLine), SourceRole::kLine);
+    if (ctx->opened[1])
+      meaning.train =
+          read_authored(ctx->texts[1], sources.label(SourceRole::kTrain), SourceRole::kTrain);
+    if (s.route_created) meaning.route = &s.route;
+    meaning.recompile = [&options](const std::string& line, const std::string& train)
+        -> std::optional<std::vector<RouteCell>> {
+      CompileResult again = compile(line, train, {options.line_name, options.train_number, false});
+      if (!again.has_route()) return std::nullopt;
+      return std::move(again.scenario.route);
+    };
+    check_meaning(meaning, ctx->sink);
     CompileReport& r = result.report;
     r.diagnostics = std::move(ctx->sink.diagnostics());
     r.errors = ctx->sink.errors();

@@ -256,7 +256,7 @@ constexpr Keyword kKeywords[] = {
     {Key::kSabbia, T, KS::kData, "sabbia", {"sabbia", ""}, false, "the sand (row 86)", kSabbia, {},
      false, "sabbia,    300"},
     {Key::kSegnale, T, KS::kData, "segnale", {"segnale", ""}, false,
-     "a signal (see its values below); rows in ascending order", kSegnale, {}, false,
+     "a signal (see its values below); rows in any order", kSegnale, {}, false,
      "segnale,    9900,   1, 4, 0,  0, 0,    1,  1,0,0, 0"},
     {Key::kRallentamento, T, KS::kData, "rallentamento", {"rallentamento", ""}, false,
      "a slow-down with its warning board 1200 m before it (see its values below)", kRallentamento, {}, false,

@@ -61,10 +61,8 @@ std::optional<OrderedList> ordered_list(Key k) {
   switch (k) {
     case Key::kPendenza: return OrderedList::kGradients;
     case Key::kCurva: return OrderedList::kCurves;
-    case Key::kMontagna: return OrderedList::kMountains;
     case Key::kVelocita: return OrderedList::kSpeeds;
     case Key::kAderenza: return OrderedList::kAdhesion;
-    case Key::kSegnale: return OrderedList::kSignals;
     case Key::kStazione: return OrderedList::kStations;
     default: return std::nullopt;
   }

@@ -76,8 +76,9 @@ const std::vector<Explanation>& table() {
        "compiler has put the three in order (the one that starts farthest along "
        "the route first) and added 100 m to the value of each whose flag is 1, "
        "both a and b of every one must be multiples of 50 m.\n\n"
-       "The check runs after the train file has been read, so the error names the "
-       "line file but no row of it. The compiled files are still written.",
+       "The check runs after the train file has been read; the error still names "
+       "the row of the progressive in the line file. The compiled files are still "
+       "written.",
        {"a stray digit in a value (40020 for 40000)",
         "a position measured to the metre; the route knows only steps of 50 m"},
        {{P::kLineGeneral, "a value off the grid",
@@ -604,14 +605,19 @@ const std::vector<Explanation>& table() {
          "aderenza,    0,    90"}}},
 
       {"out-of-order",
-       "positions that do not ascend",
+       "positions that do not ascend where their order changes what is compiled",
        "Gradients, curves, speed limits, adhesion rows, signals and stations are "
        "read as lists in ascending order of position: a gradient, speed or "
        "adhesion row fills the cells from the row before it up to its own, and a "
        "curve bends from where the one before ended. A row behind the one before "
        "changes what is compiled: a speed row behind still writes a cell, and a "
        "curve behind bends only from where the previous one ended. The note shows "
-       "the row before.",
+       "the row before.\n\n"
+       "Signals and mountain stretches may come in any order: each is placed as it "
+       "is read. Only where their order changes the route (a signal's repeat codes "
+       "over those of a signal less than 400 m from it, a mountain stretch within "
+       "150 m after the one read before it) does the warning come, naming the "
+       "cells that differ from the rows in order of position.",
        {"a row added at the end of the file instead of in its place",
         "two rows with their positions swapped by a typing slip"},
        {{P::kTrainData, "two speed limits swapped",
@@ -630,7 +636,9 @@ const std::vector<Explanation>& table() {
        "even one), without an error. The warning says the value taken.",
        {"a position measured to the metre", "a speed such as 112 km/h"},
        {{P::kTrainData, "a speed limit 20 m off the grid",
+         "velocita,       0,    60\n"
          "velocita,    1120,   100",
+         "velocita,       0,    60\n"
          "velocita,    1100,   100"}}},
 
       {"empty-value",
@@ -685,7 +693,9 @@ const std::vector<Explanation>& table() {
        "as an item of its own.",
        {"thousands set apart by a blank, as in print"},
        {{P::kTrainData, "a position written with a thousands blank",
+         "velocita,       0,    60\n"
          "velocita,    1 100,   100",
+         "velocita,       0,    60\n"
          "velocita,    1100,   100"}}},
 
       {"text-after-number",
@@ -695,7 +705,9 @@ const std::vector<Explanation>& table() {
        "Numbers hold no unit.",
        {"a unit written after a value: 100 km/h, 1100 m"},
        {{P::kTrainData, "a speed with its unit",
+         "velocita,       0,    60\n"
          "velocita,    1100,   100 km/h",
+         "velocita,       0,    60\n"
          "velocita,    1100,   100"}}},
 
       {"row-continues",
@@ -707,8 +719,10 @@ const std::vector<Explanation>& table() {
        {"a value forgotten at the end of a row",
         "a row broken over two lines"},
        {{P::kTrainData, "a speed limit broken over two lines",
+         "velocita,       0,    60\n"
          "velocita,    1100,\n"
          "   100",
+         "velocita,       0,    60\n"
          "velocita,    1100,   100"}}},
 
       {"text-cut",
@@ -766,6 +780,311 @@ const std::vector<Explanation>& table() {
        {{P::kSketch, "a station name holding ESC and a colour code (the byte 1B)",
          "stazione, ... PIANCORE(the byte 1B)[31m DI VALDENA",
          "stazione, ... PIANCORE DI VALDENA"}}},
+      {"decimal-fraction",
+       "a number with a decimal comma or point",
+       "Numbers in the scenario files are whole. A decimal comma parts the number "
+       "in two: the row is complete with the whole part, and the digits after the "
+       "comma are read as the key of a row of their own, which matches nothing and "
+       "is dropped without a word from the compiler. A decimal point makes a value "
+       "that is no number at all (error 25). The warning says what the row keeps.",
+       {"a value copied from a document written with decimal commas",
+        "a fraction where a percentage or a whole number of units belongs"},
+       {{P::kTrainData, "a braked mass written as a fraction with a decimal comma",
+         "percentuale massa frenata,    0,95",
+         "percentuale massa frenata,    95"},
+        {P::kLineData, "a gradient with a decimal comma",
+         "pendenza,  2500,   5,5",
+         "pendenza,  2500,   6"}}},
+
+      {"thousands-separator",
+       "a number with a thousands separator",
+       "A number runs up to the next blank, comma or line end and holds only "
+       "digits, so 40.000 or 40'000 is no number to the compiler (error 25). "
+       "Write the digits together.",
+       {"a position copied from a printed table or a spreadsheet that groups "
+        "thousands"},
+       {{P::kLineData, "a position with a thousands dot",
+         "pendenza,  12.000,   3",
+         "pendenza,  12000,   3"}}},
+
+      {"time-with-colons",
+       "a time written with colons",
+       "The clock and a station's time are three values, hours, minutes and "
+       "seconds, each a whole number of its own. 9:58:00 is one item that is no "
+       "number (error 25), and the values after it are taken from the next row.",
+       {"a time written the way clocks and timetables print it"},
+       {{P::kTrainData, "the clock with colons",
+         "orologio,    9:58:00",
+         "orologio,    9               58            0"}}},
+
+      {"percent-sign",
+       "a number with a per cent sign",
+       "The braked mass is a percentage, written as a whole number without its "
+       "sign: 95% is no number to the compiler (error 25).",
+       {"the sign written as on the train's papers"},
+       {{P::kTrainData, "a braked mass with its sign",
+         "percentuale massa frenata,    95%",
+         "percentuale massa frenata,    95"}}},
+
+      {"semicolons",
+       "values parted by semicolons",
+       "Values are parted by commas. A row whose values are parted by semicolons, "
+       "as a spreadsheet saves them in many countries, is one key to the compiler: "
+       "it still names its keyword, which then takes its values from the lines "
+       "after it.",
+       {"rows exported from a spreadsheet as CSV with semicolons"},
+       {{P::kTrainData, "a speed row from a spreadsheet",
+         "velocita;0;60",
+         "velocita,       0,    60"}}},
+
+      {"kilometres",
+       "a position or length in kilometres",
+       "Positions and lengths are whole metres from the start of the line. A "
+       "value with a decimal point, or with km after it, where metres belong is "
+       "most likely kilometres; the compiler cannot read it (error 25). The "
+       "warning gives the metres.",
+       {"positions copied from a timetable that gives kilometres"},
+       {{P::kTrainData, "a slow-down placed in kilometres",
+         "rallentamento,  21.5,  30,  500,  0,  1,  0",
+         "rallentamento,  21500,  30,  500,  0,  1,  0"}}},
+
+      {"route-length",
+       "a route length that the items lie far past",
+       "The route length of the general data makes the route: every item must lie "
+       "on it. When the items of the scenario lie beyond the route, each of them "
+       "is an error at its own row, while the mistake is the length. The warning "
+       "stands at the length's row and counts the items past it; a length below "
+       "1000 m with items further on is most likely kilometres.",
+       {"the length written in kilometres", "a zero or two left out"},
+       {{P::kLineFile, "a length in kilometres",
+         "[generale]\n"
+         "lunghezza percorso,    40\n"
+         "[pendenze]\n"
+         "pendenza,   0,    0\n"
+         "pendenza,   12000,    3\n"
+         "[fine]",
+         "[generale]\n"
+         "lunghezza percorso,    40000\n"
+         "[pendenze]\n"
+         "pendenza,   0,    0\n"
+         "pendenza,   12000,    3\n"
+         "[fine]"}}},
+
+      {"other-line",
+       "a train file named for another line",
+       "A train file N_T-.txt names its line N. When the line file beside it is "
+       "named for another line, the train was most likely written for that other "
+       "line, and its positions and stations belong to another railway. The "
+       "compiled files take the line name from the line file.",
+       {"the wrong train file given on the command line",
+        "a train file copied from another scenario and not renamed"},
+       {{P::kSketch, "a train of the line Borgo compiled with the line Collina",
+         "scenarioc check Collina_linea.txt Borgo_123-.txt",
+         "scenarioc check Collina_linea.txt Collina_123-.txt"}}},
+
+      {"repeated-setting",
+       "a value of the general data given twice",
+       "The values of the general data (the route length, the progressives, the "
+       "background values, the signal repetition) and the train's own values "
+       "(coaches, braked mass, clock, sand) are each given once. A second row "
+       "replaces the first without a word; a second route length makes the route "
+       "anew.",
+       {"a row pasted twice", "an old value left above the new one"},
+       {{P::kTrainData, "two numbers of coaches",
+         "numero vetture,    8\n"
+         "numero vetture,    12",
+         "numero vetture,    12"}}},
+
+      {"reversed-stretch",
+       "a stretch that ends before it starts",
+       "A mountain stretch and the signal repetition run from their first value to "
+       "their second, a slow-down from its start over its length. One that ends "
+       "before it starts covers nothing: no cell is written for it (a slow-down of "
+       "negative length writes its end before its start).",
+       {"the two ends swapped", "a digit left out of the end"},
+       {{P::kLineData, "a mountain stretch with a digit missing at its end",
+         "montagna,   14000,  1650,  11",
+         "montagna,   14000,  16500,  11"}}},
+
+      {"stretch-outside",
+       "a stretch past the end of the line",
+       "The signal repetition is a stretch of the line; an end past the line's "
+       "length lies where there is no line.",
+       {"a zero too many", "a stretch copied from a longer line"},
+       {{P::kLineGeneral, "a zero too many",
+         "ripetizione segnali 9 codici,    0,    400000",
+         "ripetizione segnali 9 codici,    0,    40000"}}},
+
+      {"zero-length",
+       "a curve or a mountain stretch of length 0",
+       "A curve of length 0 bends nothing, and a mountain stretch that ends where "
+       "it starts covers no cell: the row does nothing.",
+       {"a value left out and read as 0", "the end written as the start"},
+       {{P::kLineData, "a curve of length 0",
+         "curvad2,  4000,  0",
+         "curvad2,  4000,  1500"}}},
+
+      {"curve-side",
+       "a curve key with both side letters, or neither",
+       "A curve's key names its side by a letter: any key that holds an s (in "
+       "either case, anywhere) bends left, any other right. A key that holds both "
+       "d and s, such as curva destra, bends left; one that holds neither bends "
+       "right without saying so.",
+       {"the side written as a word", "the side letter left out"},
+       {{P::kLineData, "the side written as a word",
+         "curva destra 4,  4000,  1500",
+         "curvad4,  4000,  1500"}}},
+
+      {"curve-class",
+       "a curve key with more than one digit",
+       "A curve's class is the first of the digits 1 to 6 in its key; any other "
+       "digit is not read. A key such as curvas300 is class 3, whatever the "
+       "author meant by 300 (a radius of 300 m is about class 6).",
+       {"the radius written in the key instead of the class"},
+       {{P::kLineData, "a radius in the key",
+         "curvas300,  4000,  1500",
+         "curvas6,  4000,  1500"}}},
+
+      {"first-row-late",
+       "a speed or adhesion list that does not begin at 0",
+       "A speed or adhesion row fills the cells from the row before it; before "
+       "the first row the cells get 0. A first speed row past 0 leaves the start "
+       "of the line at 0 km/h, where the train cannot move; a first adhesion row "
+       "past 0 leaves the wheels no grip there.",
+       {"the first row left out", "the first row given the position of a signal"},
+       {{P::kTrainData, "a speed list that starts at 1100 m",
+         "velocita,    1100,   100",
+         "velocita,       0,   100"}}},
+
+      {"zero-speed",
+       "a speed of 0 km/h where the train must pass",
+       "A speed limit, a slow-down or a board of 0 km/h stops the train where it "
+       "stands in force. Before the last station the train cannot pass it.",
+       {"a value left out and read as 0", "a speed of the other direction left empty"},
+       {{P::kLineData, "a board whose first speed is left out",
+         "indicatori_vmax,  1100,  0,  90,  100,  0,  ,  ,  ,  0",
+         "indicatori_vmax,  1100,  80,  90,  100,  0,  ,  ,  ,  0"}}},
+
+      {"slow-down-not-slower",
+       "a slow-down not below the speed limit",
+       "A slow-down lowers the speed limit over its length. One whose speed is at "
+       "or above the speed limit in force where it starts slows nothing, though "
+       "it is shown to the driver.",
+       {"the line speed written instead of the slow-down's",
+        "the slow-down placed at another position than meant"},
+       {{P::kTrainData, "a slow-down faster than the line",
+         "velocita,       0,    60\n"
+         "rallentamento,  21000,  80,  500,  0,  1,  0",
+         "velocita,       0,    60\n"
+         "rallentamento,  21000,  30,  500,  0,  1,  0"}}},
+
+      {"slow-down-outside",
+       "a slow-down past the end of the line or the last station",
+       "A slow-down runs from its start over its length. One that ends past the "
+       "end of the line lies partly where there is no line; one that reaches past "
+       "the last station, when that station ends the run (kinds 5 and 6), lies "
+       "where the run has ended.",
+       {"a length in another unit", "a slow-down copied from a longer line"},
+       {{P::kTrainData, "a slow-down past the end of a 40000 m line",
+         "rallentamento,  39800,  30,  500,  0,  1,  0",
+         "rallentamento,  39000,  30,  500,  0,  1,  0"}}},
+
+      {"slow-down-short",
+       "a slow-down shorter than a cell",
+       "The route is kept in cells of 50 m, and a slow-down's start and end each "
+       "take a cell. A slow-down shorter than 50 m is no stretch the driver can "
+       "see; the length is most likely in another unit.",
+       {"the length in hundreds of metres or in kilometres"},
+       {{P::kTrainData, "a length of 30 m",
+         "rallentamento,  21000,  30,  30,  0,  1,  0",
+         "rallentamento,  21000,  30,  500,  0,  1,  0"}}},
+
+      {"slow-down-unwarned",
+       "a slow-down within the first 1500 m",
+       "A slow-down has a warning board 1200 m before its start, and approach "
+       "cells in front of the board; within the first 1500 m of the line neither "
+       "is written, so the driver meets the slow-down unwarned.",
+       {"a slow-down meant near the start of the run without its board",
+        "a position with a digit left out"},
+       {{P::kTrainData, "a slow-down at 1000 m",
+         "rallentamento,  1000,  30,  500,  0,  1,  0",
+         "rallentamento,  2000,  30,  500,  0,  1,  0"}}},
+
+      {"station-area",
+       "a station longer than any station area",
+       "A station's length shapes its area and its stop. Station areas are at "
+       "most about 1500 m long; a longer one reaches far over the line and moves "
+       "the stop with it.",
+       {"a zero too many", "the station's position written as its length"},
+       {{P::kTrainData, "a station of 6000 m",
+         "stazione,   12000,  2,  6000,  0, 0, 0,  1,1,0,  4,1,1,   60,   0, 0, 0, COLLE ALTO",
+         "stazione,   12000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   0, 0, 0, COLLE ALTO"}}},
+
+      {"duplicate-station",
+       "a station named twice",
+       "Each station of a run has a name of its own; the same name twice is most "
+       "likely a row pasted twice and changed in part.",
+       {"a row pasted twice"},
+       {{P::kTrainData, "a row pasted twice, its position changed",
+         "stazione,   12000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   0, 0, 0, COLLE ALTO\n"
+         "stazione,   18000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   0, 0, 0, COLLE ALTO",
+         "stazione,   12000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   0, 0, 0, COLLE ALTO\n"
+         "stazione,   18000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   0, 0, 0, PIAN DEL LAGO"}}},
+
+      {"time-backwards",
+       "a station time earlier than the one before",
+       "Stations are listed along the line, so their times ascend. A time earlier "
+       "than that of a station before it asks the train to arrive before it left. "
+       "After midnight, hours go on from 24.",
+       {"two times swapped", "a slip in the hours"},
+       {{P::kTrainData, "a time before the station's before it",
+         "stazione,   12000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,28, 0, COLLE ALTO\n"
+         "stazione,   18000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,15, 0, PIAN DEL LAGO",
+         "stazione,   12000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,28, 0, COLLE ALTO\n"
+         "stazione,   18000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,45, 0, PIAN DEL LAGO"}}},
+
+      {"implausible-time",
+       "a station time far after the one before",
+       "A station's time more than 12 hours after the time before it (or after "
+       "the clock) is no run of one train, nor is a leg of more than 3 hours "
+       "that takes over 20 times the fastest run the line's speed limits allow: "
+       "most likely the hours and the minutes are swapped, or the hours hold a "
+       "slip.",
+       {"hours and minutes swapped", "a digit too many in the hours"},
+       {{P::kTrainData, "hours and minutes swapped",
+         "stazione,   12000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   14,05, 0, COLLE ALTO\n"
+         "stazione,   18000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   35,14, 0, PIAN DEL LAGO",
+         "stazione,   12000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   14,05, 0, COLLE ALTO\n"
+         "stazione,   18000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   14,35, 0, PIAN DEL LAGO"}}},
+
+      {"clock-after-departure",
+       "a clock that starts after the first departure",
+       "The clock gives the time at which the run starts; the first station's "
+       "time is when the train leaves. A clock later than it starts the train "
+       "late before it moves.",
+       {"the clock copied from another run", "a slip in the minutes"},
+       {{P::kTrainData, "a clock 15 minutes late",
+         "orologio,    7               30            0\n"
+         "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,   7,15, 0, COLLINA CENTRALE",
+         "orologio,    7               10            0\n"
+         "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,   7,15, 0, COLLINA CENTRALE"}}},
+
+      {"timetable-too-tight",
+       "less time between two stations than the speed limits allow",
+       "From the speed limits and the slow-downs along the line the compiler works "
+       "out the fastest run between two timed stations: every metre at the limit "
+       "in force, with no time for accelerating, braking or stopping. That is a "
+       "lower bound no driver can beat, so a timetable that gives less time "
+       "cannot be kept. The warning gives both figures.",
+       {"a time copied from a faster train", "a slip in the minutes",
+        "a speed limit lower than meant"},
+       {{P::kTrainData, "12 km at 60 km/h in 5 minutes",
+         "velocita,       0,    60\n"
+         "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,   7,15, 0, COLLINA CENTRALE\n"
+         "stazione,   12000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,20, 0, COLLE ALTO",
+         "velocita,       0,    60\n"
+         "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,   7,15, 0, COLLINA CENTRALE\n"
+         "stazione,   12000,  2,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,   7,28, 0, COLLE ALTO"}}},
   };
   return entries;
 }
