@@ -6,6 +6,7 @@
 #include "compiler/memorizza_dati.h"
 #include "compiler/route_cell.h"
 #include "finishing/route_finishing.h"
+#include "model/error_codes.h"
 #include "model/file_names.h"
 
 namespace scenarioc {
@@ -57,9 +58,10 @@ Failure closing_failure_report(const Scenario& s, int32_t code) {
     return f;
   }
   const RouteCell& first = s.route[1];
-  const int16_t held = code == 1250 ? first.code1 : first.code2;
-  const std::string field = code == 1250 ? "first" : "second";
-  const std::string what = code == 1250 ? "the route's marker" : "the scenario code";
+  const bool marker = code == number(ErrorCode::kRouteMarkerTaken);
+  const int16_t held = marker ? first.code1 : first.code2;
+  const std::string field = marker ? "first" : "second";
+  const std::string what = marker ? "the route's marker" : "the scenario code";
   if (held != 0) {
     f.message = "cell 1, the start of the route, keeps its " + field + " code for " + what +
                 ", but " + occupant_of_first_cell(s) + " has put " + std::to_string(held) +

@@ -73,7 +73,7 @@ std::optional<std::string_view> Parser::next_data_key() {
     last_item_unread(key);
     return std::nullopt;
   }
-  for (int i = 0; i < 2 && contains(key, "-"); ++i) {
+  for (int i = 0; i < 2 && contains(key, kCommentMark); ++i) {
     key = next_key();
     if (reader->at_end()) {
       last_item_unread(key);
@@ -93,12 +93,12 @@ SourceLocation Parser::locate_in(SourceRole role, size_t offset, int line) const
   return SourceLocation{input.label(role), 0, 0, ""};
 }
 
-void Parser::record(int32_t code, std::optional<int32_t> position, std::string message,
+void Parser::record(ErrorCode code, std::optional<int32_t> position, std::string message,
                     std::optional<SourceLocation> where, std::vector<Note> notes) {
   // What the row's key looks like may explain the error: say it first.
   if (ctx && reader && phase != Phase::kClosing) key_shape(key_text);
   if (!where && reader) where = key_location();
-  Failure f{code, position, std::move(message), std::move(where), std::move(notes)};
+  Failure f{number(code), position, std::move(message), std::move(where), std::move(notes)};
   if (reading_on) {
     // A table that is full stays full: only its first failure is told.
     if (capacity != Capacity::kNone) {
@@ -127,7 +127,7 @@ void Parser::record(int32_t code, std::optional<int32_t> position, std::string m
   s.record(std::move(f));
 }
 
-void Parser::error_exit(int32_t code, std::optional<int32_t> position, std::string message,
+void Parser::error_exit(ErrorCode code, std::optional<int32_t> position, std::string message,
                         std::optional<SourceLocation> where, std::vector<Note> notes) {
   record(code, position, std::move(message), std::move(where), std::move(notes));
   throw ErrorExit{};
@@ -169,13 +169,14 @@ void Parser::record_runtime_failure(const RuntimeFailure& f) {
   } else if (!where && reader) {
     where = key_location();
   }
-  record(25, std::nullopt, std::move(message), std::move(where), std::move(notes));
+  record(ErrorCode::kRuntimeFailure, std::nullopt, std::move(message), std::move(where),
+         std::move(notes));
 }
 
 Flow Parser::range_test(int32_t p, const char* what, const ItemMark& at, int reach) {
   if (within_route(p, s.cell_count, reach)) return Flow::kGoOn;
   const int64_t last = int64_t{s.cell_count} * 50 - reach;
-  record(15, p,
+  record(ErrorCode::kBeyondRoute, p,
          std::string(what) + " at " + std::to_string(p) +
              " m lies beyond the route: the last position that fits is " +
              std::to_string(last) + " m; the rest of this file is not compiled",
@@ -185,7 +186,7 @@ Flow Parser::range_test(int32_t p, const char* what, const ItemMark& at, int rea
 
 void Parser::consume(SourceRole role) {
   if (std::optional<std::string> problem = input.release(role))
-    record(25, std::nullopt, *problem, SourceLocation{input.label(role), 0, 0, ""});
+    record(ErrorCode::kRuntimeFailure, std::nullopt, *problem, SourceLocation{input.label(role), 0, 0, ""});
 }
 
 RouteCell& Parser::cell(int64_t c, const char* what) {
@@ -252,7 +253,7 @@ void memorizza_dati(Scenario& s, SourceInput& input, ParseContext* ctx) {
   Parser p(s, input, ctx);
   const std::string& line = input.label(SourceRole::kLine);
   if (!input.exists(SourceRole::kLine)) {
-    p.record(101, std::nullopt, "no line file " + line + "; nothing is compiled",
+    p.record(ErrorCode::kNoLineFile, std::nullopt, "no line file " + line + "; nothing is compiled",
              SourceLocation{line, 0, 0, ""});
     return;
   }

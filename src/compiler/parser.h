@@ -14,6 +14,7 @@
 #include "compiler/memorizza_dati.h"
 #include "compiler/source_input.h"
 #include "compiler/warnings.h"
+#include "model/error_codes.h"
 #include "model/scenario_tables.h"
 
 namespace scenarioc {
@@ -162,11 +163,11 @@ struct Parser : ParserState {
   SourceLocation locate_row(const RowMark& m) const { return locate_in(m.file, m.offset, m.line); }
 
   // Records a failure at `where` (the key when not given) and goes on.
-  void record(int32_t code, std::optional<int32_t> position, std::string message,
+  void record(ErrorCode code, std::optional<int32_t> position, std::string message,
               std::optional<SourceLocation> where = std::nullopt,
               std::vector<Note> notes = {});
   // Records a failure and takes the error exit.
-  [[noreturn]] void error_exit(int32_t code, std::optional<int32_t> position,
+  [[noreturn]] void error_exit(ErrorCode code, std::optional<int32_t> position,
                                std::string message,
                                std::optional<SourceLocation> where = std::nullopt,
                                std::vector<Note> notes = {});

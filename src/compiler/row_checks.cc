@@ -30,12 +30,19 @@ std::string with_unit(int64_t v, std::string_view unit) {
 // A keyword as suggested for a key that missed it: a curve key keeps the
 // side and class the author wrote ("cruvas3" gives "curvas3").
 std::string suggested_key(const Keyword& k, std::string_view key) {
-  if (k.id != Key::kCurva) return std::string(k.key);
-  std::string out = contains_ci(key, "s") ? "curvas" : "curvad";
-  char digit = '1';
-  for (char d = '6'; d >= '1'; --d)
-    if (key.find(d) != std::string_view::npos) digit = d;
-  return out + digit;
+  if (k.variants.empty() || k.id != Key::kCurva) return std::string(k.key);
+  const KeyVariant* side = variant_held(key, k, VariantRole::kLeft);
+  const KeyVariant* class_held = variant_held(key, k, VariantRole::kClass);
+  const KeyVariant* first_class = nullptr;
+  const KeyVariant* right = nullptr;
+  for (const KeyVariant& v : k.variants) {
+    if (v.role == VariantRole::kClass && !first_class) first_class = &v;
+    if (v.role == VariantRole::kRight && !right) right = &v;
+  }
+  if (!side) side = right;
+  if (!class_held) class_held = first_class;
+  return std::string(k.words[0]) + std::string(side ? side->text : "") +
+         std::string(class_held ? class_held->text : "");
 }
 
 std::string where_words(SourceRole file, KeySection section) {
@@ -99,7 +106,8 @@ void Parser::warn(Warning w, std::string message, SourceLocation where, std::vec
 }
 
 void Parser::last_item_unread(std::string_view item) {
-  if (!ctx || item.empty() || item.front() == '[' || contains(item, "-")) return;
+  if (!ctx || item.empty() || item.starts_with(kHeaderOpen) || contains(item, kCommentMark))
+    return;
   if (!wants(Warning::kLastItemUnread)) return;
   warn(Warning::kLastItemUnread,
        "the last item of a file is never read: " + quoted(item) +
@@ -115,8 +123,8 @@ void Parser::key_shape(std::string_view key) {
                             (key.size() > 1 && key.substr(0, 2) == "//");
   bool dash = false, bracket = false;
   for (const char c : key) {
-    dash |= c == '-';
-    bracket |= c == '[';
+    dash |= c == kCommentMark[0];
+    bracket |= c == kHeaderOpen[0];
   }
   if ((comment_mark || dash) && row_key_count > 0 && wants(Warning::kCommentedRow)) {
     std::string message =
@@ -129,7 +137,7 @@ void Parser::key_shape(std::string_view key) {
                            std::string(keyword(row_keys[0]).words[0]) + "'";
     warn(Warning::kCommentedRow, std::move(message), key_location());
   }
-  if (bracket && contains(key, "]") && row_key_count > 0 && wants(Warning::kHeaderIsKey))
+  if (bracket && contains(key, kHeaderClose) && row_key_count > 0 && wants(Warning::kHeaderIsKey))
     warn(Warning::kHeaderIsKey,
          "this header holds the key '" + std::string(keyword(row_keys[0]).words[0]) +
              "': it is read as a row of that key, taking its values from what follows",
@@ -155,7 +163,9 @@ void Parser::check_row_read(std::string_view key, SourceRole file, KeySection se
     // letter in it, that is no header, comment or blank line.
     if (key.empty()) return;
     const char c = key.front();
-    if (c == '[' || c == '#' || c == ';' || c == '/' || c == '\'' || contains(key, "-")) return;
+    if (key.starts_with(kHeaderOpen) || c == '#' || c == ';' || c == '/' || c == '\'' ||
+        contains(key, kCommentMark))
+      return;
     bool letter = false;
     for (const char ch : key) letter |= is_letter(ch);
     if (!letter) return;

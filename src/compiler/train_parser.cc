@@ -98,7 +98,7 @@ Flow segnale_row(Parser& p) {
   const uint8_t was = p.cell(c, "the signal").kind;
   if (memo_segnale(p.s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
                    v[10]) != 0)
-    p.error_exit(16, v[0],
+    p.error_exit(ErrorCode::kSignalCellTaken, v[0],
                  "signal at " + in_metres(v[0]) + ": cell " + std::to_string(c) +
                      " is already taken by " + kind_name(was) +
                      "; a signal needs a cell of its own",
@@ -107,7 +107,7 @@ Flow segnale_row(Parser& p) {
   return Flow::kGoOn;
 }
 
-std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t l) {
+std::string slow_down_message(const Parser& p, ErrorCode code, int32_t x, int32_t l) {
   auto taken = [&p](int64_t c) {
     return "cell " + std::to_string(c) + " is already taken by " +
            (p.s.has_cell(c) ? kind_name(p.s.route[static_cast<size_t>(c)].kind)
@@ -116,12 +116,12 @@ std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t 
   const std::string head = "slow-down at " + in_metres(x) + ": ";
   const SlowDownCells cells = slow_down_cells(x, l);
   switch (code) {
-    case 17:
+    case ErrorCode::kWarningBoardCellTaken:
       return head + "its warning board 1200 m before the start needs a free cell, but " +
              taken(cells.warning);
-    case 18:
+    case ErrorCode::kSlowDownStartCellTaken:
       return head + "its start needs a free cell, but " + taken(cells.start);
-    case 19:
+    case ErrorCode::kSlowDownEndCellTaken:
       return head + "its end at " + in_metres(int64_t{x} + l) + " needs a free cell, but " +
              taken(cells.end);
     default: {
@@ -134,12 +134,12 @@ std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t 
 }
 
 // The cell whose occupant made a slow-down fail with `code`.
-int64_t slow_down_taken_cell(const Parser& p, int32_t code, int32_t x, int32_t l) {
+int64_t slow_down_taken_cell(const Parser& p, ErrorCode code, int32_t x, int32_t l) {
   const SlowDownCells cells = slow_down_cells(x, l);
   switch (code) {
-    case 17: return cells.warning;
-    case 18: return cells.start;
-    case 19: return cells.end;
+    case ErrorCode::kWarningBoardCellTaken: return cells.warning;
+    case ErrorCode::kSlowDownStartCellTaken: return cells.start;
+    case ErrorCode::kSlowDownEndCellTaken: return cells.end;
     default: {
       const int64_t k = cells.approach;
       for (int64_t c = k; c > k - kApproachCells; --c)
@@ -157,7 +157,8 @@ Flow rallentamento_row(Parser& p) {
   if (p.range_test(v[0], "slow-down", at) == Flow::kEndPass) return Flow::kEndPass;
   if (!p.s.route_created)
     throw RuntimeFailure("a slow-down needs the route, but the line file gives no route length");
-  if (const int32_t code = memo_rallentamento(p.s, v[0], v[1], v[2], v[3], v[4], v[5])) {
+  if (const int32_t taken_code = memo_rallentamento(p.s, v[0], v[1], v[2], v[3], v[4], v[5])) {
+    const ErrorCode code{taken_code};
     const int64_t taken = slow_down_taken_cell(p, code, v[0], v[2]);
     const uint8_t kind = p.s.has_cell(taken) ? p.s.route[static_cast<size_t>(taken)].kind : 0;
     p.error_exit(code, v[0], slow_down_message(p, code, v[0], v[2]), at,
@@ -175,7 +176,7 @@ Flow abbattimento_row(Parser& p) {
   const int64_t c = point_cell(pos);
   RouteCell& cell = p.cell(c, "the braking point");
   if (!is_free(cell))
-    p.error_exit(7, pos,
+    p.error_exit(ErrorCode::kBrakingPointCellTaken, pos,
                  "braking point at " + in_metres(pos) + ": cell " + std::to_string(c) +
                      " is already taken by " + kind_name(cell.kind) +
                      "; a point needs a free cell",
@@ -206,13 +207,13 @@ Flow stazione_row(Parser& p) {
   const int32_t pos = row.position;
   if (p.range_test(pos, "station", at, 800) == Flow::kEndPass) return Flow::kEndPass;
   if (!multiple_of(pos, 50))
-    p.error_exit(8, pos, "station position " + in_metres(pos) + " is not a multiple of 50 m",
+    p.error_exit(ErrorCode::kStationOffGrid, pos, "station position " + in_metres(pos) + " is not a multiple of 50 m",
                  at);
   row.type = r.read_byte();
   const int32_t length = r.read_long();
   const ItemMark length_at = p.value_location();
   if (!multiple_of(length, 100))
-    p.error_exit(9, pos,
+    p.error_exit(ErrorCode::kStationLengthOffGrid, pos,
                  "station at " + in_metres(pos) + ": its length " + in_metres(length) +
                      " is not a multiple of 100 m",
                  length_at);
@@ -257,7 +258,7 @@ Flow stazione_row(Parser& p) {
   if (station_stops(row.type)) {
     const std::optional<int64_t> q = station_cell(row.stop_pos, 0);
     if (!q)
-      p.error_exit(24, std::nullopt,
+      p.error_exit(ErrorCode::kStopTooNearStart, std::nullopt,
                    "station at " + in_metres(pos) + " stops at " + in_metres(row.stop_pos) +
                        ", too near the start of the route: its stop must lie beyond 100 m",
                    at);
@@ -275,7 +276,7 @@ Flow stazione_row(Parser& p) {
           p.order[static_cast<size_t>(OrderedList::kStations)];
       if (before.seen)
         notes.push_back(Note{"the previous station comes from here", p.locate_row(before.at)});
-      p.error_exit(22, pos,
+      p.error_exit(ErrorCode::kStationsTooClose, pos,
                    "station at " + in_metres(pos) + " starts at " + in_metres(row.start_pos) +
                        ", less than 350 m after the previous station's stop at " +
                        in_metres(previous_stop),
@@ -285,7 +286,7 @@ Flow stazione_row(Parser& p) {
   ++p.station_row;
   if (p.station_row >= p.sign_slot) {
     p.capacity = Capacity::kStations;
-    p.error_exit(10, std::nullopt,
+    p.error_exit(ErrorCode::kTooManyStations, std::nullopt,
                  "too many stations: the timetable rows of the stations have reached "
                  "those of the signs (row " + std::to_string(p.sign_slot) +
                      "); at most 78 stations fit, one fewer for each sign",
@@ -299,49 +300,31 @@ Flow stazione_row(Parser& p) {
 Flow train_keywords(Parser& p, std::string_view key) {
   Scenario& s = p.s;
   ItemReader& r = *p.reader;
-  if (contains_ci(key, "frenata") && contains_ci(key, "massa")) {
-    p.matched(Key::kMassaFrenata);
-    s.scenario_table[kTrainDataRow].start_pos = r.read_long();
-  }
-  if (contains_ci(key, "vetture")) {
-    p.matched(Key::kVetture);
-    s.scenario_table[kTrainDataRow].position = r.read_long();
-  }
-  if (contains_ci(key, "velocit")) {
-    p.matched(Key::kVelocita);
-    if (velocita_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  }
-  if (contains_ci(key, "aderenza")) {
-    p.matched(Key::kAderenza);
-    if (aderenza_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  }
-  if (contains_ci(key, "orologio")) {
-    p.matched(Key::kOrologio);
-    ScenarioRecord& row = s.scenario_table[kTrainRow];
-    row.int_c = r.read_integer();
-    row.int_d = r.read_integer();
-    row.int_e = r.read_integer();
-  }
-  if (contains_ci(key, "sabbia")) {
-    p.matched(Key::kSabbia);
-    s.scenario_table[kTrainRow].int_a = r.read_integer();
-  }
-  if (contains_ci(key, "segnale")) {
-    p.matched(Key::kSegnale);
-    if (segnale_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  }
-  if (contains_ci(key, "rallentamento")) {
-    p.matched(Key::kRallentamento);
-    if (rallentamento_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  }
-  if (contains_ci(key, "abbattimento")) {
-    p.matched(Key::kAbbattimento);
-    if (abbattimento_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  }
-  if (contains_ci(key, "stazione")) {
-    p.matched(Key::kStazione);
-    if (stazione_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  }
+  Flow flow = Flow::kGoOn;
+  for_each_keyword_held(key, SourceRole::kTrain, KeySection::kData, [&](const Keyword& k) {
+    p.matched(k.id);
+    switch (k.id) {
+      case Key::kMassaFrenata: s.scenario_table[kTrainDataRow].start_pos = r.read_long(); break;
+      case Key::kVetture: s.scenario_table[kTrainDataRow].position = r.read_long(); break;
+      case Key::kVelocita: flow = velocita_row(p); break;
+      case Key::kAderenza: flow = aderenza_row(p); break;
+      case Key::kOrologio: {
+        ScenarioRecord& row = s.scenario_table[kTrainRow];
+        row.int_c = r.read_integer();
+        row.int_d = r.read_integer();
+        row.int_e = r.read_integer();
+        break;
+      }
+      case Key::kSabbia: s.scenario_table[kTrainRow].int_a = r.read_integer(); break;
+      case Key::kSegnale: flow = segnale_row(p); break;
+      case Key::kRallentamento: flow = rallentamento_row(p); break;
+      case Key::kAbbattimento: flow = abbattimento_row(p); break;
+      case Key::kStazione: flow = stazione_row(p); break;
+      default: break;
+    }
+    return flow == Flow::kGoOn;
+  });
+  if (flow == Flow::kEndPass) return Flow::kEndPass;
   p.check_row(key, SourceRole::kTrain, KeySection::kData);
   return Flow::kGoOn;
 }
@@ -355,12 +338,13 @@ Flow data_pass(Parser& p) {
   return Flow::kGoOn;
 }
 
-// Items are read until one holds "[generale]"; false when the file ends first.
+// Items are read until one holds the header of the general data; false
+// when the file ends first.
 bool find_header(Parser& p) {
   ItemReader& r = *p.reader;
   bool header = false;
   while (!r.at_end())
-    if (contains_ci(p.next_key(), "[generale]")) {
+    if (holds_keyword(p.next_key(), keyword(Key::kGenerale))) {
       header = true;
       break;
     }
@@ -401,7 +385,7 @@ void closing_steps(Parser& p, bool release = true) {
     const ScenarioRecord& r = s.scenario_table[static_cast<size_t>(row)];
     // The progressives come from the line file; the failure names that file.
     if (!multiple_of(r.start_pos, 50) || !multiple_of(r.stop_pos, 50)) {
-      p.record(2, std::nullopt,
+      p.record(ErrorCode::kProgressiveOffGrid, std::nullopt,
                "kilometric progressive in timetable row " + std::to_string(row) + " (" +
                    std::to_string(r.start_pos) + ", " + std::to_string(r.stop_pos) +
                    " m after ordering): both values must be multiples of 50 m",

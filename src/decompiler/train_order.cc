@@ -9,7 +9,7 @@ std::string RouteReader::signal_line(const Signal& s) const {
   const int64_t rapp = signal_rapp(s.code4, s.x);
   const SignalAspect a = split_signal_x(s.x, s.time != 0);
   const int64_t tempo = signal_time_of_byte(s.time);
-  return format("segnale,  %7lld,   %d, %d, %d,  %d, %lld,    %d,  %d,%d,%d, %lld",
+  return keyed(Key::kSegnale, ",  %7lld,   %d, %d, %d,  %d, %lld,    %d,  %d,%d,%d, %lld",
                 static_cast<long long>(item_position(s.cell)), a.sx, p1.s, p2.s, p3.s,
                 static_cast<long long>(rapp), a.dx, p1.d, p2.d, p3.d, static_cast<long long>(tempo));
 }
