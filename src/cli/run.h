@@ -52,7 +52,7 @@ FolderLock take_folder(const std::filesystem::path& dir, bool wait, std::ostream
 std::optional<FolderLock> hold_folder_for_reading(const std::filesystem::path& dir,
                                                   std::ostream& err, std::string& refusal);
 
-// `memorizza_percorso`: compiles the two sources, reports every recorded
+// Compiles the two sources, reports every recorded
 // failure on `err`, and writes the line plan, timetable and route files, in
 // this order, as one set: all three replace the earlier ones, or none does.
 // The caller holds the output folder (take_folder). Throws FileError when the
@@ -70,7 +70,7 @@ struct AuthorReport {
   bool json = false;
 };
 
-// The authors' `compile` and `check`: the compile of `memorizza_percorso`
+// The authors' `compile` and `check`: the compile of compile_and_write
 // with the report for an author on `err` (`early` holds what was found on
 // the sources' bytes before), a closing summary, and on success a line on
 // `out` naming what was compiled. A failed closing check is reported as an
@@ -79,7 +79,7 @@ ExitStatus compile_for_author(SourceInput& sources, const CompileJob& job,
                               const AuthorReport& how, std::vector<Diagnostic> early,
                               std::ostream& out, std::ostream& err);
 
-// `Form_Load`, the built-in run: writes the two text sources and the three
+// The built-in run: writes the two text sources and the three
 // printed forms of the built-in scenario into `dir`, compiles them there and
 // deletes the sources, holding the folder (take_folder) all along, so that
 // another run there neither deletes the sources under it nor mixes its files
@@ -91,7 +91,7 @@ ExitStatus run_builtin_scenario(const std::filesystem::path& dir, Window& window
 // before it reads them back, with the folder held.
 void set_builtin_sources_written_hook(std::function<void()> hook);
 
-// `errore`: " Errore n. " and the code in the window's message box.
+// " Errore n. " and the code in the window's message box.
 void show_error_box(Window& window, int32_t code);
 
 }  // namespace scenarioc

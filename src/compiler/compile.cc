@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "compiler/item_reader.h"
-#include "compiler/memorizza_dati.h"
+#include "compiler/parse_sources.h"
 #include "compiler/route_cell.h"
 #include "finishing/route_finishing.h"
 #include "model/error_codes.h"
@@ -82,11 +82,10 @@ CompileResult compile(SourceInput& sources, const CompileOptions& options) {
   s.line_name = options.line_name;
   s.train_number = options.train_number;
   s.build_line_plan = options.build_line_plan;
-  s.error_code = 0;
   s.clear_scenario_table();
   std::optional<ParseContext> ctx;
   if (options.report) ctx.emplace(options.diagnostics);
-  memorizza_dati(s, sources, ctx ? &*ctx : nullptr);
+  parse_sources(s, sources, ctx ? &*ctx : nullptr);
   if (s.route_created) {
     const size_t parsed = s.failures.size();
     finish_route(s);

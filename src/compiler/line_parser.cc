@@ -6,7 +6,7 @@
 #include "compiler/cell_writers.h"
 #include "compiler/parser.h"
 #include "compiler/route_cell.h"
-#include "compiler/progressive_ordina.h"
+#include "compiler/order_progressives.h"
 #include "compiler/runtime_failure.h"
 #include "model/rounding.h"
 #include "model/route_rules.h"
@@ -51,9 +51,9 @@ void progressive(Parser& p, int row) {
   ScenarioRecord& r = p.s.scenario_table[static_cast<size_t>(row)];
   ParserState::ProgressiveRead& read = p.progressive_read[row - 81];
   r.start_pos = p.reader->read_long();
-  read.a_at = RowMark{p.reading, p.reader->last_offset(), p.reader->last_line()};
+  read.a_at = RowMark{p.here.file, p.reader->last_offset(), p.reader->last_line()};
   r.stop_pos = p.reader->read_long();
-  read.b_at = RowMark{p.reading, p.reader->last_offset(), p.reader->last_line()};
+  read.b_at = RowMark{p.here.file, p.reader->last_offset(), p.reader->last_line()};
   r.position = p.reader->read_long();
   read.read = true;
   read.a = r.start_pos;
@@ -106,29 +106,18 @@ void general_keywords(Parser& p, std::string_view key) {
   p.check_row(key, SourceRole::kLine, KeySection::kGeneral);
 }
 
-// The previous gradient goes into the cell at the cursor, as 100 + per mille.
-void gradient_step(Parser& p) {
-  p.cell(p.gradient_cursor, "the gradient").gradient =
-      static_cast<uint8_t>(static_cast<uint32_t>(p.previous_gradient) + 100u);
-  ++p.gradient_cursor;
+// A gradient is stored as 100 + per mille.
+uint8_t gradient_byte(CellFill& f) {
+  return static_cast<uint8_t>(static_cast<uint32_t>(f.previous) + 100u);
 }
 
+// `pendenza` rows; a gradient past the route's last cell is a runtime failure.
+constexpr FillKind kGradientFill{&ParserState::gradients, &RouteCell::gradient, "gradient",
+                                 "the gradient", RouteEnd::kFails, gradient_byte};
+
 // Each data row is read by the handler named after its keyword
-// (`pendenza_row` for "pendenza"), which hands what it read to the cell
-// writer of the same thing where there is one (`memo_indicatori_v_max`).
-Flow pendenza_row(Parser& p) {
-  const int32_t pos = p.reader->read_long();
-  const ItemMark pos_at = p.value_location();
-  const int32_t g = p.reader->read_long();
-  if (p.range_test(pos, "gradient", pos_at) == Flow::kEndPass) return Flow::kEndPass;
-  const int64_t n = cell_of(pos);
-  if (n > 0) {
-    do gradient_step(p);
-    while (p.gradient_cursor < n);
-  }
-  p.previous_gradient = g;
-  return Flow::kGoOn;
-}
+// (`curva_row` for "curva"), which hands what it read to the cell writer
+// of the same thing where there is one (`memo_indicatori_v_max`).
 
 // The curvature of a curve key: its class is the first class variant it
 // holds; the left-hand variant bends the other way.
@@ -243,7 +232,7 @@ Flow data_keywords(Parser& p, std::string_view key) {
     p.matched(k.id, acts);
     if (!acts) return true;
     switch (k.id) {
-      case Key::kPendenza: flow = pendenza_row(p); break;
+      case Key::kPendenza: flow = fill_row(p, kGradientFill); break;
       case Key::kCurva: flow = curva_row(p, k, key); break;
       case Key::kMontagna: flow = montagna_row(p); break;
       case Key::kIndicatoriV: flow = indicatori_v_row(p); break;
@@ -260,7 +249,7 @@ Flow data_keywords(Parser& p, std::string_view key) {
 // The general section: its comments are items holding a dash, up to ten in
 // a row; it ends at the first header.
 void general_pass(Parser& p) {
-  p.phase = Phase::kGeneral;
+  p.here.phase = Phase::kGeneral;
   ItemReader& r = *p.reader;
   while (!r.at_end()) {
     std::string_view key = p.next_key();
@@ -277,11 +266,10 @@ void general_pass(Parser& p) {
 
 void between_passes(Parser& p) {
   Scenario& s = p.s;
-  progressive_ordina(s);
+  order_progressives(s);
   s.mountain_count = 0;
   p.sign_slot = kFirstSignRow;
-  p.gradient_cursor = 0;
-  p.previous_gradient = 0;
+  p.gradients = CellFill{};
   if (s.build_line_plan) {
     if (!s.track_plan.created())
       throw RuntimeFailure("the line file gives no route length before its line data");
@@ -292,7 +280,7 @@ void between_passes(Parser& p) {
 // The data section, up to two comment items in a row; kEndPass when a
 // position beyond the route ended it early.
 Flow data_pass(Parser& p) {
-  p.phase = Phase::kData;
+  p.here.phase = Phase::kData;
   while (const std::optional<std::string_view> key = p.next_data_key())
     if (data_keywords(p, *key) == Flow::kEndPass) return Flow::kEndPass;
   return Flow::kGoOn;
@@ -301,10 +289,9 @@ Flow data_pass(Parser& p) {
 void closing_steps(Parser& p) {
   Scenario& s = p.s;
   // The file is read whole already; only its deletion is left.
-  p.consume(p.reading);
+  p.consume(p.here.file);
 
-  do gradient_step(p);
-  while (p.gradient_cursor < int64_t{s.cell_count} - 2);
+  fill_up_to(p, kGradientFill, int64_t{s.cell_count} - 2, RouteEnd::kFails);
 
   if (s.build_line_plan) {
     if (!s.track_plan.seeded())
@@ -341,30 +328,25 @@ void parse_line_file(Parser& p) {
   }
 
   general_pass(p);
-  p.phase = Phase::kData;
+  p.here.phase = Phase::kData;
   between_passes(p);
   if (data_pass(p) == Flow::kEndPass) p.read_on_after_stop(false);
-  p.phase = Phase::kClosing;
+  p.here.phase = Phase::kClosing;
   closing_steps(p);
 }
 
 void read_on_line_file(Parser& q) {
-  for (;;) {
-    try {
-      if (q.phase == Phase::kGeneral) {
-        general_pass(q);
-        q.phase = Phase::kData;
-        between_passes(q);
-      }
-      q.phase = Phase::kData;
-      if (!q.s.route_created) return;
-      if (data_pass(q) == Flow::kGoOn) return;
-    } catch (const ErrorExit&) {
-    } catch (const RuntimeFailure& f) {
-      q.record_runtime_failure(f);
+  read_on_through(q, [](Parser& scratch) {
+    if (scratch.here.phase == Phase::kGeneral) {
+      general_pass(scratch);
+      scratch.here.phase = Phase::kData;
+      between_passes(scratch);
     }
-    if (!q.resume()) return;
-  }
+    scratch.here.phase = Phase::kData;
+    // Without a route the data rows have nowhere to go.
+    if (!scratch.s.route_created) return Flow::kGoOn;
+    return data_pass(scratch);
+  });
 }
 
 }  // namespace scenarioc

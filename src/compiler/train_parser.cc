@@ -28,65 +28,39 @@ uint8_t speed_byte(int32_t speed) {
   return static_cast<uint8_t>(fifth);
 }
 
-// The previous value goes into the cell at the cursor, which advances.
 // A speed out of range fails where the next speed row (or the end of the
 // file) uses it, but the fault is the row that gave it.
-void speed_step(Parser& p) {
-  uint8_t fifth;
+uint8_t carried_speed_byte(CellFill& f) {
   try {
-    fifth = speed_byte(p.previous_speed);
-  } catch (const RuntimeFailure& f) {
-    const ItemMark at = p.previous_speed_at;
+    return speed_byte(f.previous);
+  } catch (const RuntimeFailure& e) {
+    const ItemMark at = f.previous_at;
     // The speed is told once: reading on after this failure does not use
     // it again (the compile itself stops here).
-    p.previous_speed = 0;
+    f.previous = 0;
     if (!at.reader) throw;
-    throw RuntimeFailure(f.what(), at);
+    throw RuntimeFailure(e.what(), at);
   }
-  p.cell(p.speed_cursor, "the speed limit").speed_limit = fifth;
-  ++p.speed_cursor;
 }
 
-void adhesion_step(Parser& p) {
-  p.cell(p.adhesion_cursor, "the adhesion").adhesion =
-      static_cast<uint8_t>(p.previous_adhesion);
-  ++p.adhesion_cursor;
-}
+uint8_t adhesion_byte(CellFill& f) { return static_cast<uint8_t>(f.previous); }
+
+// `velocita` rows stop writing at the route's last cell without a failure,
+// where gradient and adhesion rows fail with code 25 on the cell past it:
+// the speed fill alone tests the cursor against the route's length before
+// each cell, as the compiler this format was made for did. The cursor gets
+// there when rows stand at or behind it, since each row writes at least one
+// cell. Scenarios compiled before rely on both behaviours, so both stay.
+// The closing tail of both lists always fails past the route.
+constexpr FillKind kSpeedFill{&ParserState::speeds, &RouteCell::speed_limit, "speed limit",
+                              "the speed limit", RouteEnd::kStops, carried_speed_byte};
+// `aderenza` rows: the low byte of the value.
+constexpr FillKind kAdhesionFill{&ParserState::adhesion, &RouteCell::adhesion, "adhesion",
+                                 "the adhesion", RouteEnd::kFails, adhesion_byte};
 
 // Each data row is read by the handler named after its keyword
 // (`segnale_row` for "segnale"), which hands what it read to the cell writer
 // of the same thing where there is one (`memo_segnale`).
-Flow velocita_row(Parser& p) {
-  const int32_t pos = p.reader->read_long();
-  const ItemMark at = p.value_location();
-  const int32_t v = p.reader->read_long();
-  const ItemMark v_at = p.value_location();
-  if (p.range_test(pos, "speed limit", at) == Flow::kEndPass) return Flow::kEndPass;
-  const int64_t n = cell_of(pos);
-  if (n > 0) {
-    do {
-      if (p.speed_cursor >= p.s.cell_count) break;
-      speed_step(p);
-    } while (p.speed_cursor < n);
-  }
-  p.previous_speed = v;
-  p.previous_speed_at = v_at;
-  return Flow::kGoOn;
-}
-
-Flow aderenza_row(Parser& p) {
-  const int32_t pos = p.reader->read_long();
-  const ItemMark at = p.value_location();
-  const int32_t a = p.reader->read_long();
-  if (p.range_test(pos, "adhesion", at) == Flow::kEndPass) return Flow::kEndPass;
-  const int64_t n = cell_of(pos);
-  if (n > 0) {
-    do adhesion_step(p);
-    while (p.adhesion_cursor < n);
-  }
-  p.previous_adhesion = a;
-  return Flow::kGoOn;
-}
 
 Flow segnale_row(Parser& p) {
   int32_t v[11];
@@ -103,7 +77,7 @@ Flow segnale_row(Parser& p) {
                      " is already taken by " + kind_name(was) +
                      "; a signal needs a cell of its own",
                  at, p.occupant_note(c, the_kind(was)));
-  if (p.ctx && !p.reading_on) ++p.ctx->signals;
+  if (p.ctx && !p.read_on.active) ++p.ctx->signals;
   return Flow::kGoOn;
 }
 
@@ -164,7 +138,7 @@ Flow rallentamento_row(Parser& p) {
     p.error_exit(code, v[0], slow_down_message(p, code, v[0], v[2]), at,
                  p.occupant_note(taken, the_kind(kind)));
   }
-  if (p.ctx && !p.reading_on) ++p.ctx->slow_downs;
+  if (p.ctx && !p.read_on.active) ++p.ctx->slow_downs;
   return Flow::kGoOn;
 }
 
@@ -292,7 +266,7 @@ Flow stazione_row(Parser& p) {
                      "); at most 78 stations fit, one fewer for each sign",
                  at);
   }
-  if (p.ctx && !p.reading_on) ++p.ctx->stations;
+  if (p.ctx && !p.read_on.active) ++p.ctx->stations;
   return Flow::kGoOn;
 }
 
@@ -306,8 +280,8 @@ Flow train_keywords(Parser& p, std::string_view key) {
     switch (k.id) {
       case Key::kMassaFrenata: s.scenario_table[kTrainDataRow].start_pos = r.read_long(); break;
       case Key::kVetture: s.scenario_table[kTrainDataRow].position = r.read_long(); break;
-      case Key::kVelocita: flow = velocita_row(p); break;
-      case Key::kAderenza: flow = aderenza_row(p); break;
+      case Key::kVelocita: flow = fill_row(p, kSpeedFill); break;
+      case Key::kAderenza: flow = fill_row(p, kAdhesionFill); break;
       case Key::kOrologio: {
         ScenarioRecord& row = s.scenario_table[kTrainRow];
         row.int_c = r.read_integer();
@@ -332,7 +306,7 @@ Flow train_keywords(Parser& p, std::string_view key) {
 // The train file's rows; kEndPass when a position beyond the route ended
 // them early.
 Flow data_pass(Parser& p) {
-  p.phase = Phase::kData;
+  p.here.phase = Phase::kData;
   while (const std::optional<std::string_view> key = p.next_data_key())
     if (train_keywords(p, *key) == Flow::kEndPass) return Flow::kEndPass;
   return Flow::kGoOn;
@@ -348,8 +322,8 @@ bool find_header(Parser& p) {
       header = true;
       break;
     }
-  p.speed_cursor = 0;
-  p.adhesion_cursor = 0;
+  p.speeds.cursor = 0;
+  p.adhesion.cursor = 0;
   p.station_row = 1;
   return header;
 }
@@ -375,11 +349,9 @@ SourceLocation progressive_location(const Parser& p) {
 
 void closing_steps(Parser& p, bool release = true) {
   Scenario& s = p.s;
-  if (release) p.consume(p.reading);
-  do speed_step(p);
-  while (p.speed_cursor < int64_t{s.cell_count} - 2);
-  do adhesion_step(p);
-  while (p.adhesion_cursor < int64_t{s.cell_count} - 2);
+  if (release) p.consume(p.here.file);
+  fill_up_to(p, kSpeedFill, int64_t{s.cell_count} - 2, RouteEnd::kFails);
+  fill_up_to(p, kAdhesionFill, int64_t{s.cell_count} - 2, RouteEnd::kFails);
 
   for (int row = 81; row <= 83; ++row) {
     const ScenarioRecord& r = s.scenario_table[static_cast<size_t>(row)];
@@ -400,7 +372,7 @@ void closing_steps(Parser& p, bool release = true) {
 void parse_train_file(Parser& p) {
   p.open(SourceRole::kTrain);
   if (find_header(p) && data_pass(p) == Flow::kEndPass) p.read_on_after_stop(false);
-  p.phase = Phase::kClosing;
+  p.here.phase = Phase::kClosing;
   closing_steps(p);
 }
 
@@ -409,25 +381,17 @@ void read_on_train_file(Parser& q, bool from_start) {
   try {
     if (from_start) {
       q.open(SourceRole::kTrain);
-      q.last_resume = 0;
+      q.read_on.last_resume = 0;
       if (!find_header(q)) return;
     }
   } catch (const RuntimeFailure& f) {
     q.record_runtime_failure(f);
     return;
   }
-  for (;;) {
-    try {
-      if (data_pass(q) == Flow::kGoOn) break;
-    } catch (const ErrorExit&) {
-    } catch (const RuntimeFailure& f) {
-      q.record_runtime_failure(f);
-    }
-    if (!q.resume()) break;
-  }
+  read_on_through(q, data_pass);
   // The tails and the progressives, as the compile would check them; the
   // file is not let go, the compile does that.
-  q.phase = Phase::kClosing;
+  q.here.phase = Phase::kClosing;
   try {
     closing_steps(q, /*release=*/false);
   } catch (const RuntimeFailure& f) {

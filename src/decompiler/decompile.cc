@@ -113,8 +113,8 @@ DecompiledSources decompile(const CompiledScenario& files, const std::string& li
     Scenario names;
     names.scenario_table[kLineRow].text = line_name;
     names.scenario_table[kTrainRow].text = train_number;
-    const int32_t st = codice_gara_st(names);
-    const int16_t og = codice_gara_og(names);
+    const int32_t st = timetable_scenario_code(names);
+    const int16_t og = route_scenario_code(names);
     if (t[kLineRow].text != line_name || t[kTrainRow].text != train_number ||
         t[kLineRow].time_s != st || files.route[1].code2 != og)
       out.notes.push_back("the files were compiled as line '" + shown_source(t[kLineRow].text, 200) +

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "compiler/progressive_ordina.h"
+#include "compiler/order_progressives.h"
 #include "compiler/runtime_failure.h"
 
 namespace scenarioc {
@@ -44,7 +44,7 @@ std::optional<std::array<Progressive, 3>> progressives_before_ordering(const Tim
       r.position = lines[i].flag;
     }
     try {
-      progressive_ordina(s);
+      order_progressives(s);
     } catch (const RuntimeFailure&) {
       continue;
     }

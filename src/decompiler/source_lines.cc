@@ -14,19 +14,25 @@ std::string comment(const std::string& words) {
   return out;
 }
 
+// printf into a std::string, over arguments already started.
+std::string vformat(const char* fmt, va_list args) {
+  va_list again;
+  va_copy(again, args);
+  const int n = std::vsnprintf(nullptr, 0, fmt, args);
+  std::string out(static_cast<size_t>(n < 0 ? 0 : n) + 1, '\0');
+  std::vsnprintf(out.data(), out.size(), fmt, again);
+  va_end(again);
+  out.pop_back();
+  return out;
+}
+
 }  // namespace
 
 std::string format(const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);
-  va_list again;
-  va_copy(again, args);
-  const int n = std::vsnprintf(nullptr, 0, fmt, args);
+  std::string out = vformat(fmt, args);
   va_end(args);
-  std::string out(static_cast<size_t>(n < 0 ? 0 : n) + 1, '\0');
-  std::vsnprintf(out.data(), out.size(), fmt, again);
-  va_end(again);
-  out.pop_back();
   return out;
 }
 
@@ -35,14 +41,8 @@ std::string key_of(Key k) { return std::string(keyword(k).key); }
 std::string keyed(Key k, const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);
-  va_list again;
-  va_copy(again, args);
-  const int n = std::vsnprintf(nullptr, 0, fmt, args);
+  std::string values = vformat(fmt, args);
   va_end(args);
-  std::string values(static_cast<size_t>(n < 0 ? 0 : n) + 1, '\0');
-  std::vsnprintf(values.data(), values.size(), fmt, again);
-  va_end(again);
-  values.pop_back();
   return key_of(k) + values;
 }
 

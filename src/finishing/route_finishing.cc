@@ -189,8 +189,8 @@ int32_t closing_checks(Scenario& s) {
   line.int_a = kLineMarker;
   first.code1 = kRouteMarker;
   if (line.time_s != 0 || first.code2 != 0) return number(ErrorCode::kScenarioCodeTaken);
-  line.time_s = codice_gara_st(s);
-  first.code2 = codice_gara_og(s);
+  line.time_s = timetable_scenario_code(s);
+  first.code2 = route_scenario_code(s);
   return 0;
 }
 

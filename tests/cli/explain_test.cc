@@ -65,6 +65,16 @@ TEST(Explain, EveryRecordedCodeHasAnEntryAndEveryEntryACode) {
   }
 }
 
+// Each code's entry is headed by its line in the table of error codes, which
+// the format guide's table of codes shows too.
+TEST(Explain, EachCodesEntryIsHeadedByItsLineInTheTable) {
+  for (const ErrorInfo& e : error_table()) {
+    const Explanation* x = find_explanation(std::to_string(number(e.code)));
+    ASSERT_NE(x, nullptr) << e.name;
+    EXPECT_EQ(x->title, e.title) << e.name;
+  }
+}
+
 // Every code recorded by compiling `sources`, the closing check's included.
 std::multiset<int32_t> codes_of(const ExampleSources& sources) {
   const CompileResult r = compile(sources.line, sources.train, {"Prova", "9", true});
