@@ -53,7 +53,7 @@ FolderLock take_folder(const std::filesystem::path& dir, bool wait, std::ostream
 std::optional<FolderLock> hold_folder_for_reading(const std::filesystem::path& dir,
                                                   std::ostream& err, std::string& refusal);
 
-// `memorizza_percorso`: compiles the two sources, reports every recorded
+// Compiles the two sources, reports every recorded
 // failure on `err`, and writes the line plan, timetable and route files, in
 // this order, as one set: all three replace the earlier ones, or none does.
 // The caller holds the output folder (take_folder). Throws FileError when the
@@ -68,7 +68,7 @@ ExitStatus compile_and_write(SourceInput& sources, const CompileJob& job, Window
 // timetable and route. The caller holds the folder. Throws FileError.
 void write_compiled_files(const Scenario& s, const std::filesystem::path& dir);
 
-// `Form_Load`, the built-in run: writes the two text sources and the three
+// The built-in run: writes the two text sources and the three
 // printed forms of the built-in scenario into `dir`, compiles them there and
 // deletes the sources, holding the folder (take_folder) all along, so that
 // another run there neither deletes the sources under it nor mixes its files
@@ -80,7 +80,7 @@ ExitStatus run_builtin_scenario(const std::filesystem::path& dir, Window& window
 // before it reads them back, with the folder held.
 void set_builtin_sources_written_hook(std::function<void()> hook);
 
-// `errore`: " Errore n. " and the code in the window's message box.
+// " Errore n. " and the code in the window's message box.
 void show_error_box(Window& window, int32_t code);
 
 }  // namespace scenarioc

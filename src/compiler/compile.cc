@@ -4,9 +4,10 @@
 
 #include "compiler/item_reader.h"
 #include "compiler/meaning_checks.h"
-#include "compiler/memorizza_dati.h"
+#include "compiler/parse_sources.h"
 #include "compiler/route_cell.h"
 #include "finishing/route_finishing.h"
+#include "model/error_codes.h"
 #include "model/file_names.h"
 
 namespace scenarioc {
@@ -58,9 +59,10 @@ Failure closing_failure_report(const Scenario& s, int32_t code) {
     return f;
   }
   const RouteCell& first = s.route[1];
-  const int16_t held = code == 1250 ? first.code1 : first.code2;
-  const std::string field = code == 1250 ? "first" : "second";
-  const std::string what = code == 1250 ? "the route's marker" : "the scenario code";
+  const bool marker = code == number(ErrorCode::kRouteMarkerTaken);
+  const int16_t held = marker ? first.code1 : first.code2;
+  const std::string field = marker ? "first" : "second";
+  const std::string what = marker ? "the route's marker" : "the scenario code";
   if (held != 0) {
     f.message = "cell 1, the start of the route, keeps its " + field + " code for " + what +
                 ", but " + occupant_of_first_cell(s) + " has put " + std::to_string(held) +
@@ -81,11 +83,10 @@ CompileResult compile(SourceInput& sources, const CompileOptions& options) {
   s.line_name = options.line_name;
   s.train_number = options.train_number;
   s.build_line_plan = options.build_line_plan;
-  s.error_code = 0;
   s.clear_scenario_table();
   std::optional<ParseContext> ctx;
   if (options.report) ctx.emplace(options.diagnostics);
-  memorizza_dati(s, sources, ctx ? &*ctx : nullptr);
+  parse_sources(s, sources, ctx ? &*ctx : nullptr);
   if (s.route_created) {
     const size_t parsed = s.failures.size();
     finish_route(s);

@@ -40,8 +40,8 @@ constexpr ValueSpec kRipetizione[] = {
      "its end, a multiple of 50; 0 means no repetition"},
 };
 constexpr KeyVariant kRipetizioneVariants[] = {
-    {"4", "four codes (tested first)"},
-    {"9", "nine codes"},
+    {"4", "four codes (tested first)", VariantRole::kCodes, 4},
+    {"9", "nine codes", VariantRole::kCodes, 9},
 };
 constexpr ValueSpec kPendenza[] = {
     cell_position("p", "from here on the gradient holds, until the next gradient row"),
@@ -53,14 +53,15 @@ constexpr ValueSpec kCurva[] = {
     {"l", VT::kLong, "m", 0, 1000000, "the curve's length"},
 };
 constexpr KeyVariant kCurvaVariants[] = {
-    {"d", "bends to the right"},
-    {"s", "bends to the left (any key holding an s, in either case)"},
-    {"1", "class 1: curvature 0.0001 a metre"},
-    {"2", "class 2: curvature 0.0002 a metre"},
-    {"3", "class 3: curvature 0.0004 a metre"},
-    {"4", "class 4: curvature 0.001 a metre"},
-    {"5", "class 5: curvature 0.002 a metre"},
-    {"6", "class 6: curvature 0.003 a metre"},
+    {"d", "bends to the right", VariantRole::kRight},
+    {"s", "bends to the left (any key holding an s, in either case)", VariantRole::kLeft},
+    // The class is the first of these the key holds, in this order.
+    {"1", "class 1: curvature 0.0001 a metre", VariantRole::kClass, 1},
+    {"2", "class 2: curvature 0.0002 a metre", VariantRole::kClass, 2},
+    {"3", "class 3: curvature 0.0004 a metre", VariantRole::kClass, 3},
+    {"4", "class 4: curvature 0.001 a metre", VariantRole::kClass, 4},
+    {"5", "class 5: curvature 0.002 a metre", VariantRole::kClass, 5},
+    {"6", "class 6: curvature 0.003 a metre", VariantRole::kClass, 6},
 };
 constexpr ValueSpec kMontagna[] = {
     cell_position("inizio", "where the mountain stretch starts"),
@@ -272,18 +273,32 @@ constexpr Keyword kKeywords[] = {
 static_assert(std::size(kKeywords) == static_cast<size_t>(Key::kCount));
 
 constexpr SyntaxMark kSyntax[] = {
-    {"-",
+    {kCommentMark,
      "an item holding a dash is a comment: up to ten in a row are skipped in the general "
      "section of the line file, up to two elsewhere"},
-    {"[", "an item holding [ and ] ends the general section of the line file"},
-    {"]", "see ["},
+    {kHeaderOpen, "an item holding [ and ] ends the general section of the line file"},
+    {kHeaderClose, "see ["},
 };
+
+std::span<const Keyword> active_table = kKeywords;
 
 }  // namespace
 
-std::span<const Keyword> keyword_table() { return kKeywords; }
+std::span<const Keyword> keyword_table() { return active_table; }
 
-const Keyword& keyword(Key k) { return kKeywords[static_cast<size_t>(k)]; }
+const Keyword& keyword(Key k) {
+  if (active_table.data() == kKeywords) return kKeywords[static_cast<size_t>(k)];
+  for (const Keyword& entry : active_table)
+    if (entry.id == k) return entry;
+  return kKeywords[static_cast<size_t>(k)];
+}
+
+ScopedKeywordTable::ScopedKeywordTable(std::span<const Keyword> table)
+    : previous_(active_table) {
+  active_table = table;
+}
+
+ScopedKeywordTable::~ScopedKeywordTable() { active_table = previous_; }
 
 std::span<const SyntaxMark> syntax_marks() { return kSyntax; }
 
@@ -293,6 +308,14 @@ bool holds_keyword(std::string_view item, const Keyword& k) {
     if (!(k.case_sensitive ? contains(item, w) : contains_ci(item, w))) return false;
   }
   return true;
+}
+
+bool holds_variant(std::string_view item, const KeyVariant& v) { return contains_ci(item, v.text); }
+
+const KeyVariant* variant_held(std::string_view item, const Keyword& k, VariantRole role) {
+  for (const KeyVariant& v : k.variants)
+    if (v.role == role && holds_variant(item, v)) return &v;
+  return nullptr;
 }
 
 }  // namespace scenarioc
@@ -336,7 +359,7 @@ std::vector<const Keyword*> nearest_keywords(std::string_view item, SourceRole f
   constexpr int kMissing = 3;  // a word of the keyword nowhere near
   std::vector<const Keyword*> best;
   int best_score = 0;
-  for (const Keyword& k : kKeywords) {
+  for (const Keyword& k : keyword_table()) {
     if (k.file != file || k.section != section) continue;
     int score = 0;
     bool near = false;

@@ -5,9 +5,11 @@
 //
 // The parsers test keys by substring: a row's key is acted upon when it
 // contains every word of a keyword (ignoring letter case unless the keyword
-// says otherwise). This table is what the warnings suggest from ("did you
-// mean 'segnale'?") and check values against, and what the authors' guide
-// is written from; a test keeps it in step with the words the parsers test.
+// says otherwise). The parsers find their keys here and act on the entry
+// they find; the decompiler writes its keys from here; the warnings suggest
+// from it ("did you mean 'segnale'?") and check values against it, and the
+// authors' guide and `explain` are written from it. A spelling added to this
+// table is therefore known everywhere at once.
 #pragma once
 
 #include <array>
@@ -90,10 +92,21 @@ struct ValueSpec {
   bool may_be_empty = false;  // an empty field is an idiom of the format here
 };
 
-// A letter or digit in a key that chooses among forms of one keyword.
+// What a variant of a key chooses.
+enum class VariantRole : unsigned char {
+  kCodes,  // the number of codes of the signal repetition: `value`
+  kLeft,   // a curve bending to the left
+  kRight,  // a curve bending to the right
+  kClass,  // a curve's class: `value`, 1 to 6
+};
+
+// A letter or digit in a key that chooses among forms of one keyword. A key
+// holds a variant when it contains its text, in either letter case.
 struct KeyVariant {
   std::string_view text;
   std::string_view meaning;
+  VariantRole role = VariantRole::kCodes;
+  int value = 0;
 };
 
 struct Keyword {
@@ -116,9 +129,28 @@ struct Keyword {
 
 // Every keyword, headers first, in the order in which the parsers test them.
 std::span<const Keyword> keyword_table();
+// The first entry of `k` in the table: the spelling keys are written in.
 const Keyword& keyword(Key k);
 
+// Puts another keyword table in place of the built-in one while it lives,
+// for trying a new spelling of a key before it is added to the table. The
+// table must hold every Key at least once and outlive this object.
+class ScopedKeywordTable {
+ public:
+  explicit ScopedKeywordTable(std::span<const Keyword> table);
+  ~ScopedKeywordTable();
+  ScopedKeywordTable(const ScopedKeywordTable&) = delete;
+  ScopedKeywordTable& operator=(const ScopedKeywordTable&) = delete;
+
+ private:
+  std::span<const Keyword> previous_;
+};
+
 // Marks of the reading model that are no keys of their own.
+inline constexpr std::string_view kCommentMark = "-";  // an item holding it is a comment
+inline constexpr std::string_view kHeaderOpen = "[";
+inline constexpr std::string_view kHeaderClose = "]";
+
 struct SyntaxMark {
   std::string_view text;
   std::string_view meaning;
@@ -127,6 +159,25 @@ std::span<const SyntaxMark> syntax_marks();
 
 // Whether `item` holds the words of `k`, with the keyword's case rule.
 bool holds_keyword(std::string_view item, const Keyword& k);
+// Whether `item` holds the text of `v`.
+bool holds_variant(std::string_view item, const KeyVariant& v);
+// The first variant of `k` with this role that `item` holds; null when none.
+const KeyVariant* variant_held(std::string_view item, const Keyword& k, VariantRole role);
+
+// The keywords of one file and section that a key holds, in the order of
+// the table; a Key is acted upon once a row, by its first entry the key holds.
+template <class Act>
+void for_each_keyword_held(std::string_view key, SourceRole file, KeySection section, Act act) {
+  uint64_t acted = 0;
+  static_assert(static_cast<size_t>(Key::kCount) <= 64);
+  for (const Keyword& k : keyword_table()) {
+    if (k.file != file || k.section != section) continue;
+    const uint64_t bit = uint64_t{1} << static_cast<unsigned>(k.id);
+    if ((acted & bit) || !holds_keyword(key, k)) continue;
+    acted |= bit;
+    if (!act(k)) return;
+  }
+}
 
 // The fewest letters to change, add, drop or swap (neighbours) so that `word`
 // stands somewhere in `text`, ignoring letter case: 0 when it does already.

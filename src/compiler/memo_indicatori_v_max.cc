@@ -1,5 +1,6 @@
 #include "compiler/cell_writers.h"
 #include "compiler/route_cell.h"
+#include "model/error_codes.h"
 
 namespace scenarioc {
 int32_t memo_indicatori_v_max(Scenario& s, int32_t posizione, int32_t vas,
@@ -10,7 +11,7 @@ int32_t memo_indicatori_v_max(Scenario& s, int32_t posizione, int32_t vas,
   RouteCell& board = route_cell(s, at, [&] {
     return "the board of maximum speeds at " + in_metres(posizione);
   });
-  if (!is_free(board)) return 21;
+  if (!is_free(board)) return number(ErrorCode::kSpeedBoardCellTaken);
 
   board.kind = kSpeedBoard;
   s.origins.mark(at, posizione);

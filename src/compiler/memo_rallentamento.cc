@@ -1,5 +1,6 @@
 #include "compiler/cell_writers.h"
 #include "compiler/route_cell.h"
+#include "model/error_codes.h"
 
 namespace scenarioc {
 
@@ -17,7 +18,7 @@ int32_t memo_rallentamento(Scenario& s, int32_t x, int32_t v, int32_t l,
     warning = &route_cell(s, warning_at, [&] {
       return "the warning board 1200 m before " + slow_down();
     });
-    if (!is_free(*warning)) return 17;
+    if (!is_free(*warning)) return number(ErrorCode::kWarningBoardCellTaken);
   } else {
     f_ta = 0;
   }
@@ -25,14 +26,14 @@ int32_t memo_rallentamento(Scenario& s, int32_t x, int32_t v, int32_t l,
   const int64_t start_at = cells.start;
   RouteCell& start =
       route_cell(s, start_at, [&] { return "the start of " + slow_down(); });
-  if (!is_free(start)) return 18;
+  if (!is_free(start)) return number(ErrorCode::kSlowDownStartCellTaken);
 
   const int64_t end_at = int64_t{x} + l;
   const int64_t end_cell = cells.end;
   RouteCell& end = route_cell(s, end_cell, [&] {
     return "the end of the slow-down from " + in_metres(x) + " to " + in_metres(end_at);
   });
-  if (!is_free(end)) return 19;
+  if (!is_free(end)) return number(ErrorCode::kSlowDownEndCellTaken);
 
   // All three cells are free: from here on the slow-down is written, and a
   // taken approach cell below no longer undoes it. The end and start may be
@@ -67,7 +68,7 @@ int32_t memo_rallentamento(Scenario& s, int32_t x, int32_t v, int32_t l,
     });
     if (!is_free(*approach[j])) taken = true;
   }
-  if (taken) return 20;
+  if (taken) return number(ErrorCode::kApproachCellTaken);
   for (int j = 0; j < kApproachCells; ++j) {
     approach[j]->kind = kApproach;
     approach[j]->code1 = low16(j + 1);

@@ -1,5 +1,6 @@
 #include "compiler/cell_writers.h"
 #include "compiler/route_cell.h"
+#include "model/error_codes.h"
 
 namespace scenarioc {
 
@@ -9,7 +10,7 @@ int32_t memo_segnale(Scenario& s, int32_t posizione, int32_t sx, int32_t s1,
   const int64_t at = item_cell(posizione);
   RouteCell& signal =
       route_cell(s, at, [&] { return "the signal at " + in_metres(posizione); });
-  if (!is_free(signal)) return 16;
+  if (!is_free(signal)) return number(ErrorCode::kSignalCellTaken);
 
   signal.kind = kSignal;
   s.origins.mark(at, posizione);

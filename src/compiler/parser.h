@@ -11,9 +11,10 @@
 
 #include "compiler/item_reader.h"
 #include "compiler/keywords.h"
-#include "compiler/memorizza_dati.h"
+#include "compiler/parse_sources.h"
 #include "compiler/source_input.h"
 #include "compiler/warnings.h"
+#include "model/error_codes.h"
 #include "model/scenario_tables.h"
 
 namespace scenarioc {
@@ -64,27 +65,35 @@ struct RowMark {
   int line = 0;
 };
 
+// Where the reading of the sources stands: the file, how far into it, and
+// where the key of the row being handled starts.
+struct ReadingPosition {
+  SourceRole file = SourceRole::kLine;
+  Phase phase = Phase::kHeader;
+  size_t key_offset = 0;
+  int key_line = 0;
+};
+
+// The rows of one list (gradients, speed limits, adhesion) each carry one
+// value a cell from their position on, up to the next row of the list: a
+// row writes the value of the row before it into the cells from the cursor
+// up to its own cell, and that row's value becomes the one carried on.
+struct CellFill {
+  int64_t cursor = 0;
+  int32_t previous = 0;
+  ItemMark previous_at;  // where `previous` was read, for a failure it causes
+};
+
 // The parser's plain state, copied whole when reading goes on on a scratch
 // copy of the tables after a file's first failure.
 struct ParserState {
-  SourceRole reading = SourceRole::kLine;
-  Phase phase = Phase::kHeader;
-
-  // Where the key of the line being handled starts.
-  size_t key_offset = 0;
-  int key_line = 0;
+  ReadingPosition here;
 
   // Carried from the line file into the train file.
   int32_t sign_slot = kFirstSignRow;
-  // Line file.
-  int64_t gradient_cursor = 0;
-  int32_t previous_gradient = 0;
-  // Train file.
-  int64_t speed_cursor = 0;
-  int32_t previous_speed = 0;
-  ItemMark previous_speed_at;  // where that speed was read, for its failure
-  int64_t adhesion_cursor = 0;
-  int32_t previous_adhesion = 0;
+  CellFill gradients;  // line file
+  CellFill speeds;     // train file
+  CellFill adhesion;   // train file
   int32_t station_row = 1;
 
   // The keywords that acted on the row being handled, and how many values
@@ -120,6 +129,16 @@ struct ParserState {
   bool shape_told = false;
 };
 
+// Reading on after a file's first failure: failures found are reported,
+// not recorded, on a scratch copy of the tables.
+struct ReadOnState {
+  bool active = false;
+  SourceLocation stopped_at;  // the failure that ended the reading; no file when unknown
+  SourceRole stopped_in = SourceRole::kLine;
+  bool capacity_reported[4] = {};  // a full table is told once
+  size_t last_resume = 0;
+};
+
 struct Parser : ParserState {
   Parser(Scenario& s, SourceInput& input, ParseContext* ctx = nullptr)
       : s(s), input(input), ctx(ctx) {}
@@ -134,13 +153,7 @@ struct Parser : ParserState {
   std::string_view texts[2];
   bool opened[2] = {false, false};
 
-  // Reading on after a file's first failure: failures found are reported,
-  // not recorded, on a scratch copy of the tables.
-  bool reading_on = false;
-  SourceLocation stopped_at;  // the failure that ended the reading; no file when unknown
-  SourceRole stopped_in = SourceRole::kLine;
-  bool capacity_reported[4] = {};
-  size_t last_resume = 0;
+  ReadOnState read_on;
 
   // Starts reading a source; one that cannot be read is a runtime failure.
   void open(SourceRole role);
@@ -156,17 +169,17 @@ struct Parser : ParserState {
   ItemMark value_location() const {
     return ItemMark{reader.get(), reader->last_offset(), reader->last_line()};
   }
-  RowMark key_mark() const { return RowMark{reading, key_offset, key_line}; }
+  RowMark key_mark() const { return RowMark{here.file, here.key_offset, here.key_line}; }
   // A place in either source.
   SourceLocation locate_in(SourceRole role, size_t offset, int line) const;
   SourceLocation locate_row(const RowMark& m) const { return locate_in(m.file, m.offset, m.line); }
 
   // Records a failure at `where` (the key when not given) and goes on.
-  void record(int32_t code, std::optional<int32_t> position, std::string message,
+  void record(ErrorCode code, std::optional<int32_t> position, std::string message,
               std::optional<SourceLocation> where = std::nullopt,
               std::vector<Note> notes = {});
   // Records a failure and takes the error exit.
-  [[noreturn]] void error_exit(int32_t code, std::optional<int32_t> position,
+  [[noreturn]] void error_exit(ErrorCode code, std::optional<int32_t> position,
                                std::string message,
                                std::optional<SourceLocation> where = std::nullopt,
                                std::vector<Note> notes = {});
@@ -202,6 +215,18 @@ struct Parser : ParserState {
     if (ctx) check_row_read(key, file, section);
   }
   void check_row_read(std::string_view key, SourceRole file, KeySection section);
+  // The row checks by kind. The key: one no keyword matched.
+  void check_unmatched_key(std::string_view key, SourceRole file, KeySection section);
+  // A value: its shape and range, against the keyword's description of it.
+  struct ValueScan {
+    bool continued = false;  // a value came from a later line (told once a row)
+    // After a number split by a blank, or text after one, the values that
+    // follow are shifted: what they are is no longer what they mean.
+    bool shifted = false;
+  };
+  void check_value(const Keyword& k, int j, int base, ValueScan& scan);
+  // The order: the row against the previous row of its list.
+  void check_order(const Keyword& k, int base, int end);
   // The warnings on the key of a row a keyword acted upon; given once, and
   // before any error on the row.
   void key_shape(std::string_view key);
@@ -217,6 +242,35 @@ struct Parser : ParserState {
   // that makes no progress or the file has ended.
   bool resume();
 };
+
+// How the cells of a fill meet the end of the route.
+enum class RouteEnd : unsigned char {
+  kFails,  // a cell past the route is a runtime failure (code 25)
+  kStops,  // writing stops, silently, before cell `cell_count`
+};
+
+// One list of fill rows: where its state is kept, the cell field it
+// writes, and the byte a carried value is stored as (which may fail).
+struct FillKind {
+  CellFill ParserState::*state;
+  uint8_t RouteCell::*field;
+  const char* row_name;   // "gradient", for the range test
+  const char* cell_name;  // "the gradient", for a cell that must exist
+  RouteEnd rows_end;      // how the rows meet the route's end
+  uint8_t (*byte_of)(CellFill& f);
+};
+
+// Writes the carried value into the cells from the cursor on, one at
+// least, while the cursor is below `up_to`.
+void fill_up_to(Parser& p, const FillKind& kind, int64_t up_to, RouteEnd end);
+// A row of the list: its position, then the value it carries on.
+Flow fill_row(Parser& p, const FillKind& kind);
+
+// Reading on, on a scratch parser: `pass` is run from where the reading
+// stands and, after each failure it meets, again from the row after the
+// failure, until it ends (kGoOn) or makes no more progress. Failures are
+// reported, as reading on reports them.
+void read_on_through(Parser& q, Flow (*pass)(Parser&));
 
 // The two halves of the parser.
 void parse_line_file(Parser& p);   // up to and including its closing steps

@@ -30,12 +30,19 @@ std::string with_unit(int64_t v, std::string_view unit) {
 // A keyword as suggested for a key that missed it: a curve key keeps the
 // side and class the author wrote ("cruvas3" gives "curvas3").
 std::string suggested_key(const Keyword& k, std::string_view key) {
-  if (k.id != Key::kCurva) return std::string(k.key);
-  std::string out = contains_ci(key, "s") ? "curvas" : "curvad";
-  char digit = '1';
-  for (char d = '6'; d >= '1'; --d)
-    if (key.find(d) != std::string_view::npos) digit = d;
-  return out + digit;
+  if (k.variants.empty() || k.id != Key::kCurva) return std::string(k.key);
+  const KeyVariant* side = variant_held(key, k, VariantRole::kLeft);
+  const KeyVariant* class_held = variant_held(key, k, VariantRole::kClass);
+  const KeyVariant* first_class = nullptr;
+  const KeyVariant* right = nullptr;
+  for (const KeyVariant& v : k.variants) {
+    if (v.role == VariantRole::kClass && !first_class) first_class = &v;
+    if (v.role == VariantRole::kRight && !right) right = &v;
+  }
+  if (!side) side = right;
+  if (!class_held) class_held = first_class;
+  return std::string(k.words[0]) + std::string(side ? side->text : "") +
+         std::string(class_held ? class_held->text : "");
 }
 
 std::string where_words(SourceRole file, KeySection section) {
@@ -97,7 +104,8 @@ void Parser::warn(Warning w, std::string message, SourceLocation where, std::vec
 }
 
 void Parser::last_item_unread(std::string_view item) {
-  if (!ctx || item.empty() || item.front() == '[' || contains(item, "-")) return;
+  if (!ctx || item.empty() || item.starts_with(kHeaderOpen) || contains(item, kCommentMark))
+    return;
   if (!wants(Warning::kLastItemUnread)) return;
   warn(Warning::kLastItemUnread,
        "the last item of a file is never read: " + quoted(item) +
@@ -113,8 +121,8 @@ void Parser::key_shape(std::string_view key) {
                             (key.size() > 1 && key.substr(0, 2) == "//");
   bool dash = false, bracket = false;
   for (const char c : key) {
-    dash |= c == '-';
-    bracket |= c == '[';
+    dash |= c == kCommentMark[0];
+    bracket |= c == kHeaderOpen[0];
   }
   if ((comment_mark || dash) && row_key_count > 0 && wants(Warning::kCommentedRow)) {
     std::string message =
@@ -127,7 +135,7 @@ void Parser::key_shape(std::string_view key) {
                            std::string(keyword(row_keys[0]).words[0]) + "'";
     warn(Warning::kCommentedRow, std::move(message), key_location());
   }
-  if (bracket && contains(key, "]") && row_key_count > 0 && wants(Warning::kHeaderIsKey))
+  if (bracket && contains(key, kHeaderClose) && row_key_count > 0 && wants(Warning::kHeaderIsKey))
     warn(Warning::kHeaderIsKey,
          "this header holds the key '" + std::string(keyword(row_keys[0]).words[0]) +
              "': it is read as a row of that key, taking its values from what follows",
@@ -146,239 +154,250 @@ void Parser::key_shape(std::string_view key) {
 }
 
 void Parser::check_row_read(std::string_view key, SourceRole file, KeySection section) {
-  const std::string_view data = reader->data();
-
   if (!key_matched) {
-    // Only a row's key is judged: an item that starts its line, with a
-    // letter in it, that is no header, comment or blank line.
-    if (key.empty()) return;
-    const char c = key.front();
-    if (c == '[' || c == '#' || c == ';' || c == '/' || c == '\'' || contains(key, "-")) return;
-    bool letter = false;
-    for (const char ch : key) letter |= is_letter(ch);
-    if (!letter) return;
-    size_t b = key_offset;
-    while (b > 0 && is_blank(data[b - 1])) --b;
-    if (b > 0 && !is_line_end(data[b - 1]) && !(b == 3 && data.substr(0, 3) == "\xEF\xBB\xBF"))
-      return;
-
-    for (const Keyword& k : keyword_table()) {
-      if (k.section == KeySection::kHeader || (k.file == file && k.section == section)) continue;
-      if (!holds_keyword(key, k)) continue;
-      if (!wants(Warning::kMisplacedKey)) return;
-      warn(Warning::kMisplacedKey,
-           quoted(key) + " is " + section_words(k) + ": in " + where_words(file, section) +
-               " the row is ignored",
-           key_location());
-      return;
-    }
-    if (!wants(Warning::kUnknownKey)) return;
-    std::string message =
-        quoted(key) + " matches no key of " + where_words(file, section) + ", so the row is ignored";
-    const Keyword* lower_case = nullptr;
-    for (const Keyword& k : keyword_table()) {
-      if (k.file != file || k.section != section || !k.case_sensitive) continue;
-      bool holds = true;
-      for (const std::string_view w : k.words)
-        if (!w.empty() && !contains_ci(key, w)) holds = false;
-      if (holds) {
-        lower_case = &k;
-        break;
-      }
-    }
-    if (lower_case) {
-      message += ": '" + std::string(lower_case->key) + "' must be written in lower case";
-    } else {
-      const std::vector<const Keyword*> near = nearest_keywords(key, file, section);
-      for (size_t i = 0; i < near.size(); ++i) {
-        message += i == 0 ? "; did you mean '" : i + 1 == near.size() ? " or '" : ", '";
-        message += suggested_key(*near[i], key) + "'";
-      }
-      if (!near.empty()) message += "?";
-    }
-    warn(Warning::kUnknownKey, std::move(message), key_location());
+    check_unmatched_key(key, file, section);
     return;
   }
-
   key_shape(key);
-
   const int read = reader->row_count();
-  bool continued = false;
-  // After a number split by a blank, or text after one, the values that
-  // follow are shifted: what they are is no longer what they mean.
-  bool shifted = false;
+  ValueScan scan;
   for (int i = 0; i < row_key_count; ++i) {
     const Keyword& k = keyword(row_keys[i]);
     const int base = row_key_base[i];
     const int end = i + 1 < row_key_count ? row_key_base[i + 1] : read;
-    for (int j = 0; !shifted && base + j < end && static_cast<size_t>(j) < k.values.size() &&
+    for (int j = 0; !scan.shifted && base + j < end && static_cast<size_t>(j) < k.values.size() &&
                     base + j < ItemReader::kRowValues;
-         ++j) {
-      const RowValue& rv = reader->row_value(base + j);
-      const ValueSpec& v = k.values[static_cast<size_t>(j)];
-      auto at = [&] { return reader->location_at(rv.offset, rv.line); };
-
-      if (rv.line != key_line && !continued) {
-        continued = true;
-        if (wants(Warning::kRowContinues))
-          warn(Warning::kRowContinues,
-               "the row '" + std::string(k.key) + "' ends before its " + ordinal(j + 1) +
-                   " value, " + std::string(v.name) + ", which is taken from this line",
-               at(), {Note{"the row starts here", key_location()}});
-      }
-      if (rv.text) {
-        // The simulator shows these texts as they are: a control byte is
-        // no letter there, and a terminal showing the files takes it as a
-        // command.
-        {
-          size_t end = rv.offset;
-          while (end < data.size() && data[end] != ',' && !is_line_end(data[end])) ++end;
-          while (end > rv.offset && is_blank(data[end - 1])) --end;
-          for (size_t i = rv.offset; i < end; ++i)
-            if (is_control_byte(static_cast<unsigned char>(data[i]))) {
-              // wants() counts the warning: asked only once it is there.
-              if (wants(Warning::kControlCharacter))
-                warn(Warning::kControlCharacter,
-                     "the " + std::string(v.name) + " " +
-                         quoted(data.substr(rv.offset, end - rv.offset)) +
-                         " holds the control character " + shown_source(data.substr(i, 1)) +
-                         ", which the simulator cannot show",
-                     reader->location_at(i, rv.line));
-              break;
-            }
-        }
-        if (!rv.ended_at_comma) continue;
-        size_t comma = rv.offset;
-        while (comma < data.size() && data[comma] != ',') ++comma;
-        size_t rest = comma + 1, rest_end = rest;
-        while (rest_end < data.size() && !is_line_end(data[rest_end])) ++rest_end;
-        while (rest < rest_end && is_blank(data[rest])) ++rest;
-        if (rest < rest_end && wants(Warning::kTextCut))
-          warn(Warning::kTextCut,
-               "the " + std::string(v.name) + " is cut at this comma: " +
-                   quoted(data.substr(rv.offset, comma - rv.offset)) + " is stored and " +
-                   quoted(data.substr(rest, rest_end - rest)) +
-                   " is read as an item of its own; a text holds no comma",
-               reader->location_at(comma, rv.line));
-        continue;
-      }
-      if (rv.empty) {
-        if (!v.may_be_empty && wants(Warning::kEmptyValue))
-          warn(Warning::kEmptyValue,
-               "the " + ordinal(j + 1) + " value of '" + std::string(k.key) + "', " +
-                   std::string(v.name) + " (" + std::string(v.meaning) +
-                   "), is empty and read as 0",
-               at());
-        continue;
-      }
-      if (rv.text_after) {
-        const size_t after_at = rv.offset + rv.text_after;
-        const char c = data[after_at];
-        const bool number = is_digit(c) || c == '-';
-        if (!(k.blank_separated && number)) {
-          shifted = true;
-          size_t e = after_at;
-          while (e < data.size() && data[e] != ',' && !is_line_end(data[e])) ++e;
-          const std::string_view after = data.substr(after_at, e - after_at);
-          if (number && wants(Warning::kSplitNumber)) {
-            warn(Warning::kSplitNumber,
-                 "a blank inside a number: " + std::to_string(rv.value) + " is read as " +
-                     std::string(v.name) + " and " + quoted(after) +
-                     " as the values after it; write the number without blanks",
-                 at());
-          } else if (!number && wants(Warning::kTextAfterNumber)) {
-            warn(Warning::kTextAfterNumber,
-                 quoted(after) + " after the number " + std::to_string(rv.value) +
-                     " is read as an item of its own",
-                 reader->location_at(after_at, rv.line));
-          }
-          continue;
-        }
-      }
-
-      const int64_t value = rv.value;
-      if (v.role == ValueRole::kCellPosition || v.role == ValueRole::kPosition) {
-        const int32_t length = s.scenario_table[kTrainDataRow].stop_pos;
-        if (value < 0) {
-          if (wants(Warning::kNegativePosition))
-            warn(Warning::kNegativePosition,
-                 "position " + with_unit(value, "m") + " lies before the start of the line" +
-                     (fills_up_to(k.id) ? ": this row writes no cell" : ""),
-                 at());
-        } else if (s.route_created && value > length && wants(Warning::kPastRoute)) {
-          warn(Warning::kPastRoute,
-               "position " + with_unit(value, "m") + " lies past the end of the line at " +
-                   with_unit(length, "m") +
-                   ", in the 7000 m the route runs on beyond it for the simulator",
-               at());
-        }
-        if (v.role == ValueRole::kCellPosition && !multiple_of(value, 50) &&
-            wants(Warning::kRounded))
-          warn(Warning::kRounded,
-               "position " + with_unit(value, "m") + " is taken as " +
-                   with_unit(round_half_even(static_cast<double>(value) / 50.0) * 50, "m") +
-                   ": the route is kept in cells of 50 m",
-               at());
-        continue;
-      }
-      if (v.role == ValueRole::kSpeed && !multiple_of(value, 5) && wants(Warning::kRounded))
-        warn(Warning::kRounded,
-             "speed " + with_unit(value, "km/h") + " is stored in steps of 5 km/h, as " +
-                 with_unit(round_half_even(static_cast<double>(value) / 5.0) * 5, "km/h"),
-             at());
-      // A speed limit whose fifth does not fit its byte fails the compile:
-      // the error says it.
-      const bool fails = k.id == Key::kVelocita && v.role == ValueRole::kSpeed &&
-                         (value < -2 || value > 1277);
-      if ((value < v.min || value > v.max) && !fails && wants(Warning::kImplausible)) {
-        const bool no_low = v.min <= INT16_MIN;
-        warn(Warning::kImplausible,
-             std::string(v.name) + " = " + with_unit(value, v.unit) + " (" +
-                 std::string(v.meaning) + ") lies outside what the simulator can hold: " +
-                 (no_low ? "at most " + with_unit(v.max, v.unit)
-                         : std::to_string(v.min) + " to " + with_unit(v.max, v.unit)),
-             at());
-      }
-    }
-
-    // The order of the rows of a list.
-    const std::optional<OrderedList> list = ordered_list(k.id);
-    if (!list || shifted || base >= end || base >= ItemReader::kRowValues) continue;
-    Ordered& o = order[static_cast<size_t>(*list)];
-    const bool first_of_list = !o.seen;
-    const int64_t pos = reader->row_value(base).value;
-    const int64_t reach =
-        k.id == Key::kCurva && base + 1 < end && base + 1 < ItemReader::kRowValues
-            ? pos + reader->row_value(base + 1).value
-            : pos;
-    if (o.seen) {
-      const bool behind = k.id == Key::kCurva  ? pos < o.position
-                          : fills_up_to(k.id) ? pos <= o.position
-                                              : pos < o.position;
-      if (behind && wants(Warning::kOutOfOrder)) {
-        std::string message;
-        const std::string what = row_words(k.id);
-        if (k.id == Key::kCurva) {
-          message = "curve at " + with_unit(pos, "m") + " starts before the previous curve " +
-                    "ends at " + with_unit(o.position, "m") +
-                    (reach <= o.position ? ": it has no effect on the track plan"
-                                         : ": it bends only from there on");
-        } else {
-          message = what + " at " + with_unit(pos, "m") +
-                    (pos == o.position ? " stands at the same position as the one before"
-                                       : " comes after one at " + with_unit(o.position, "m")) +
-                    ": " + what + " rows must ascend, or what is compiled changes";
-        }
-        warn(Warning::kOutOfOrder, std::move(message),
-             reader->location_at(reader->row_value(base).offset, reader->row_value(base).line),
-             {Note{"the previous " + what + " row is here", locate_row(o.at)}});
-      }
-    }
-    o.seen = true;
-    // The track plan's cursor only moves forward: a curve behind it moves nothing.
-    o.position = k.id == Key::kCurva && !first_of_list && o.position > reach ? o.position : reach;
-    o.at = key_mark();
+         ++j)
+      check_value(k, j, base, scan);
+    if (!scan.shifted && base < end && base < ItemReader::kRowValues) check_order(k, base, end);
   }
+}
+
+// A key no keyword matched: a key of another file or section, one written
+// in the wrong letter case, or a slip of the keyboard.
+void Parser::check_unmatched_key(std::string_view key, SourceRole file, KeySection section) {
+  const std::string_view data = reader->data();
+  // Only a row's key is judged: an item that starts its line, with a
+  // letter in it, that is no header, comment or blank line.
+  if (key.empty()) return;
+  const char c = key.front();
+  if (key.starts_with(kHeaderOpen) || c == '#' || c == ';' || c == '/' || c == '\'' ||
+      contains(key, kCommentMark))
+    return;
+  bool letter = false;
+  for (const char ch : key) letter |= is_letter(ch);
+  if (!letter) return;
+  size_t b = here.key_offset;
+  while (b > 0 && is_blank(data[b - 1])) --b;
+  if (b > 0 && !is_line_end(data[b - 1]) && !(b == 3 && data.substr(0, 3) == "\xEF\xBB\xBF"))
+    return;
+
+  for (const Keyword& k : keyword_table()) {
+    if (k.section == KeySection::kHeader || (k.file == file && k.section == section)) continue;
+    if (!holds_keyword(key, k)) continue;
+    if (!wants(Warning::kMisplacedKey)) return;
+    warn(Warning::kMisplacedKey,
+         quoted(key) + " is " + section_words(k) + ": in " + where_words(file, section) +
+             " the row is ignored",
+         key_location());
+    return;
+  }
+  if (!wants(Warning::kUnknownKey)) return;
+  std::string message =
+      quoted(key) + " matches no key of " + where_words(file, section) + ", so the row is ignored";
+  const Keyword* lower_case = nullptr;
+  for (const Keyword& k : keyword_table()) {
+    if (k.file != file || k.section != section || !k.case_sensitive) continue;
+    bool holds = true;
+    for (const std::string_view w : k.words)
+      if (!w.empty() && !contains_ci(key, w)) holds = false;
+    if (holds) {
+      lower_case = &k;
+      break;
+    }
+  }
+  if (lower_case) {
+    message += ": '" + std::string(lower_case->key) + "' must be written in lower case";
+  } else {
+    const std::vector<const Keyword*> near = nearest_keywords(key, file, section);
+    for (size_t i = 0; i < near.size(); ++i) {
+      message += i == 0 ? "; did you mean '" : i + 1 == near.size() ? " or '" : ", '";
+      message += suggested_key(*near[i], key) + "'";
+    }
+    if (!near.empty()) message += "?";
+  }
+  warn(Warning::kUnknownKey, std::move(message), key_location());
+}
+
+// The `j`th value of keyword `k`, whose values start at `base` in the row.
+void Parser::check_value(const Keyword& k, int j, int base, ValueScan& scan) {
+  const std::string_view data = reader->data();
+  const RowValue& rv = reader->row_value(base + j);
+  const ValueSpec& v = k.values[static_cast<size_t>(j)];
+  auto at = [&] { return reader->location_at(rv.offset, rv.line); };
+
+  if (rv.line != here.key_line && !scan.continued) {
+    scan.continued = true;
+    if (wants(Warning::kRowContinues))
+      warn(Warning::kRowContinues,
+           "the row '" + std::string(k.key) + "' ends before its " + ordinal(j + 1) +
+               " value, " + std::string(v.name) + ", which is taken from this line",
+           at(), {Note{"the row starts here", key_location()}});
+  }
+  if (rv.text) {
+    // The simulator shows these texts as they are: a control byte is
+    // no letter there, and a terminal showing the files takes it as a
+    // command.
+    {
+      size_t end = rv.offset;
+      while (end < data.size() && data[end] != ',' && !is_line_end(data[end])) ++end;
+      while (end > rv.offset && is_blank(data[end - 1])) --end;
+      for (size_t i = rv.offset; i < end; ++i)
+        if (is_control_byte(static_cast<unsigned char>(data[i]))) {
+          // wants() counts the warning: asked only once it is there.
+          if (wants(Warning::kControlCharacter))
+            warn(Warning::kControlCharacter,
+                 "the " + std::string(v.name) + " " +
+                     quoted(data.substr(rv.offset, end - rv.offset)) +
+                     " holds the control character " + shown_source(data.substr(i, 1)) +
+                     ", which the simulator cannot show",
+                 reader->location_at(i, rv.line));
+          break;
+        }
+    }
+    if (!rv.ended_at_comma) return;
+    size_t comma = rv.offset;
+    while (comma < data.size() && data[comma] != ',') ++comma;
+    size_t rest = comma + 1, rest_end = rest;
+    while (rest_end < data.size() && !is_line_end(data[rest_end])) ++rest_end;
+    while (rest < rest_end && is_blank(data[rest])) ++rest;
+    if (rest < rest_end && wants(Warning::kTextCut))
+      warn(Warning::kTextCut,
+           "the " + std::string(v.name) + " is cut at this comma: " +
+               quoted(data.substr(rv.offset, comma - rv.offset)) + " is stored and " +
+               quoted(data.substr(rest, rest_end - rest)) +
+               " is read as an item of its own; a text holds no comma",
+           reader->location_at(comma, rv.line));
+    return;
+  }
+  if (rv.empty) {
+    if (!v.may_be_empty && wants(Warning::kEmptyValue))
+      warn(Warning::kEmptyValue,
+           "the " + ordinal(j + 1) + " value of '" + std::string(k.key) + "', " +
+               std::string(v.name) + " (" + std::string(v.meaning) +
+               "), is empty and read as 0",
+           at());
+    return;
+  }
+  if (rv.text_after) {
+    const size_t after_at = rv.offset + rv.text_after;
+    const char c = data[after_at];
+    const bool number = is_digit(c) || c == '-';
+    if (!(k.blank_separated && number)) {
+      scan.shifted = true;
+      size_t e = after_at;
+      while (e < data.size() && data[e] != ',' && !is_line_end(data[e])) ++e;
+      const std::string_view after = data.substr(after_at, e - after_at);
+      if (number && wants(Warning::kSplitNumber)) {
+        warn(Warning::kSplitNumber,
+             "a blank inside a number: " + std::to_string(rv.value) + " is read as " +
+                 std::string(v.name) + " and " + quoted(after) +
+                 " as the values after it; write the number without blanks",
+             at());
+      } else if (!number && wants(Warning::kTextAfterNumber)) {
+        warn(Warning::kTextAfterNumber,
+             quoted(after) + " after the number " + std::to_string(rv.value) +
+                 " is read as an item of its own",
+             reader->location_at(after_at, rv.line));
+      }
+      return;
+    }
+  }
+
+  const int64_t value = rv.value;
+  if (v.role == ValueRole::kCellPosition || v.role == ValueRole::kPosition) {
+    const int32_t length = s.scenario_table[kTrainDataRow].stop_pos;
+    if (value < 0) {
+      if (wants(Warning::kNegativePosition))
+        warn(Warning::kNegativePosition,
+             "position " + with_unit(value, "m") + " lies before the start of the line" +
+                 (fills_up_to(k.id) ? ": this row writes no cell" : ""),
+             at());
+    } else if (s.route_created && value > length && wants(Warning::kPastRoute)) {
+      warn(Warning::kPastRoute,
+           "position " + with_unit(value, "m") + " lies past the end of the line at " +
+               with_unit(length, "m") +
+               ", in the 7000 m the route runs on beyond it for the simulator",
+           at());
+    }
+    if (v.role == ValueRole::kCellPosition && !multiple_of(value, 50) &&
+        wants(Warning::kRounded))
+      warn(Warning::kRounded,
+           "position " + with_unit(value, "m") + " is taken as " +
+               with_unit(round_half_even(static_cast<double>(value) / 50.0) * 50, "m") +
+               ": the route is kept in cells of 50 m",
+           at());
+    return;
+  }
+  if (v.role == ValueRole::kSpeed && !multiple_of(value, 5) && wants(Warning::kRounded))
+    warn(Warning::kRounded,
+         "speed " + with_unit(value, "km/h") + " is stored in steps of 5 km/h, as " +
+             with_unit(round_half_even(static_cast<double>(value) / 5.0) * 5, "km/h"),
+         at());
+  // A speed limit whose fifth does not fit its byte fails the compile:
+  // the error says it.
+  const bool fails = k.id == Key::kVelocita && v.role == ValueRole::kSpeed &&
+                     (value < -2 || value > 1277);
+  if ((value < v.min || value > v.max) && !fails && wants(Warning::kImplausible)) {
+    const bool no_low = v.min <= INT16_MIN;
+    warn(Warning::kImplausible,
+         std::string(v.name) + " = " + with_unit(value, v.unit) + " (" +
+             std::string(v.meaning) + ") lies outside what the simulator can hold: " +
+             (no_low ? "at most " + with_unit(v.max, v.unit)
+                     : std::to_string(v.min) + " to " + with_unit(v.max, v.unit)),
+         at());
+  }
+}
+
+// The order of the rows of a list, from the row's first value (a curve's
+// from its first two).
+void Parser::check_order(const Keyword& k, int base, int end) {
+  const std::optional<OrderedList> list = ordered_list(k.id);
+  if (!list) return;
+  Ordered& o = order[static_cast<size_t>(*list)];
+  const bool first_of_list = !o.seen;
+  const int64_t pos = reader->row_value(base).value;
+  const int64_t reach =
+      k.id == Key::kCurva && base + 1 < end && base + 1 < ItemReader::kRowValues
+          ? pos + reader->row_value(base + 1).value
+          : pos;
+  if (o.seen) {
+    const bool behind = k.id == Key::kCurva  ? pos < o.position
+                        : fills_up_to(k.id) ? pos <= o.position
+                                            : pos < o.position;
+    if (behind && wants(Warning::kOutOfOrder)) {
+      std::string message;
+      const std::string what = row_words(k.id);
+      if (k.id == Key::kCurva) {
+        message = "curve at " + with_unit(pos, "m") + " starts before the previous curve " +
+                  "ends at " + with_unit(o.position, "m") +
+                  (reach <= o.position ? ": it has no effect on the track plan"
+                                       : ": it bends only from there on");
+      } else {
+        message = what + " at " + with_unit(pos, "m") +
+                  (pos == o.position ? " stands at the same position as the one before"
+                                     : " comes after one at " + with_unit(o.position, "m")) +
+                  ": " + what + " rows must ascend, or what is compiled changes";
+      }
+      warn(Warning::kOutOfOrder, std::move(message),
+           reader->location_at(reader->row_value(base).offset, reader->row_value(base).line),
+           {Note{"the previous " + what + " row is here", locate_row(o.at)}});
+    }
+  }
+  o.seen = true;
+  // The track plan's cursor only moves forward: a curve behind it moves nothing.
+  o.position = k.id == Key::kCurva && !first_of_list && o.position > reach ? o.position : reach;
+  o.at = key_mark();
 }
 
 }  // namespace scenarioc

@@ -91,7 +91,7 @@ PreparedSource prepare_source(std::string& text, SourceRole role, const std::str
   if (body.find_first_not_of(" \t\r\n") == std::string_view::npos)
     return refuse(body.empty() ? "the file is empty" : "the file holds nothing but blanks");
   if (const std::string why = not_text(text); !why.empty()) return refuse(why);
-  if (role == SourceRole::kTrain && !contains_ci(text, "[generale]"))
+  if (role == SourceRole::kTrain && !holds_keyword(text, keyword(Key::kGenerale)))
     return refuse(
         "no '[generale]' header: a train file's data start after a line '[generale]', and "
         "without it nothing of the file is read",

@@ -28,65 +28,39 @@ uint8_t speed_byte(int32_t speed) {
   return static_cast<uint8_t>(fifth);
 }
 
-// The previous value goes into the cell at the cursor, which advances.
 // A speed out of range fails where the next speed row (or the end of the
 // file) uses it, but the fault is the row that gave it.
-void speed_step(Parser& p) {
-  uint8_t fifth;
+uint8_t carried_speed_byte(CellFill& f) {
   try {
-    fifth = speed_byte(p.previous_speed);
-  } catch (const RuntimeFailure& f) {
-    const ItemMark at = p.previous_speed_at;
+    return speed_byte(f.previous);
+  } catch (const RuntimeFailure& e) {
+    const ItemMark at = f.previous_at;
     // The speed is told once: reading on after this failure does not use
     // it again (the compile itself stops here).
-    p.previous_speed = 0;
+    f.previous = 0;
     if (!at.reader) throw;
-    throw RuntimeFailure(f.what(), at);
+    throw RuntimeFailure(e.what(), at);
   }
-  p.cell(p.speed_cursor, "the speed limit").speed_limit = fifth;
-  ++p.speed_cursor;
 }
 
-void adhesion_step(Parser& p) {
-  p.cell(p.adhesion_cursor, "the adhesion").adhesion =
-      static_cast<uint8_t>(p.previous_adhesion);
-  ++p.adhesion_cursor;
-}
+uint8_t adhesion_byte(CellFill& f) { return static_cast<uint8_t>(f.previous); }
+
+// `velocita` rows stop writing at the route's last cell without a failure,
+// where gradient and adhesion rows fail with code 25 on the cell past it:
+// the speed fill alone tests the cursor against the route's length before
+// each cell, as the compiler this format was made for did. The cursor gets
+// there when rows stand at or behind it, since each row writes at least one
+// cell. Scenarios compiled before rely on both behaviours, so both stay.
+// The closing tail of both lists always fails past the route.
+constexpr FillKind kSpeedFill{&ParserState::speeds, &RouteCell::speed_limit, "speed limit",
+                              "the speed limit", RouteEnd::kStops, carried_speed_byte};
+// `aderenza` rows: the low byte of the value.
+constexpr FillKind kAdhesionFill{&ParserState::adhesion, &RouteCell::adhesion, "adhesion",
+                                 "the adhesion", RouteEnd::kFails, adhesion_byte};
 
 // Each data row is read by the handler named after its keyword
 // (`segnale_row` for "segnale"), which hands what it read to the cell writer
 // of the same thing where there is one (`memo_segnale`).
-Flow velocita_row(Parser& p) {
-  const int32_t pos = p.reader->read_long();
-  const ItemMark at = p.value_location();
-  const int32_t v = p.reader->read_long();
-  const ItemMark v_at = p.value_location();
-  if (p.range_test(pos, "speed limit", at) == Flow::kEndPass) return Flow::kEndPass;
-  const int64_t n = cell_of(pos);
-  if (n > 0) {
-    do {
-      if (p.speed_cursor >= p.s.cell_count) break;
-      speed_step(p);
-    } while (p.speed_cursor < n);
-  }
-  p.previous_speed = v;
-  p.previous_speed_at = v_at;
-  return Flow::kGoOn;
-}
-
-Flow aderenza_row(Parser& p) {
-  const int32_t pos = p.reader->read_long();
-  const ItemMark at = p.value_location();
-  const int32_t a = p.reader->read_long();
-  if (p.range_test(pos, "adhesion", at) == Flow::kEndPass) return Flow::kEndPass;
-  const int64_t n = cell_of(pos);
-  if (n > 0) {
-    do adhesion_step(p);
-    while (p.adhesion_cursor < n);
-  }
-  p.previous_adhesion = a;
-  return Flow::kGoOn;
-}
 
 Flow segnale_row(Parser& p) {
   int32_t v[11];
@@ -98,16 +72,16 @@ Flow segnale_row(Parser& p) {
   const uint8_t was = p.cell(c, "the signal").kind;
   if (memo_segnale(p.s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
                    v[10]) != 0)
-    p.error_exit(16, v[0],
+    p.error_exit(ErrorCode::kSignalCellTaken, v[0],
                  "signal at " + in_metres(v[0]) + ": cell " + std::to_string(c) +
                      " is already taken by " + kind_name(was) +
                      "; a signal needs a cell of its own",
                  at, p.occupant_note(c, the_kind(was)));
-  if (p.ctx && !p.reading_on) ++p.ctx->signals;
+  if (p.ctx && !p.read_on.active) ++p.ctx->signals;
   return Flow::kGoOn;
 }
 
-std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t l) {
+std::string slow_down_message(const Parser& p, ErrorCode code, int32_t x, int32_t l) {
   auto taken = [&p](int64_t c) {
     return "cell " + std::to_string(c) + " is already taken by " +
            (p.s.has_cell(c) ? kind_name(p.s.route[static_cast<size_t>(c)].kind)
@@ -116,12 +90,12 @@ std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t 
   const std::string head = "slow-down at " + in_metres(x) + ": ";
   const SlowDownCells cells = slow_down_cells(x, l);
   switch (code) {
-    case 17:
+    case ErrorCode::kWarningBoardCellTaken:
       return head + "its warning board 1200 m before the start needs a free cell, but " +
              taken(cells.warning);
-    case 18:
+    case ErrorCode::kSlowDownStartCellTaken:
       return head + "its start needs a free cell, but " + taken(cells.start);
-    case 19:
+    case ErrorCode::kSlowDownEndCellTaken:
       return head + "its end at " + in_metres(int64_t{x} + l) + " needs a free cell, but " +
              taken(cells.end);
     default: {
@@ -134,12 +108,12 @@ std::string slow_down_message(const Parser& p, int32_t code, int32_t x, int32_t 
 }
 
 // The cell whose occupant made a slow-down fail with `code`.
-int64_t slow_down_taken_cell(const Parser& p, int32_t code, int32_t x, int32_t l) {
+int64_t slow_down_taken_cell(const Parser& p, ErrorCode code, int32_t x, int32_t l) {
   const SlowDownCells cells = slow_down_cells(x, l);
   switch (code) {
-    case 17: return cells.warning;
-    case 18: return cells.start;
-    case 19: return cells.end;
+    case ErrorCode::kWarningBoardCellTaken: return cells.warning;
+    case ErrorCode::kSlowDownStartCellTaken: return cells.start;
+    case ErrorCode::kSlowDownEndCellTaken: return cells.end;
     default: {
       const int64_t k = cells.approach;
       for (int64_t c = k; c > k - kApproachCells; --c)
@@ -157,13 +131,14 @@ Flow rallentamento_row(Parser& p) {
   if (p.range_test(v[0], "slow-down", at) == Flow::kEndPass) return Flow::kEndPass;
   if (!p.s.route_created)
     throw RuntimeFailure("a slow-down needs the route, but the line file gives no route length");
-  if (const int32_t code = memo_rallentamento(p.s, v[0], v[1], v[2], v[3], v[4], v[5])) {
+  if (const int32_t taken_code = memo_rallentamento(p.s, v[0], v[1], v[2], v[3], v[4], v[5])) {
+    const ErrorCode code{taken_code};
     const int64_t taken = slow_down_taken_cell(p, code, v[0], v[2]);
     const uint8_t kind = p.s.has_cell(taken) ? p.s.route[static_cast<size_t>(taken)].kind : 0;
     p.error_exit(code, v[0], slow_down_message(p, code, v[0], v[2]), at,
                  p.occupant_note(taken, the_kind(kind)));
   }
-  if (p.ctx && !p.reading_on) ++p.ctx->slow_downs;
+  if (p.ctx && !p.read_on.active) ++p.ctx->slow_downs;
   return Flow::kGoOn;
 }
 
@@ -175,7 +150,7 @@ Flow abbattimento_row(Parser& p) {
   const int64_t c = point_cell(pos);
   RouteCell& cell = p.cell(c, "the braking point");
   if (!is_free(cell))
-    p.error_exit(7, pos,
+    p.error_exit(ErrorCode::kBrakingPointCellTaken, pos,
                  "braking point at " + in_metres(pos) + ": cell " + std::to_string(c) +
                      " is already taken by " + kind_name(cell.kind) +
                      "; a point needs a free cell",
@@ -206,13 +181,13 @@ Flow stazione_row(Parser& p) {
   const int32_t pos = row.position;
   if (p.range_test(pos, "station", at, 800) == Flow::kEndPass) return Flow::kEndPass;
   if (!multiple_of(pos, 50))
-    p.error_exit(8, pos, "station position " + in_metres(pos) + " is not a multiple of 50 m",
+    p.error_exit(ErrorCode::kStationOffGrid, pos, "station position " + in_metres(pos) + " is not a multiple of 50 m",
                  at);
   row.type = r.read_byte();
   const int32_t length = r.read_long();
   const ItemMark length_at = p.value_location();
   if (!multiple_of(length, 100))
-    p.error_exit(9, pos,
+    p.error_exit(ErrorCode::kStationLengthOffGrid, pos,
                  "station at " + in_metres(pos) + ": its length " + in_metres(length) +
                      " is not a multiple of 100 m",
                  length_at);
@@ -257,7 +232,7 @@ Flow stazione_row(Parser& p) {
   if (station_stops(row.type)) {
     const std::optional<int64_t> q = station_cell(row.stop_pos, 0);
     if (!q)
-      p.error_exit(24, std::nullopt,
+      p.error_exit(ErrorCode::kStopTooNearStart, std::nullopt,
                    "station at " + in_metres(pos) + " stops at " + in_metres(row.stop_pos) +
                        ", too near the start of the route: its stop must lie beyond 100 m",
                    at);
@@ -275,7 +250,7 @@ Flow stazione_row(Parser& p) {
           p.order[static_cast<size_t>(OrderedList::kStations)];
       if (before.seen)
         notes.push_back(Note{"the previous station comes from here", p.locate_row(before.at)});
-      p.error_exit(22, pos,
+      p.error_exit(ErrorCode::kStationsTooClose, pos,
                    "station at " + in_metres(pos) + " starts at " + in_metres(row.start_pos) +
                        ", less than 350 m after the previous station's stop at " +
                        in_metres(previous_stop),
@@ -285,13 +260,13 @@ Flow stazione_row(Parser& p) {
   ++p.station_row;
   if (p.station_row >= p.sign_slot) {
     p.capacity = Capacity::kStations;
-    p.error_exit(10, std::nullopt,
+    p.error_exit(ErrorCode::kTooManyStations, std::nullopt,
                  "too many stations: the timetable rows of the stations have reached "
                  "those of the signs (row " + std::to_string(p.sign_slot) +
                      "); at most 78 stations fit, one fewer for each sign",
                  at);
   }
-  if (p.ctx && !p.reading_on) ++p.ctx->stations;
+  if (p.ctx && !p.read_on.active) ++p.ctx->stations;
   return Flow::kGoOn;
 }
 
@@ -299,49 +274,31 @@ Flow stazione_row(Parser& p) {
 Flow train_keywords(Parser& p, std::string_view key) {
   Scenario& s = p.s;
   ItemReader& r = *p.reader;
-  if (contains_ci(key, "frenata") && contains_ci(key, "massa")) {
-    p.matched(Key::kMassaFrenata);
-    s.scenario_table[kTrainDataRow].start_pos = r.read_long();
-  }
-  if (contains_ci(key, "vetture")) {
-    p.matched(Key::kVetture);
-    s.scenario_table[kTrainDataRow].position = r.read_long();
-  }
-  if (contains_ci(key, "velocit")) {
-    p.matched(Key::kVelocita);
-    if (velocita_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  }
-  if (contains_ci(key, "aderenza")) {
-    p.matched(Key::kAderenza);
-    if (aderenza_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  }
-  if (contains_ci(key, "orologio")) {
-    p.matched(Key::kOrologio);
-    ScenarioRecord& row = s.scenario_table[kTrainRow];
-    row.int_c = r.read_integer();
-    row.int_d = r.read_integer();
-    row.int_e = r.read_integer();
-  }
-  if (contains_ci(key, "sabbia")) {
-    p.matched(Key::kSabbia);
-    s.scenario_table[kTrainRow].int_a = r.read_integer();
-  }
-  if (contains_ci(key, "segnale")) {
-    p.matched(Key::kSegnale);
-    if (segnale_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  }
-  if (contains_ci(key, "rallentamento")) {
-    p.matched(Key::kRallentamento);
-    if (rallentamento_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  }
-  if (contains_ci(key, "abbattimento")) {
-    p.matched(Key::kAbbattimento);
-    if (abbattimento_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  }
-  if (contains_ci(key, "stazione")) {
-    p.matched(Key::kStazione);
-    if (stazione_row(p) == Flow::kEndPass) return Flow::kEndPass;
-  }
+  Flow flow = Flow::kGoOn;
+  for_each_keyword_held(key, SourceRole::kTrain, KeySection::kData, [&](const Keyword& k) {
+    p.matched(k.id);
+    switch (k.id) {
+      case Key::kMassaFrenata: s.scenario_table[kTrainDataRow].start_pos = r.read_long(); break;
+      case Key::kVetture: s.scenario_table[kTrainDataRow].position = r.read_long(); break;
+      case Key::kVelocita: flow = fill_row(p, kSpeedFill); break;
+      case Key::kAderenza: flow = fill_row(p, kAdhesionFill); break;
+      case Key::kOrologio: {
+        ScenarioRecord& row = s.scenario_table[kTrainRow];
+        row.int_c = r.read_integer();
+        row.int_d = r.read_integer();
+        row.int_e = r.read_integer();
+        break;
+      }
+      case Key::kSabbia: s.scenario_table[kTrainRow].int_a = r.read_integer(); break;
+      case Key::kSegnale: flow = segnale_row(p); break;
+      case Key::kRallentamento: flow = rallentamento_row(p); break;
+      case Key::kAbbattimento: flow = abbattimento_row(p); break;
+      case Key::kStazione: flow = stazione_row(p); break;
+      default: break;
+    }
+    return flow == Flow::kGoOn;
+  });
+  if (flow == Flow::kEndPass) return Flow::kEndPass;
   p.check_row(key, SourceRole::kTrain, KeySection::kData);
   return Flow::kGoOn;
 }
@@ -349,23 +306,24 @@ Flow train_keywords(Parser& p, std::string_view key) {
 // The train file's rows; kEndPass when a position beyond the route ended
 // them early.
 Flow data_pass(Parser& p) {
-  p.phase = Phase::kData;
+  p.here.phase = Phase::kData;
   while (const std::optional<std::string_view> key = p.next_data_key())
     if (train_keywords(p, *key) == Flow::kEndPass) return Flow::kEndPass;
   return Flow::kGoOn;
 }
 
-// Items are read until one holds "[generale]"; false when the file ends first.
+// Items are read until one holds the header of the general data; false
+// when the file ends first.
 bool find_header(Parser& p) {
   ItemReader& r = *p.reader;
   bool header = false;
   while (!r.at_end())
-    if (contains_ci(p.next_key(), "[generale]")) {
+    if (holds_keyword(p.next_key(), keyword(Key::kGenerale))) {
       header = true;
       break;
     }
-  p.speed_cursor = 0;
-  p.adhesion_cursor = 0;
+  p.speeds.cursor = 0;
+  p.adhesion.cursor = 0;
   p.station_row = 1;
   return header;
 }
@@ -391,17 +349,15 @@ SourceLocation progressive_location(const Parser& p) {
 
 void closing_steps(Parser& p, bool release = true) {
   Scenario& s = p.s;
-  if (release) p.consume(p.reading);
-  do speed_step(p);
-  while (p.speed_cursor < int64_t{s.cell_count} - 2);
-  do adhesion_step(p);
-  while (p.adhesion_cursor < int64_t{s.cell_count} - 2);
+  if (release) p.consume(p.here.file);
+  fill_up_to(p, kSpeedFill, int64_t{s.cell_count} - 2, RouteEnd::kFails);
+  fill_up_to(p, kAdhesionFill, int64_t{s.cell_count} - 2, RouteEnd::kFails);
 
   for (int row = 81; row <= 83; ++row) {
     const ScenarioRecord& r = s.scenario_table[static_cast<size_t>(row)];
     // The progressives come from the line file; the failure names that file.
     if (!multiple_of(r.start_pos, 50) || !multiple_of(r.stop_pos, 50)) {
-      p.record(2, std::nullopt,
+      p.record(ErrorCode::kProgressiveOffGrid, std::nullopt,
                "kilometric progressive in timetable row " + std::to_string(row) + " (" +
                    std::to_string(r.start_pos) + ", " + std::to_string(r.stop_pos) +
                    " m after ordering): both values must be multiples of 50 m",
@@ -416,7 +372,7 @@ void closing_steps(Parser& p, bool release = true) {
 void parse_train_file(Parser& p) {
   p.open(SourceRole::kTrain);
   if (find_header(p) && data_pass(p) == Flow::kEndPass) p.read_on_after_stop(false);
-  p.phase = Phase::kClosing;
+  p.here.phase = Phase::kClosing;
   closing_steps(p);
 }
 
@@ -425,25 +381,17 @@ void read_on_train_file(Parser& q, bool from_start) {
   try {
     if (from_start) {
       q.open(SourceRole::kTrain);
-      q.last_resume = 0;
+      q.read_on.last_resume = 0;
       if (!find_header(q)) return;
     }
   } catch (const RuntimeFailure& f) {
     q.record_runtime_failure(f);
     return;
   }
-  for (;;) {
-    try {
-      if (data_pass(q) == Flow::kGoOn) break;
-    } catch (const ErrorExit&) {
-    } catch (const RuntimeFailure& f) {
-      q.record_runtime_failure(f);
-    }
-    if (!q.resume()) break;
-  }
+  read_on_through(q, data_pass);
   // The tails and the progressives, as the compile would check them; the
   // file is not let go, the compile does that.
-  q.phase = Phase::kClosing;
+  q.here.phase = Phase::kClosing;
   try {
     closing_steps(q, /*release=*/false);
   } catch (const RuntimeFailure& f) {

@@ -67,10 +67,10 @@ std::vector<uint8_t> field(const std::vector<RouteCell>& cells, uint8_t RouteCel
 }
 
 std::vector<SourceLine> fill_source(const std::vector<RouteCell>& cells, uint8_t RouteCell::*f,
-                                    FillField kind, bool tail, const char* fmt) {
+                                    FillField kind, bool tail, Key key, const char* fmt) {
   std::vector<SourceLine> out;
   for (const FillLine& l : fill_lines(field(cells, f), kind, tail))
-    out.push_back({format(fmt, l.position, l.value),
+    out.push_back({key_of(key) + format(fmt, l.position, l.value),
                    l.push ? "past the last position a line may name each line at 50 m only "
                             "moves the compiler's cursor one cell on"
                           : ""});
@@ -113,8 +113,8 @@ DecompiledSources decompile(const CompiledScenario& files, const std::string& li
     Scenario names;
     names.scenario_table[kLineRow].text = line_name;
     names.scenario_table[kTrainRow].text = train_number;
-    const int32_t st = codice_gara_st(names);
-    const int16_t og = codice_gara_og(names);
+    const int32_t st = timetable_scenario_code(names);
+    const int16_t og = route_scenario_code(names);
     if (t[kLineRow].text != line_name || t[kTrainRow].text != train_number ||
         t[kLineRow].time_s != st || files.route[1].code2 != og)
       out.notes.push_back("the files were compiled as line '" + shown_source(t[kLineRow].text, 200) +
@@ -197,8 +197,8 @@ DecompiledSources decompile(const CompiledScenario& files, const std::string& li
   // The line file.
   std::vector<SourceSection> line;
   {
-    SourceSection general{"[generale]", {}};
-    general.lines.push_back({format("lunghezza percorso,    %d", length), ""});
+    SourceSection general{key_of(Key::kGenerale), {}};
+    general.lines.push_back({keyed(Key::kLunghezzaPercorso, ",    %d", length), ""});
     std::array<Progressive, 3> rows;
     if (line_stop == LineStop::kInGeneral) {
       for (int i = 0; i < 3; ++i)
@@ -210,58 +210,60 @@ DecompiledSources decompile(const CompiledScenario& files, const std::string& li
     for (SourceLine& l : background_lines(t)) general.lines.push_back(std::move(l));
     for (const SourceLine& l : repetition.lines) general.lines.push_back(l);
     if (length_refused) {
-      general.lines.push_back({format("lunghezza percorso,    %d", t[kTrainDataRow].stop_pos),
+      general.lines.push_back({keyed(Key::kLunghezzaPercorso, ",    %d", t[kTrainDataRow].stop_pos),
                                "the compile these files come from stopped at this route "
                                "length: the route kept the one before"});
     } else if (line_stop == LineStop::kInGeneral && !repetition.stops_here) {
-      general.lines.push_back({"sfondo uno,    STOP", kStoppedHere});
+      general.lines.push_back({keyed(Key::kSfondoUno, ",    STOP"), kStoppedHere});
     }
     line.push_back(std::move(general));
   }
   const bool line_tail = line_stop == LineStop::kAtEnd;
-  SourceSection curves{"[curve]", {}};
+  SourceSection curves{key_of(Key::kCurveHeader), {}};
   if (shape && line_stop != LineStop::kInGeneral) curves.lines = curve_lines(*shape, line_tail, cell_count);
   line.push_back(std::move(curves));
-  SourceSection gradients{"[pendenze]", {}};
+  SourceSection gradients{key_of(Key::kPendenzeHeader), {}};
   if (line_stop != LineStop::kInGeneral)
     gradients.lines = fill_source(cells, &RouteCell::gradient, FillField::kGradient, line_tail,
-                                  "pendenza,  %d,   %d");
+                                  Key::kPendenza, ",  %d,   %d");
   line.push_back(std::move(gradients));
-  SourceSection mountain_section{"[montagne]", {}};
+  SourceSection mountain_section{key_of(Key::kMontagneHeader), {}};
   for (const MountainLine& m : mountains.lines)
     mountain_section.lines.push_back(
-        {format("montagna,   %d,  %d,  %d", m.inizio, m.fine, m.tipo), m.why});
+        {keyed(Key::kMontagna, ",   %d,  %d,  %d", m.inizio, m.fine, m.tipo), m.why});
   line.push_back(std::move(mountain_section));
-  line.push_back({"[cartelli]", items.boards});
-  SourceSection signs{"[indicazioni]", items.signs};
-  if (line_stop == LineStop::kInData) signs.lines.push_back({"pendenza,  STOP", kStoppedHere});
+  line.push_back({key_of(Key::kCartelliHeader), items.boards});
+  SourceSection signs{key_of(Key::kIndicazioniHeader), items.signs};
+  if (line_stop == LineStop::kInData) signs.lines.push_back({keyed(Key::kPendenza, ",  STOP"), kStoppedHere});
   line.push_back(std::move(signs));
-  line.push_back({"[fine]", {}});
+  line.push_back({key_of(Key::kFineHeader), {}});
 
   // The train file.
   std::vector<SourceSection> train_file;
   std::string train_heading = "train recovered by scenarioc decompile";
   if (line_stop == LineStop::kAtEnd) {
     const bool train_tail = items.stop != TrainStop::kAtItem;
-    train_file.push_back({"[generale]", train_general_lines(t)});
-    train_file.push_back({"[aderenze]", fill_source(cells, &RouteCell::adhesion, FillField::kAdhesion,
-                                                    train_tail, "aderenza,  %d,    %d")});
-    train_file.push_back({"[vel_limite]", fill_source(cells, &RouteCell::speed_limit, FillField::kSpeed,
-                                                      train_tail, "velocita,  %d,   %d")});
-    train_file.push_back({"[stazioni]", items.stations});
-    train_file.push_back({"[rallentamenti]", items.slow_downs});
-    SourceSection signals{"[segnali]", items.signals};
+    train_file.push_back({key_of(Key::kGenerale), train_general_lines(t)});
+    train_file.push_back({key_of(Key::kAderenzeHeader),
+                          fill_source(cells, &RouteCell::adhesion, FillField::kAdhesion,
+                                      train_tail, Key::kAderenza, ",  %d,    %d")});
+    train_file.push_back({key_of(Key::kVelLimiteHeader),
+                          fill_source(cells, &RouteCell::speed_limit, FillField::kSpeed,
+                                      train_tail, Key::kVelocita, ",  %d,   %d")});
+    train_file.push_back({key_of(Key::kStazioniHeader), items.stations});
+    train_file.push_back({key_of(Key::kRallentamentiHeader), items.slow_downs});
+    SourceSection signals{key_of(Key::kSegnaliHeader), items.signals};
     for (const SourceLine& l : items.last) signals.lines.push_back(l);
     train_file.push_back(std::move(signals));
   } else {
     train_heading += ": the compile these files come from stopped in the line file and read "
                      "nothing of the train";
-    for (const char* header : {"[generale]", "[aderenze]", "[vel_limite]", "[stazioni]",
-                               "[rallentamenti]", "[segnali]"})
-      train_file.push_back({header, {}});
+    for (const Key header : {Key::kGenerale, Key::kAderenzeHeader, Key::kVelLimiteHeader,
+                             Key::kStazioniHeader, Key::kRallentamentiHeader, Key::kSegnaliHeader})
+      train_file.push_back({key_of(header), {}});
   }
-  train_file.push_back({"[codici]", {}});
-  train_file.push_back({"[fine]", {}});
+  train_file.push_back({key_of(Key::kCodiciHeader), {}});
+  train_file.push_back({key_of(Key::kFineHeader), {}});
 
   out.line_text = for_editor(render_source("line recovered by scenarioc decompile", line));
   out.train_text = for_editor(render_source(train_heading, train_file));

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
-#include "compiler/progressive_ordina.h"
+#include "compiler/order_progressives.h"
 #include "compiler/runtime_failure.h"
 
 namespace scenarioc {
 namespace {
 
-constexpr const char* kProgressiveWord[] = {"tre", "due", "uno"};  // rows 81, 82, 83
+constexpr Key kProgressiveKey[] = {Key::kProgressivaTre, Key::kProgressivaDue,
+                                   Key::kProgressivaUno};  // rows 81, 82, 83
 
 Progressive stored(const ScenarioRecord& r) { return {r.start_pos, r.stop_pos, r.position}; }
 
@@ -43,7 +44,7 @@ std::optional<std::array<Progressive, 3>> progressives_before_ordering(const Tim
       r.position = lines[i].flag;
     }
     try {
-      progressive_ordina(s);
+      order_progressives(s);
     } catch (const RuntimeFailure&) {
       continue;
     }
@@ -68,8 +69,7 @@ std::vector<SourceLine> progressive_lines(const std::array<Progressive, 3>& rows
   for (int i = 2; i >= 0; --i) {
     const Progressive& p = rows[static_cast<size_t>(i)];
     if (p.empty()) continue;
-    out.push_back({format("progressiva chilometrica %s,    %d,    %d,    %d", kProgressiveWord[i],
-                          p.a, p.b, p.flag),
+    out.push_back({keyed(kProgressiveKey[i], ",    %d,    %d,    %d", p.a, p.b, p.flag),
                    ""});
   }
   return out;
@@ -77,49 +77,56 @@ std::vector<SourceLine> progressive_lines(const std::array<Progressive, 3>& rows
 
 std::vector<SourceLine> background_lines(const Timetable& t) {
   const ScenarioRecord& r = t[kLineRow];
-  return {{format("sfondo uno,    %d", r.start_pos), ""},
-          {format("sfondo due,    %d", r.position), ""},
-          {format("sfondo tre,    %d", r.stop_pos), ""}};
+  return {{keyed(Key::kSfondoUno, ",    %d", r.start_pos), ""},
+          {keyed(Key::kSfondoDue, ",    %d", r.position), ""},
+          {keyed(Key::kSfondoTre, ",    %d", r.stop_pos), ""}};
 }
 
 RepetitionLines repetition_lines(const Timetable& t) {
   const ScenarioRecord& r = t[kTrainRow];
   RepetitionLines out;
   const int32_t from = r.start_pos, to = r.stop_pos, codes = r.position;
+  const Keyword& k = keyword(Key::kRipetizioneSegnali);
+  // The key naming `n` codes; with none of the table's numbers, no number.
+  auto key = [&k](int n) {
+    return swap_variant(std::string(k.key), k, {VariantRole::kCodes},
+                        find_variant(k, VariantRole::kCodes, n));
+  };
   if (from == 0 && to == 0 && codes == 0) return out;
   const bool on_grid = from % 50 == 0 && to % 50 == 0;
   if (!on_grid) {
     // The stretch was stored, then refused: the number of codes is that of
     // an earlier line, if any.
     if (codes == 4 || codes == 9)
-      out.lines.push_back({format("ripetizione segnali %d codici,    0,    50", codes),
+      out.lines.push_back({key(codes) + ",    0,    50",
                            "an earlier stretch that sets the number of codes the stopped "
                            "line below leaves in place"});
-    out.lines.push_back({format("ripetizione segnali 9 codici,    %d,    %d", from, to),
+    out.lines.push_back({key(9) + format(",    %d,    %d", from, to),
                          "the compile these files come from stopped at this line: its stretch "
                          "is off the 50 m grid"});
     out.stops_here = true;
     return out;
   }
   if (to != 0 && codes == 0) {
-    out.lines.push_back({format("ripetizione segnali codici,    %d,    %d", from, to),
+    out.lines.push_back({key(0) + format(",    %d,    %d", from, to),
                          "the compile these files come from stopped at this line: its key "
                          "names no number of codes"});
     out.stops_here = true;
     return out;
   }
   out.lines.push_back(
-      {format("ripetizione segnali %d codici,    %d,    %d", codes == 4 ? 4 : 9, from, to), ""});
+      {key(codes == 4 ? 4 : 9) + format(",    %d,    %d", from, to), ""});
   return out;
 }
 
 std::vector<SourceLine> train_general_lines(const Timetable& t) {
   const ScenarioRecord& data = t[kTrainDataRow];
   const ScenarioRecord& train = t[kTrainRow];
-  return {{format("numero vetture,    %d", data.position), ""},
-          {format("percentuale massa frenata,    %d", data.start_pos), ""},
-          {format("sabbia,    %d", train.int_a), ""},
-          {format("orologio,    %d    %d    %d", train.int_c, train.int_d, train.int_e), ""}};
+  return {{keyed(Key::kVetture, ",    %d", data.position), ""},
+          {keyed(Key::kMassaFrenata, ",    %d", data.start_pos), ""},
+          {keyed(Key::kSabbia, ",    %d", train.int_a), ""},
+          {keyed(Key::kOrologio, ",    %d    %d    %d", train.int_c, train.int_d, train.int_e),
+           ""}};
 }
 
 }  // namespace scenarioc

@@ -50,6 +50,7 @@ std::vector<SourceLine> curve_lines(const PlanShape& shape, bool tail, int32_t c
   // The last position a line may name leaves 100 m of route after it.
   const int64_t last_position = int64_t{cell_count} * 50 - 100;
   int32_t computed = 1;  // the last metre the lines so far have computed
+  const Keyword& curve = keyword(Key::kCurva);
   for (const CurveRun& run : shape.curves) {
     // The line's straight run reaches its start, its curve the run's end.
     // Straight after the last line's curve, the start is the metre before
@@ -57,14 +58,18 @@ std::vector<SourceLine> curve_lines(const PlanShape& shape, bool tail, int32_t c
     // never steps back.
     int64_t start = run.first - 1;
     if (computed == run.first - 1) start = std::min<int64_t>(start, last_position);
-    lines.push_back({format("curva%c%d,  %lld,  %lld", run.left ? 's' : 'd', run.curve_class,
-                            static_cast<long long>(start),
-                            static_cast<long long>(run.last - start)),
+    std::string key = swap_variant(
+        std::string(curve.key), curve, {VariantRole::kLeft, VariantRole::kRight},
+        find_variant(curve, run.left ? VariantRole::kLeft : VariantRole::kRight));
+    key = swap_variant(std::move(key), curve, {VariantRole::kClass},
+                       find_variant(curve, VariantRole::kClass, run.curve_class));
+    lines.push_back({key + format(",  %lld,  %lld", static_cast<long long>(start),
+                                  static_cast<long long>(run.last - start)),
                      ""});
     computed = run.last;
   }
   if (!tail && shape.last_computed > computed)
-    lines.push_back({format("curvad1,  %d,  0", shape.last_computed),
+    lines.push_back({keyed(Key::kCurva, ",  %d,  0", shape.last_computed),
                      "a curve of no length: the plan runs straight up to here where the "
                      "compile these files come from stopped"});
   return lines;

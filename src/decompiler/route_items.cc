@@ -85,7 +85,7 @@ void RouteReader::read_station(int row) {
   if (complete) {
     // Minutes in two digits, a leading zero included, and 0 as " 0".
     const std::string minutes = m == 0 ? " 0" : format("%02lld", static_cast<long long>(m));
-    st.line = format("stazione,  %7d, %2d, %4lld, %2d,%2d,%2d, %2d,%d,%d, %2d,%d,%d, %4d, %3lld,%s,%2lld, ",
+    st.line = keyed(Key::kStazione, ",  %7d, %2d, %4lld, %2d,%2d,%2d, %2d,%d,%d, %2d,%d,%d, %4d, %3lld,%s,%2lld, ",
                      r.position, r.type, static_cast<long long>(length), r.byte_a, r.byte_d,
                      field6, r.int_a, r.int_b, r.byte_e, r.int_c, r.int_d, r.int_e, r.byte_f,
                      static_cast<long long>(h), minutes.c_str(), static_cast<long long>(s)) +
@@ -140,7 +140,7 @@ void RouteReader::read_station(int row) {
     for (int f = 0; f < 12; ++f)
       if (fields[f] != 0) last_field = f;
     if (r.time_s != 0) last_field = 12;
-    std::string line = format("stazione,  %7d", r.position);
+    std::string line = keyed(Key::kStazione, ",  %7d", r.position);
     if (last_field == 0 && !in_range) {
       st.stops = TrainStop::kAtItemWithTails;
       st.why = "its position lies beyond the route";
@@ -203,7 +203,9 @@ void RouteReader::read_signs() {
       continue;
     }
     if (cell > last_ - 1) problem("the sign in cell " + std::to_string(cell) + " lies too near the end of the route");
-    line.text = format("cartello indicatore,  %lld,  ", static_cast<long long>(item_position(cell))) + text;
+    line.text = keyed(Key::kCartelloIndicatore, ",  %lld,  ",
+                      static_cast<long long>(item_position(cell))) +
+                text;
     signs_.push_back({row, line});
   }
 }
@@ -239,7 +241,9 @@ void RouteReader::read_signals_and_points() {
       continue;
     }
     if (c > last_ - 2) problem("the braking point in cell " + std::to_string(c) + " lies too near the end of the route");
-    items_.slow_downs.push_back({format("abbattimento,  %lld,  %d", static_cast<long long>(point_position(c)), value), ""});
+    items_.slow_downs.push_back(
+        {keyed(Key::kAbbattimento, ",  %lld,  %d", static_cast<long long>(point_position(c)), value),
+         ""});
   }
 }
 
@@ -249,7 +253,7 @@ std::string board_line(int64_t cell, const RouteCell& c) {
   const BoardSpeed a = board_speed(c.code1), b = board_speed(c.code2), cc = board_speed(c.code3);
   const TensPair stripes = split_tens(c.code4);
   auto opt = [](int v) { return v == 0 ? std::string("  ") : format("  %d", v); };
-  return format("indicatori_vmax,  %lld,  %d,  %d,  %d,  %d,%s,%s,%s,  %d",
+  return keyed(Key::kIndicatoriV, ",  %lld,  %d,  %d,  %d,  %d,%s,%s,%s,  %d",
                 static_cast<long long>(item_position(cell)), a.s, b.s, cc.s, stripes.s,
                 opt(a.d).c_str(), opt(b.d).c_str(), opt(cc.d).c_str(), stripes.d);
 }

@@ -6,7 +6,7 @@ namespace scenarioc::route_reading {
 
 std::string RouteReader::slow_down_line(const SlowDown& d) const {
   const int64_t length = slow_down_length(d.x, d.end);
-  return format("rallentamento,  %d,  %d,  %lld,  %d,  %d,  %d", d.x, d.v,
+  return keyed(Key::kRallentamento, ",  %d,  %d,  %lld,  %d,  %d,  %d", d.x, d.v,
                 static_cast<long long>(length), d.ftt, d.approach ? 1 : 0, d.dv);
 }
 

@@ -9,7 +9,7 @@ std::string RouteReader::signal_line(const Signal& s) const {
   const int64_t rapp = signal_rapp(s.code4, s.x);
   const SignalAspect a = split_signal_x(s.x, s.time != 0);
   const int64_t tempo = signal_time_of_byte(s.time);
-  return format("segnale,  %7lld,   %d, %d, %d,  %d, %lld,    %d,  %d,%d,%d, %lld",
+  return keyed(Key::kSegnale, ",  %7lld,   %d, %d, %d,  %d, %lld,    %d,  %d,%d,%d, %lld",
                 static_cast<long long>(item_position(s.cell)), a.sx, p1.s, p2.s, p3.s,
                 static_cast<long long>(rapp), a.dx, p1.d, p2.d, p3.d, static_cast<long long>(tempo));
 }
@@ -225,9 +225,10 @@ void RouteReader::order_train() {
   }
   for (const SlowDown& d : slow_downs_)
     if (d.before_row == 0) items_.slow_downs.insert(items_.slow_downs.begin(), {slow_down_line(d), ""});
-  std::sort(items_.slow_downs.begin(), items_.slow_downs.end(), [](const SourceLine& a, const SourceLine& b) {
+  const std::string point = key_of(Key::kAbbattimento);
+  std::sort(items_.slow_downs.begin(), items_.slow_downs.end(), [&point](const SourceLine& a, const SourceLine& b) {
     // Slow-downs before braking points, each by position.
-    const bool pa = a.text.rfind("abbattimento", 0) == 0, pb = b.text.rfind("abbattimento", 0) == 0;
+    const bool pa = a.text.rfind(point, 0) == 0, pb = b.text.rfind(point, 0) == 0;
     if (pa != pb) return pb;
     return std::atoll(a.text.c_str() + a.text.find(',') + 1) < std::atoll(b.text.c_str() + b.text.find(',') + 1);
   });
@@ -236,7 +237,7 @@ void RouteReader::order_train() {
     for (const Item& it : items)
       if (it.last) items_.stop = it.type == kStationItem ? stations_[it.index].stops : TrainStop::kAtItem;
     // A station the compile stopped at stays in its section when nothing follows it.
-    if (items_.stop != TrainStop::kAtEnd && stopped->text.rfind("stazione", 0) == 0 &&
+    if (items_.stop != TrainStop::kAtEnd && stopped->text.rfind(key_of(Key::kStazione), 0) == 0 &&
         items_.slow_downs.empty() && items_.signals.empty())
       items_.stations.push_back(*stopped);
     else

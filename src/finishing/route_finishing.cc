@@ -7,6 +7,7 @@
 
 #include "finishing/finishing_walk.h"
 #include "finishing/scenario_codes.h"
+#include "model/error_codes.h"
 #include "model/route_rules.h"
 
 namespace scenarioc {
@@ -84,9 +85,9 @@ void add_occupant_notes(const Scenario& s, std::vector<Note>& notes,
 }
 
 // The failure names the source row behind the occupant of `row_cell`.
-void record(Scenario& s, int32_t code, int64_t c, std::string message, int64_t row_cell,
+void record(Scenario& s, ErrorCode code, int64_t c, std::string message, int64_t row_cell,
             std::vector<Note> notes = {}) {
-  Failure f{code, metres(c), std::move(message), std::nullopt, std::move(notes)};
+  Failure f{number(code), metres(c), std::move(message), std::nullopt, std::move(notes)};
   if (s.origins.row_of(row_cell)) f.row_of_cell = row_cell;
   s.record(std::move(f));
 }
@@ -120,7 +121,7 @@ struct ScenarioView {
     }
     add_occupant_notes(s, notes, {d - 1, d - 2});
     const SourceRow* slow_down = s.origins.row_of(board);
-    record(s, 11, d,
+    record(s, ErrorCode::kNoRoomBeforeSignal, d,
            "no free cell for the braking point in front of the " + named(s, d, "signal") +
                " behind the slow-down warning board in cell " + std::to_string(board) +
                (slow_down ? ", 1200 m before the slow-down at " +
@@ -134,7 +135,7 @@ struct ScenarioView {
   void no_point_before_start(int64_t start, int nearest, int64_t farthest) {
     std::vector<Note> notes;
     add_occupant_notes(s, notes, {start - nearest, start - nearest - 1, start - farthest});
-    record(s, 12, start,
+    record(s, ErrorCode::kNoRoomBeforeSlowDown, start,
            "no free cell for the braking point " + std::to_string(metres(nearest)) + " to " +
                std::to_string(metres(farthest)) + " m in front of the " +
                named(s, start, "slow-down") + ": cells " + std::to_string(start - nearest) +
@@ -146,7 +147,7 @@ struct ScenarioView {
   void no_point_inside(int64_t start, int64_t w) {
     std::vector<Note> notes;
     add_occupant_notes(s, notes, {w - 1, w, w + 1});
-    record(s, 13, w,
+    record(s, ErrorCode::kNoRoomInSlowDown, w,
            "no free cell for the braking point inside the " + named(s, start, "slow-down") +
                ", due at " + at(w) + ": cells " + std::to_string(w - 1) + ", " +
                std::to_string(w) + " and " + std::to_string(w + 1) +
@@ -163,7 +164,7 @@ struct ScenarioView {
       notes.push_back(std::move(n));
     }
     add_occupant_notes(s, notes, {sig - 1, sig - 2});
-    record(s, 13, end,
+    record(s, ErrorCode::kNoRoomInSlowDown, end,
            "no free cell for the braking point in front of the " + named(s, sig, "signal") +
                ", the first after the slow-down ending at " + at(end) + ": cells " +
                std::to_string(sig - 1) + " and " + std::to_string(sig - 2) + " are taken",
@@ -182,14 +183,14 @@ void finish_route(Scenario& s) {
 int32_t closing_checks(Scenario& s) {
   ScenarioRecord& line = s.scenario_table[kLineRow];
   // A route without cell 1 cannot carry the markers: end the run as if used.
-  if (!exists(s, 1)) return 1250;
+  if (!exists(s, 1)) return number(ErrorCode::kRouteMarkerTaken);
   RouteCell& first = cell(s, 1);
-  if (line.int_a != 0 || first.code1 != 0) return 1250;
+  if (line.int_a != 0 || first.code1 != 0) return number(ErrorCode::kRouteMarkerTaken);
   line.int_a = kLineMarker;
   first.code1 = kRouteMarker;
-  if (line.time_s != 0 || first.code2 != 0) return 1251;
-  line.time_s = codice_gara_st(s);
-  first.code2 = codice_gara_og(s);
+  if (line.time_s != 0 || first.code2 != 0) return number(ErrorCode::kScenarioCodeTaken);
+  line.time_s = timetable_scenario_code(s);
+  first.code2 = route_scenario_code(s);
   return 0;
 }
 

@@ -18,15 +18,6 @@ unsigned char lower_1252(unsigned char b) {
   return b;
 }
 
-// Train number, then line name, in lower case, then the fill text. Kept in
-// current_line, as the last text handled.
-const std::string& working_text(Scenario& s) {
-  std::string w = s.scenario_table[kTrainRow].text + s.scenario_table[kLineRow].text;
-  for (char& ch : w) ch = static_cast<char>(lower_1252(static_cast<unsigned char>(ch)));
-  w += kFillText;
-  s.current_line = std::move(w);
-  return s.current_line;
-}
 
 // The simulator's code page has one byte a character: its value is the byte.
 int32_t char_value(const std::string& w, size_t i) {
@@ -35,16 +26,23 @@ int32_t char_value(const std::string& w, size_t i) {
 
 }  // namespace
 
-int32_t codice_gara_st(Scenario& s) {
-  const std::string& w = working_text(s);
+std::string scenario_code_text(const Scenario& s) {
+  std::string w = s.scenario_table[kTrainRow].text + s.scenario_table[kLineRow].text;
+  for (char& ch : w) ch = static_cast<char>(lower_1252(static_cast<unsigned char>(ch)));
+  w += kFillText;
+  return w;
+}
+
+int32_t timetable_scenario_code(const Scenario& s) {
+  const std::string w = scenario_code_text(s);
   int32_t sum = 0;
   for (size_t i = 0; i < kCountedChars; ++i)
     sum += static_cast<int32_t>(i + 1) * char_value(w, i);
   return sum;
 }
 
-int16_t codice_gara_og(Scenario& s) {
-  const std::string& w = working_text(s);
+int16_t route_scenario_code(const Scenario& s) {
+  const std::string w = scenario_code_text(s);
   int16_t sum = 0;  // at most 25 x 255 = 6375
   for (size_t i = 0; i < kCountedChars; ++i)
     sum = static_cast<int16_t>(sum + char_value(w, i));

@@ -11,8 +11,6 @@ std::string kind_name(uint8_t kind) {
 }
 
 void Scenario::record(Failure f) {
-  error_code = f.code;
-  if (f.position) error_position = *f.position;
   failures.push_back(std::move(f));
 }
 

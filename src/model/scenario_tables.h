@@ -131,17 +131,12 @@ struct Scenario {
   bool build_line_plan = false;  // `write_line_file`: the track plan and its file are made
   std::string train_number;
   std::string line_name;
-  std::string current_line;
   int32_t route_length_ext = 0;
   int32_t cell_count = 0;
-  int32_t error_code = 0;
-  int32_t error_position = 0;
 
-  // Every failure in the order recorded; error_code and error_position keep
-  // the last one, as the compiled-file protocol expects.
+  // Every failure in the order recorded.
   std::vector<Failure> failures;
 
-  // Records a failure: error_code always, error_position when given.
   void record(Failure f);
 
   // Clears rows 0 to 86: every number 0, every text empty.

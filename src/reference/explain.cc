@@ -6,18 +6,22 @@
 
 #include "compiler/keywords.h"
 #include "compiler/warnings.h"
+#include "model/error_codes.h"
 
 namespace scenarioc {
 namespace {
 
 using P = ExamplePlace;
 
+// A code's entry is headed by its line in the table of error codes.
+std::string_view title_of(ErrorCode code) { return error_info(code).title; }
+
 // The rows of the examples keep the columns of the files `scenarioc emit`
 // writes, so that they can be copied into a scenario as they stand.
 const std::vector<Explanation>& table() {
   static const std::vector<Explanation> entries = {
       {"101",
-       "the line file does not exist",
+       title_of(ErrorCode::kNoLineFile),
        "The compiler found no line file at the path it was given, so it compiled "
        "nothing and wrote nothing (exit status 2).\n\n"
        "In the built-in run the line file is the one the program has just written "
@@ -31,7 +35,7 @@ const std::vector<Explanation>& table() {
          "scenarioc check Collina_linea.txt Collina_123-.txt"}}},
 
       {"102",
-       "the line file has no [generale] header",
+       title_of(ErrorCode::kNoGeneralHeader),
        "A line file begins with the header [generale]: everything before the first "
        "item that contains it is ignored, and the general data follow it. The "
        "compiler read the whole file without finding it, or found it as the very "
@@ -59,7 +63,7 @@ const std::vector<Explanation>& table() {
          "[fine]"}}},
 
       {"1",
-       "the route is longer than 1000000 m",
+       title_of(ErrorCode::kRouteTooLong),
        "The route length of the general data (the row lunghezza percorso) may be at "
        "most 1000000 m, that is 1000 km. A longer one is refused: the line file is "
        "read no further and the train file is not read at all. When no earlier row "
@@ -70,7 +74,7 @@ const std::vector<Explanation>& table() {
          "lunghezza percorso,    400000"}}},
 
       {"2",
-       "a kilometric progressive is not on the 50 m grid",
+       title_of(ErrorCode::kProgressiveOffGrid),
        "The rows progressiva chilometrica uno, due and tre of the general data each "
        "give a start position a, a value b and a flag, all in metres. Once the "
        "compiler has put the three in order (the one that starts farthest along "
@@ -86,7 +90,7 @@ const std::vector<Explanation>& table() {
          "progressiva chilometrica uno,    0,    40000,    1"}}},
 
       {"3",
-       "the signal repetition starts off the 50 m grid",
+       title_of(ErrorCode::kRepetitionStartOffGrid),
        "The row ripetizione segnali N codici of the general data gives the stretch "
        "of line, from and to in metres, on which signals are repeated in the cab, "
        "and in its key N, the number of codes (4 or 9). Both ends must be multiples "
@@ -98,7 +102,7 @@ const std::vector<Explanation>& table() {
          "ripetizione segnali 9 codici,    0,    40000"}}},
 
       {"4",
-       "the signal repetition ends off the 50 m grid",
+       title_of(ErrorCode::kRepetitionEndOffGrid),
        "The row ripetizione segnali N codici of the general data gives the stretch "
        "of line, from and to in metres, on which signals are repeated in the cab. "
        "Both ends must be multiples of 50 m; here the end is not. The line file is "
@@ -110,7 +114,7 @@ const std::vector<Explanation>& table() {
          "ripetizione segnali 9 codici,    0,    40000"}}},
 
       {"5",
-       "the signal repetition row names no number of codes",
+       title_of(ErrorCode::kRepetitionWithoutCodes),
        "The key of the row ripetizione segnali N codici must name the number of "
        "codes of the repetition in the cab: it is 4 when the key contains the digit "
        "4, otherwise 9 when it contains the digit 9. This key holds neither. A "
@@ -124,7 +128,7 @@ const std::vector<Explanation>& table() {
          "ripetizione segnali 9 codici,    0,    40000"}}},
 
       {"6",
-       "a sign on a cell that is already taken",
+       title_of(ErrorCode::kSignCellTaken),
        "A sign (cartello indicatore) needs a route cell of its own. The route is "
        "divided into cells of 50 m, and a sign at position p takes the cell "
        "p/50 + 1, rounded to the nearest whole number (a half to the even one), so "
@@ -141,7 +145,7 @@ const std::vector<Explanation>& table() {
          "cartello indicatore,  1200,  PONTE"}}},
 
       {"7",
-       "a braking point on a cell that is already taken",
+       title_of(ErrorCode::kBrakingPointCellTaken),
        "A row abbattimento places a braking point in the route cell p/50, rounded "
        "to the nearest whole number (a half to the even one). Unlike a signal, a "
        "slow-down or a sign, whose item at p takes the cell p/50 + 1, a point "
@@ -159,7 +163,7 @@ const std::vector<Explanation>& table() {
          "abbattimento,  5100,  0"}}},
 
       {"8",
-       "a station is not on the 50 m grid",
+       title_of(ErrorCode::kStationOffGrid),
        "The first value of a row stazione, the station's position in metres, must "
        "be a multiple of 50. The train file is read no further.",
        {"a position copied from a timetable to the metre",
@@ -172,7 +176,7 @@ const std::vector<Explanation>& table() {
          "SECONDA"}}},
 
       {"9",
-       "a station's length is not a multiple of 100 m",
+       title_of(ErrorCode::kStationLengthOffGrid),
        "The third value of a row stazione, the length of the station in metres, "
        "must be a multiple of 100. The train file is read no further.",
        {"a length measured to the metre or in steps of 50 m",
@@ -184,7 +188,7 @@ const std::vector<Explanation>& table() {
          "SECONDA"}}},
 
       {"10",
-       "too many stations for the timetable",
+       title_of(ErrorCode::kTooManyStations),
        "Stations fill the rows of the timetable from 1 upward, the texts of the "
        "signs (cartello indicatore) of the line file its rows from 80 downward, "
        "and the two may not meet: a line without signs takes 78 stations, and each "
@@ -202,7 +206,7 @@ const std::vector<Explanation>& table() {
          "stazione,   31200, 25,    0,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, PM 78"}}},
 
       {"11",
-       "no room for the braking point in front of a signal behind a warning board",
+       title_of(ErrorCode::kNoRoomBeforeSignal),
        "Once the files are read, the compiler adds braking points (points with the "
        "value 180) to the route. Each slow-down has a warning board 1200 m before "
        "its start, and every signal up to 1000 m (20 cells) behind that board needs "
@@ -225,7 +229,7 @@ const std::vector<Explanation>& table() {
          "rallentamento,  20000,  30,  500,  0,  0,  0"}}},
 
       {"12",
-       "no room for a braking point in front of a slow-down",
+       title_of(ErrorCode::kNoRoomBeforeSlowDown),
        "Once the files are read, the compiler adds braking points (points with the "
        "value 180) in front of every slow-down: one in the cells 5 to 7 before its "
        "start (250 to 350 m), one in the cells 11 to 13 (550 to 650 m) and one in "
@@ -249,7 +253,7 @@ const std::vector<Explanation>& table() {
          "rallentamento,  20000,  30,  500,  0,  0,  0"}}},
 
       {"13",
-       "no room for a braking point inside a slow-down or after it",
+       title_of(ErrorCode::kNoRoomInSlowDown),
        "Once the files are read, the compiler adds braking points (points with the "
        "value 180) to every slow-down slower than 110 km/h: inside it, one every "
        "8 cells (400 m) from its start to its end, each in the cell where it is "
@@ -272,7 +276,7 @@ const std::vector<Explanation>& table() {
          "rallentamento,  20000,  30,  1000,  0,  0,  0"}}},
 
       {"15",
-       "a position lies beyond the route",
+       title_of(ErrorCode::kBeyondRoute),
        "Every item placed on the route must lie within it. The route runs 7000 m "
        "past the line's length L (the row lunghezza percorso), and a position p "
        "fits when (p + 100) / 50 is not above the route's last cell: for L a "
@@ -299,7 +303,7 @@ const std::vector<Explanation>& table() {
          "[fine]"}}},
 
       {"16",
-       "a signal on a cell that is already taken",
+       title_of(ErrorCode::kSignalCellTaken),
        "A signal needs a route cell of its own. The route is divided into cells of "
        "50 m, and a signal at position p takes the cell p/50 + 1, rounded to the "
        "nearest whole number (a half to the even one), so two items less than 50 m "
@@ -318,7 +322,7 @@ const std::vector<Explanation>& table() {
          "segnale,    5100,   1, 4, 0,  0, 0,    1,  1,0,0, 0"}}},
 
       {"17",
-       "a slow-down's warning board falls on a taken cell",
+       title_of(ErrorCode::kWarningBoardCellTaken),
        "A slow-down (rallentamento) that starts after 1500 m has a warning board "
        "1200 m before its start, in the cell (x - 1200)/50 + 1 for a start at x. "
        "That cell already held another item: a signal, a station stop, another "
@@ -333,7 +337,7 @@ const std::vector<Explanation>& table() {
          "rallentamento,  15200,  30,  500,  0,  0,  0"}}},
 
       {"18",
-       "a slow-down starts on a taken cell",
+       title_of(ErrorCode::kSlowDownStartCellTaken),
        "A slow-down (rallentamento) starting at x takes the cell x/50 + 1 for its "
        "start. That cell already held another item: a signal, a station stop, "
        "another slow-down's cell, a point, a board or a sign. Nothing of the "
@@ -347,7 +351,7 @@ const std::vector<Explanation>& table() {
          "rallentamento,  15000,  30,  500,  0,  0,  0"}}},
 
       {"19",
-       "a slow-down ends on a taken cell",
+       title_of(ErrorCode::kSlowDownEndCellTaken),
        "A slow-down (rallentamento) starting at x with a length l takes the cell "
        "(x + l)/50 + 1 for its end. That cell already held another item: a signal, "
        "a station stop, another slow-down's cell, a point, a board or a sign. "
@@ -361,7 +365,7 @@ const std::vector<Explanation>& table() {
          "rallentamento,  5000,  30,  900,  0,  0,  0"}}},
 
       {"20",
-       "a cell in front of a slow-down's warning board is taken",
+       title_of(ErrorCode::kApproachCellTaken),
        "When the fifth value of a slow-down row (f_ta) is not 0, the four cells in "
        "front of its warning board (200 m before the board, 1400 to 1200 m before "
        "the start) receive approach marks, and must be free. One of them already "
@@ -379,7 +383,7 @@ const std::vector<Explanation>& table() {
          "rallentamento,  15000,  30,  500,  0,  1,  0"}}},
 
       {"21",
-       "a board of maximum speeds on a cell that is already taken",
+       title_of(ErrorCode::kSpeedBoardCellTaken),
        "A board of maximum speeds (indicatori_vmax) needs a route cell of its own. "
        "A board at position p takes the cell p/50 + 1, rounded to the nearest "
        "whole number (a half to the even one), so two items less than 50 m apart "
@@ -395,7 +399,7 @@ const std::vector<Explanation>& table() {
          "indicatori_vmax,  1000,  80,  90,  100,  0,  ,  ,  ,  0"}}},
 
       {"22",
-       "two stations too close together",
+       title_of(ErrorCode::kStationsTooClose),
        "A station's area must start at least 350 m after the stop of the station "
        "before it. Most stations reach half their length on either side of their "
        "position; those of kind 5 and 6 reach back their whole length and stop "
@@ -414,7 +418,7 @@ const std::vector<Explanation>& table() {
          "SECONDA"}}},
 
       {"24",
-       "a station stops too near the start of the route",
+       title_of(ErrorCode::kStopTooNearStart),
        "A station of kind below 25 has a stop cell, one cell before its stop "
        "position. That stop must lie beyond 100 m from the start of the route. A "
        "station of kind 8 at 0 stops at its length, so it needs a length of at "
@@ -426,7 +430,7 @@ const std::vector<Explanation>& table() {
          "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,   7,30, 0, PRIMA"}}},
 
       {"25",
-       "the compiler could not go on reading",
+       title_of(ErrorCode::kRuntimeFailure),
        "A value could not be read or stored, or an item would reach outside the "
        "scenario's tables. The message names which of these faults it was:\n\n"
        "- the file ends where a value was expected;\n"
@@ -473,7 +477,7 @@ const std::vector<Explanation>& table() {
          "segnale,     400,   1, 4, 0,  0, 0,    1,  1,0,0, 0"}}},
 
       {"103",
-       "a curve without a class, or a line plan longer than 1000000 m",
+       title_of(ErrorCode::kCurveOrPlanRefused),
        "A curve's key (curvad1, curvas3) must name its class with one of the "
        "digits 1 to 6, which sets how sharply it bends: 1 is the gentlest (a "
        "radius of 10000 m), 6 the sharpest (about 333 m). This key holds none. The "
@@ -488,7 +492,7 @@ const std::vector<Explanation>& table() {
          "curvad1,  8500,  2000"}}},
 
       {"1250",
-       "an item in the first cell of the route",
+       title_of(ErrorCode::kRouteMarkerTaken),
        "Cell 1 of the route (from 25 to 75 m) carries a marker value and the "
        "scenario code that the simulator checks, and row 85 of the timetable "
        "another marker and code. Before writing them the compiler makes sure "
@@ -506,7 +510,7 @@ const std::vector<Explanation>& table() {
          "cartello indicatore,  0,  VALDENA", "cartello indicatore,  100,  VALDENA"}}},
 
       {"1251",
-       "a second value in the first cell of the route",
+       title_of(ErrorCode::kScenarioCodeTaken),
        "Cell 1 of the route (from 25 to 75 m) carries a marker value and the "
        "scenario code that the simulator checks. Before writing the code into its "
        "second field, the compiler makes sure that nothing else is stored there: "

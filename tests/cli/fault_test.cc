@@ -22,7 +22,7 @@
 #include <thread>
 
 #include "cli/file_sources.h"
-#include "compiler/memorizza_dati.h"
+#include "compiler/parse_sources.h"
 #include "test_util.h"
 
 namespace scenarioc {
@@ -290,7 +290,7 @@ TEST_P(SourceFaults, GiveTheirCodeAndAMessageNamingTheFile) {
   s.clear_scenario_table();
   FileSources sources({"Prova_linea.txt", line_path}, {"Prova_9-.txt", train_path},
                       /*consume=*/false);
-  memorizza_dati(s, sources);
+  parse_sources(s, sources);
 
   ASSERT_EQ(s.failures.size(), 1u);
   const Failure& f = s.failures[0];

@@ -70,8 +70,9 @@ TEST(Report, ACodeRepeatedOftenIsSummedUp) {
   EXPECT_NE(text.find("scenarioc: error 12: 5 more failures with this code not shown\n"),
             std::string::npos)
       << text;
-  EXPECT_EQ(s.error_code, 13);
-  EXPECT_EQ(s.error_position, 0);
+  ASSERT_FALSE(s.failures.empty());
+  EXPECT_EQ(s.failures.back().code, 13);
+  EXPECT_EQ(s.failures.back().position, 0);
 }
 
 // The caret stands under the item's first character as the terminal shows

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "compiler/memorizza_dati.h"
+#include "compiler/parse_sources.h"
 
 namespace scenarioc::testing {
 
@@ -25,7 +25,7 @@ inline Scenario compile_text(const std::string& line, const std::string& train,
   s.build_line_plan = j != 0;
   s.clear_scenario_table();
   TextSources sources({"Prova_linea.txt", line}, {"Prova_9-.txt", train});
-  memorizza_dati(s, sources);
+  parse_sources(s, sources);
   return s;
 }
 

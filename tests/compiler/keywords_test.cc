@@ -1,51 +1,77 @@
-// The keyword table is what authors are told from ("did you mean", the
-// format guide): it must hold every word the parsers test, and suggest the
-// keyword a slip of the keyboard missed.
+// The keyword table is what the parsers read keys by and what authors are
+// told from ("did you mean", the format guide): each keyword's example must
+// be read as that keyword, and a slip of the keyboard must be met with the
+// keyword it missed.
 #include "compiler/keywords.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <regex>
 #include <set>
+#include <string>
+#include <vector>
 
+#include "compiler/compile.h"
 #include "compiler/warnings.h"
-#include "test_util.h"
 
 namespace scenarioc {
 namespace {
 
-namespace fs = std::filesystem;
-
-// Every word of the table a key may be tested for.
-std::set<std::string> table_words() {
-  std::set<std::string> words;
+// Every keyword's example row, in the file and section it belongs to, is
+// read as that keyword and no other: the parsers find their keys in the
+// table, so what the table shows an author is what the parsers act on.
+TEST(Keywords, EachExampleRowIsReadAsItsKeyword) {
   for (const Keyword& k : keyword_table()) {
-    for (const std::string_view w : k.words)
-      if (!w.empty()) words.emplace(w);
-    for (const KeyVariant& v : k.variants) words.emplace(v.text);
-  }
-  for (const SyntaxMark& m : syntax_marks()) words.emplace(m.text);
-  return words;
-}
-
-TEST(Keywords, EveryWordTheParsersTestIsInTheTable) {
-  const fs::path dir = fs::path(SCENARIOC_SOURCE_DIR) / "src" / "compiler";
-  const std::regex call(R"re(contains(_ci)?\(\s*[^,()]+,\s*"((?:[^"\\]|\\.)*)"\s*\))re");
-  const std::set<std::string> words = table_words();
-  int found = 0;
-  for (const auto& e : fs::directory_iterator(dir)) {
-    const std::string name = e.path().filename().string();
-    const bool parser = name.size() > 10 && name.substr(name.size() - 10) == "_parser.cc";
-    if (!parser && name != "memorizza_dati.cc") continue;
-    const std::string text = testing::slurp(e.path());
-    for (std::sregex_iterator m(text.begin(), text.end(), call), end; m != end; ++m) {
-      ++found;
-      EXPECT_TRUE(words.count((*m)[2].str())) << name << ": \"" << (*m)[2] << "\" is tested "
-                                              << "but is in no keyword of the table";
+    if (k.section == KeySection::kHeader || k.example.empty()) continue;
+    const std::string row = std::string(k.example) + "\r\n";
+    std::string line = "[generale]\r\nlunghezza percorso,    220000\r\n";
+    std::string train = "[generale]\r\n";
+    if (k.file == SourceRole::kTrain) train += row;
+    else if (k.section == KeySection::kGeneral) line += row;
+    line += "[curve]\r\n";
+    if (k.file == SourceRole::kLine && k.section == KeySection::kData) line += row;
+    line += "[fine]\r\n";
+    train += "[fine]\r\n";
+    const CompileResult r = compile(line, train, author_options("Prova", "9"));
+    for (const Diagnostic& d : r.report.diagnostics) {
+      EXPECT_NE(d.warning, "unknown-key") << k.example << ": " << d.failure.message;
+      EXPECT_NE(d.warning, "misplaced-key") << k.example << ": " << d.failure.message;
+      EXPECT_NE(d.warning, "several-keys") << k.example << ": " << d.failure.message;
     }
   }
-  EXPECT_GT(found, 30) << "the parsers' keyword tests were not found";
+}
+
+struct VariantCase {
+  const char* key;
+  Key id;
+  VariantRole role;
+  int value;  // -1: no variant of the role held
+};
+
+// The variants a key holds choose its form: the number of codes of the
+// signal repetition, the side and class of a curve.
+TEST(Keywords, VariantsHeldChooseTheKeysForm) {
+  for (const VariantCase& c : std::vector<VariantCase>{
+           {"ripetizione segnali 4 codici", Key::kRipetizioneSegnali, VariantRole::kCodes, 4},
+           {"ripetizione segnali 9 codici", Key::kRipetizioneSegnali, VariantRole::kCodes, 9},
+           // 4 is tested first.
+           {"ripetizione segnali 94 codici", Key::kRipetizioneSegnali, VariantRole::kCodes, 4},
+           {"ripetizione segnali codici", Key::kRipetizioneSegnali, VariantRole::kCodes, -1},
+           {"curvad1", Key::kCurva, VariantRole::kClass, 1},
+           {"curvas6", Key::kCurva, VariantRole::kClass, 6},
+           // The lowest class digit wins, wherever it stands.
+           {"curva 5 3", Key::kCurva, VariantRole::kClass, 3},
+           {"curvad7", Key::kCurva, VariantRole::kClass, -1},
+           {"CURVAS2", Key::kCurva, VariantRole::kLeft, 0},
+           {"curvad2", Key::kCurva, VariantRole::kLeft, -1},
+       }) {
+    const KeyVariant* v = variant_held(c.key, keyword(c.id), c.role);
+    if (c.value < 0) {
+      EXPECT_EQ(v, nullptr) << c.key;
+    } else {
+      ASSERT_NE(v, nullptr) << c.key;
+      EXPECT_EQ(v->value, c.value) << c.key;
+    }
+  }
 }
 
 TEST(Keywords, EachKeywordIsFoundByItsOwnKeyAndNoOther) {

@@ -62,7 +62,7 @@ TEST_F(MemoIndicatoriVMax, TakenCellRefusesTheBoardAndMarkerDoesNot) {
   const std::string before = image();
   EXPECT_EQ(memo_indicatori_v_max(s, 1100, 80, 90, 100, 0, 0, 0, 0, 0), 21);
   EXPECT_EQ(image(), before);
-  EXPECT_EQ(s.error_code, 0);
+  EXPECT_TRUE(s.failures.empty());
 
   cell(23).kind = kMountainMarker;
   EXPECT_EQ(memo_indicatori_v_max(s, 1100, 80, 90, 100, 0, 0, 0, 0, 0), 0);

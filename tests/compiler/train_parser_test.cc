@@ -213,7 +213,8 @@ TEST(TrainFile, FirstStationKeepsTheMovedStopButClearsItsFields) {
 TEST(TrainFile, StationsPartlyReadKeepWhatWasStored) {
   Scenario s = compile_text(kLongLine, train_file(station(1000, 2, 450)));
   const ScenarioRecord& row = s.scenario_table[1];
-  EXPECT_EQ(s.error_code, 9);
+  ASSERT_FALSE(s.failures.empty());
+  EXPECT_EQ(s.failures.back().code, 9);
   EXPECT_EQ(row.position, 1000);
   EXPECT_EQ(row.type, 2);
   EXPECT_EQ(row.text, "");

@@ -16,7 +16,7 @@ Codes codes_of(const std::string& train, const std::string& line) {
   Scenario s;
   s.scenario_table[kTrainRow].text = train;
   s.scenario_table[kLineRow].text = line;
-  return {codice_gara_st(s), codice_gara_og(s)};
+  return {timetable_scenario_code(s), route_scenario_code(s)};
 }
 
 // "704" + "valdena" + fill, first 25: 704valdena ppqqrrssttuuvvz
@@ -33,12 +33,10 @@ TEST(ScenarioCodes, BuiltInTrainAndLine) {
   Scenario s;
   s.scenario_table[kTrainRow].text = "704";
   s.scenario_table[kLineRow].text = "Valdena";
-  EXPECT_EQ(codice_gara_st(s), 36717);
-  EXPECT_EQ(s.current_line, "704valdenappqqrrssttuuvvzzyyxxwwhhgg");
-  s.current_line.clear();
-  EXPECT_EQ(codice_gara_og(s), 2618);
-  EXPECT_EQ(s.current_line, "704valdenappqqrrssttuuvvzzyyxxwwhhgg");
-  EXPECT_EQ(s.error_code, 0);
+  EXPECT_EQ(scenario_code_text(s), "704valdenappqqrrssttuuvvzzyyxxwwhhgg");
+  EXPECT_EQ(timetable_scenario_code(s), 36717);
+  EXPECT_EQ(route_scenario_code(s), 2618);
+  EXPECT_TRUE(s.failures.empty());
 }
 
 // Both names empty: the first 25 of the fill, ppqqrrssttuuvvzzyyxxwwhhg.
@@ -92,8 +90,7 @@ TEST(ScenarioCodes, CaseDoesNotMatter) {
   // The multiplication sign sits among the capitals but is no letter.
   Scenario s;
   s.scenario_table[kLineRow].text = "\xD7\xDF";
-  codice_gara_og(s);
-  EXPECT_EQ(s.current_line.substr(0, 2), "\xD7\xDF");
+  EXPECT_EQ(scenario_code_text(s).substr(0, 2), "\xD7\xDF");
 }
 
 TEST(ScenarioCodes, BytesAboveAsciiCountAsUnsigned) {

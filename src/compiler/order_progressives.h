@@ -6,6 +6,7 @@
 
 namespace scenarioc {
 
-void progressive_ordina(Scenario& s);
+// `progressive_ordina`.
+void order_progressives(Scenario& s);
 
 }  // namespace scenarioc

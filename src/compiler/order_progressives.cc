@@ -1,4 +1,4 @@
-#include "compiler/progressive_ordina.h"
+#include "compiler/order_progressives.h"
 
 #include <cstdint>
 #include <limits>
@@ -18,7 +18,7 @@ struct Progressive {
 
 }  // namespace
 
-void progressive_ordina(Scenario& s) {
+void order_progressives(Scenario& s) {
   // old[0..2] are rows 81..83 as they stand; every test reads these.
   Progressive old[3];
   for (int r = 0; r < 3; ++r) {

@@ -1,4 +1,4 @@
-#include "compiler/memorizza_dati.h"
+#include "compiler/parse_sources.h"
 
 #include "compiler/display_text.h"
 #include "compiler/parser.h"
@@ -31,8 +31,8 @@ bool contains_ci(std::string_view item, std::string_view word) {
 }
 
 void Parser::open(SourceRole role) {
-  reading = role;
-  phase = Phase::kHeader;
+  here.file = role;
+  here.phase = Phase::kHeader;
   reader.reset();
   const std::string& label = input.label(role);
   std::string_view text;
@@ -44,7 +44,7 @@ void Parser::open(SourceRole role) {
   }
   texts[index(role)] = text;
   opened[index(role)] = true;
-  if (ctx && !reading_on) {
+  if (ctx && !read_on.active) {
     ctx->texts[index(role)] = text;
     ctx->opened[index(role)] = true;
   }
@@ -54,15 +54,15 @@ void Parser::open(SourceRole role) {
 
 std::string_view Parser::next_key() {
   const std::string_view item = reader->read_text();
-  key_offset = reader->last_offset();
-  key_line = reader->last_line();
+  here.key_offset = reader->last_offset();
+  here.key_line = reader->last_line();
   reader->start_row();
   row_key_count = 0;
   key_matched = false;
   capacity = Capacity::kNone;
   key_text = item;
   shape_told = false;
-  s.origins.begin_row(static_cast<uint8_t>(index(reading)), key_line, key_offset);
+  s.origins.begin_row(static_cast<uint8_t>(index(here.file)), here.key_line, here.key_offset);
   return item;
 }
 
@@ -73,7 +73,7 @@ std::optional<std::string_view> Parser::next_data_key() {
     last_item_unread(key);
     return std::nullopt;
   }
-  for (int i = 0; i < 2 && contains(key, "-"); ++i) {
+  for (int i = 0; i < 2 && contains(key, kCommentMark); ++i) {
     key = next_key();
     if (reader->at_end()) {
       last_item_unread(key);
@@ -84,39 +84,39 @@ std::optional<std::string_view> Parser::next_data_key() {
 }
 
 SourceLocation Parser::key_location() const {
-  return reader->location_at(key_offset, key_line);
+  return reader->location_at(here.key_offset, here.key_line);
 }
 
 SourceLocation Parser::locate_in(SourceRole role, size_t offset, int line) const {
-  if (role == reading && reader) return reader->location_at(offset, line);
+  if (role == here.file && reader) return reader->location_at(offset, line);
   if (opened[index(role)]) return locate(texts[index(role)], input.label(role), offset, line);
   return SourceLocation{input.label(role), 0, 0, ""};
 }
 
-void Parser::record(int32_t code, std::optional<int32_t> position, std::string message,
+void Parser::record(ErrorCode code, std::optional<int32_t> position, std::string message,
                     std::optional<SourceLocation> where, std::vector<Note> notes) {
   // What the row's key looks like may explain the error: say it first.
-  if (ctx && reader && phase != Phase::kClosing) key_shape(key_text);
+  if (ctx && reader && here.phase != Phase::kClosing) key_shape(key_text);
   if (!where && reader) where = key_location();
-  Failure f{code, position, std::move(message), std::move(where), std::move(notes)};
-  if (reading_on) {
+  Failure f{number(code), position, std::move(message), std::move(where), std::move(notes)};
+  if (read_on.active) {
     // A table that is full stays full: only its first failure is told.
     if (capacity != Capacity::kNone) {
-      bool& told = capacity_reported[static_cast<size_t>(capacity)];
+      bool& told = read_on.capacity_reported[static_cast<size_t>(capacity)];
       capacity = Capacity::kNone;
       if (told) return;
       told = true;
     }
     Note first;
     first.message =
-        stopped_in == reading
+        read_on.stopped_in == here.file
             ? "reading went on after this first error of the file, which alone decided the "
               "compiled files; the error above changed nothing"
-            : "the compile stopped at this error of " + input.label(stopped_in) +
+            : "the compile stopped at this error of " + input.label(read_on.stopped_in) +
                   " before this file; the error above was found by reading on and changed "
                   "nothing";
-    if (!stopped_at.file.empty()) {
-      first.where = stopped_at;
+    if (!read_on.stopped_at.file.empty()) {
+      first.where = read_on.stopped_at;
       first.where->text.clear();  // named, not quoted again
     }
     f.notes.push_back(std::move(first));
@@ -127,7 +127,7 @@ void Parser::record(int32_t code, std::optional<int32_t> position, std::string m
   s.record(std::move(f));
 }
 
-void Parser::error_exit(int32_t code, std::optional<int32_t> position, std::string message,
+void Parser::error_exit(ErrorCode code, std::optional<int32_t> position, std::string message,
                         std::optional<SourceLocation> where, std::vector<Note> notes) {
   record(code, position, std::move(message), std::move(where), std::move(notes));
   throw ErrorExit{};
@@ -140,16 +140,16 @@ void Parser::record_runtime_failure(const RuntimeFailure& f) {
   // A row that ends before its values: the reader went on into the next
   // line, or to the end of the file. The fault is the row's, at its end.
   const bool ended = reader && reader->last_offset() >= reader->data().size();
-  if (f.reading && reader && row_key_count > 0 && key_offset <= reader->data().size() &&
-      (ended || (where && where->line > key_line))) {
+  if (f.reading && reader && row_key_count > 0 && here.key_offset <= reader->data().size() &&
+      (ended || (where && where->line > here.key_line))) {
     const std::string_view data = reader->data();
-    size_t end = key_offset;
+    size_t end = here.key_offset;
     while (end < data.size() && !is_line_end(data[end])) ++end;
     size_t last = end;
-    while (last > key_offset && (data[last - 1] == ' ' || data[last - 1] == '\t')) --last;
+    while (last > here.key_offset && (data[last - 1] == ' ' || data[last - 1] == '\t')) --last;
     const Keyword& k = keyword(row_keys[row_key_count - 1]);
     const int n = reader->row_count() - row_key_base[row_key_count - 1];
-    message = "the row '" + shown_source(data.substr(key_offset, last - key_offset), 60) +
+    message = "the row '" + shown_source(data.substr(here.key_offset, last - here.key_offset), 60) +
               "' ends before its " + ordinal(n + 1) + " value";
     if (n >= 0 && static_cast<size_t>(n) < k.values.size()) {
       const ValueSpec& v = k.values[static_cast<size_t>(n)];
@@ -165,17 +165,18 @@ void Parser::record_runtime_failure(const RuntimeFailure& f) {
       why.where = where;
       notes.push_back(std::move(why));
     }
-    where = locate_in(reading, last, key_line);
+    where = locate_in(here.file, last, here.key_line);
   } else if (!where && reader) {
     where = key_location();
   }
-  record(25, std::nullopt, std::move(message), std::move(where), std::move(notes));
+  record(ErrorCode::kRuntimeFailure, std::nullopt, std::move(message), std::move(where),
+         std::move(notes));
 }
 
 Flow Parser::range_test(int32_t p, const char* what, const ItemMark& at, int reach) {
   if (within_route(p, s.cell_count, reach)) return Flow::kGoOn;
   const int64_t last = int64_t{s.cell_count} * 50 - reach;
-  record(15, p,
+  record(ErrorCode::kBeyondRoute, p,
          std::string(what) + " at " + std::to_string(p) +
              " m lies beyond the route: the last position that fits is " +
              std::to_string(last) + " m; the rest of this file is not compiled",
@@ -185,7 +186,7 @@ Flow Parser::range_test(int32_t p, const char* what, const ItemMark& at, int rea
 
 void Parser::consume(SourceRole role) {
   if (std::optional<std::string> problem = input.release(role))
-    record(25, std::nullopt, *problem, SourceLocation{input.label(role), 0, 0, ""});
+    record(ErrorCode::kRuntimeFailure, std::nullopt, *problem, SourceLocation{input.label(role), 0, 0, ""});
 }
 
 RouteCell& Parser::cell(int64_t c, const char* what) {
@@ -212,14 +213,26 @@ std::vector<Note> Parser::occupant_note(int64_t c, const std::string& what) cons
 }
 
 bool Parser::resume() {
-  reader->resume_after_line(key_offset, key_line);
-  if (reader->position() <= last_resume) return false;
-  last_resume = reader->position();
+  reader->resume_after_line(here.key_offset, here.key_line);
+  if (reader->position() <= read_on.last_resume) return false;
+  read_on.last_resume = reader->position();
   return !reader->at_end();
 }
 
+void read_on_through(Parser& q, Flow (*pass)(Parser&)) {
+  for (;;) {
+    try {
+      if (pass(q) == Flow::kGoOn) return;
+    } catch (const ErrorExit&) {
+    } catch (const RuntimeFailure& f) {
+      q.record_runtime_failure(f);
+    }
+    if (!q.resume()) return;
+  }
+}
+
 void Parser::read_on_after_stop(bool abandoned) {
-  if (!ctx || !ctx->sink.options().read_on || reading_on) return;
+  if (!ctx || !ctx->sink.options().read_on || read_on.active) return;
   Scenario scratch = s;
   scratch.failures.clear();
   Parser q(scratch, input, ctx);
@@ -228,31 +241,31 @@ void Parser::read_on_after_stop(bool abandoned) {
     q.texts[i] = texts[i];
     q.opened[i] = opened[i];
   }
-  q.reading_on = true;
+  q.read_on.active = true;
   // A full table stays full: the failure that stopped the compile told it.
-  if (capacity != Capacity::kNone) q.capacity_reported[static_cast<size_t>(capacity)] = true;
+  if (capacity != Capacity::kNone) q.read_on.capacity_reported[static_cast<size_t>(capacity)] = true;
   q.capacity = Capacity::kNone;
-  q.stopped_in = reading;
-  if (!s.failures.empty() && s.failures.back().where) q.stopped_at = *s.failures.back().where;
-  const bool within = phase == Phase::kGeneral || phase == Phase::kData;
+  q.read_on.stopped_in = here.file;
+  if (!s.failures.empty() && s.failures.back().where) q.read_on.stopped_at = *s.failures.back().where;
+  const bool within = here.phase == Phase::kGeneral || here.phase == Phase::kData;
   if (within && reader) {
     q.reader = std::make_unique<ItemReader>(reader->data(), reader->label());
     q.reader->keep_row_values();
     if (q.resume()) {
-      if (reading == SourceRole::kLine) read_on_line_file(q);
+      if (here.file == SourceRole::kLine) read_on_line_file(q);
       else read_on_train_file(q, false);
     }
   }
-  if (reading == SourceRole::kLine && abandoned) read_on_train_file(q, true);
+  if (here.file == SourceRole::kLine && abandoned) read_on_train_file(q, true);
 }
 
-void memorizza_dati(Scenario& s, SourceInput& input, ParseContext* ctx) {
+void parse_sources(Scenario& s, SourceInput& input, ParseContext* ctx) {
   s.scenario_table[kLineRow].text = s.line_name;
   s.scenario_table[kTrainRow].text = s.train_number;
   Parser p(s, input, ctx);
   const std::string& line = input.label(SourceRole::kLine);
   if (!input.exists(SourceRole::kLine)) {
-    p.record(101, std::nullopt, "no line file " + line + "; nothing is compiled",
+    p.record(ErrorCode::kNoLineFile, std::nullopt, "no line file " + line + "; nothing is compiled",
              SourceLocation{line, 0, 0, ""});
     return;
   }
@@ -261,7 +274,7 @@ void memorizza_dati(Scenario& s, SourceInput& input, ParseContext* ctx) {
     parse_train_file(p);
   } catch (const ErrorExit&) {
     p.read_on_after_stop(true);
-    p.consume(p.reading);
+    p.consume(p.here.file);
   } catch (const RuntimeFailure& f) {
     // The failure handler: every open file is closed (the reader owns no
     // file), and each text source that still exists is deleted.

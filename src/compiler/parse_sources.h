@@ -21,9 +21,10 @@ struct ParseContext {
   int stations = 0, signals = 0, slow_downs = 0;
 };
 
+// `memorizza_dati`: reads the line file, then the train file.
 // Needs line_name, train_number and build_line_plan set, the timetable rows
-// cleared and error_code 0. Records every failure in `s`; with a context,
+// cleared and no failure recorded. Records every failure in `s`; with a context,
 // reports them there too, with the warnings and notes.
-void memorizza_dati(Scenario& s, SourceInput& input, ParseContext* ctx = nullptr);
+void parse_sources(Scenario& s, SourceInput& input, ParseContext* ctx = nullptr);
 
 }  // namespace scenarioc
