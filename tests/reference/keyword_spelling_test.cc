@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/explain.h"
-#include "cli/format_guide.h"
+#include "reference/explain.h"
+#include "reference/format_guide.h"
 #include "compiler/compile.h"
 #include "compiler/keywords.h"
 #include "decompiler/decompile.h"
