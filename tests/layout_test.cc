@@ -23,7 +23,8 @@ const std::map<std::string, std::set<std::string>> kMayInclude = {
     {"platform", {"model"}},
     {"compiler", {"model", "finishing"}},
     {"decompiler", {"model", "format", "finishing", "compiler"}},
-    {"cli", {"model", "format", "finishing", "compiler", "decompiler", "builtin", "platform"}},
+    {"lsp", {"model", "finishing", "compiler"}},
+    {"cli", {"model", "format", "finishing", "compiler", "decompiler", "builtin", "platform", "lsp"}},
 };
 
 TEST(Layout, EveryIncludePointsDown) {

@@ -1,0 +1,32 @@
+// The wire of the language server: JSON-RPC messages, each a header block
+// ("Content-Length: N", blank line) and N bytes of JSON, on a byte stream
+// (the editor's pipe). The reader takes any byte sequence: a broken header
+// or an oversized body is reported as one bad message and reading goes on
+// after it, or ends cleanly at the end of the input.
+#pragma once
+
+#include <cstddef>
+#include <iosfwd>
+#include <string>
+
+namespace scenarioc::lsp {
+
+// The largest body taken: a source may be 16 MiB (kLargestSource), and
+// JSON may escape each of its bytes in six ("\u0001").
+inline constexpr size_t kLargestBody = size_t{128} << 20;
+// A header block longer than this is no header an editor sends.
+inline constexpr size_t kLargestHeader = 8192;
+
+struct Frame {
+  enum class Kind { kMessage, kBroken, kEnd } kind = Kind::kEnd;
+  std::string body;   // kMessage: the JSON text
+  std::string error;  // kBroken: what was wrong, for the error response
+};
+
+// Reads the next frame from `in`. After kEnd the input is done.
+Frame read_frame(std::istream& in, size_t largest_body = kLargestBody);
+
+// `body` framed for the wire.
+std::string framed(const std::string& body);
+
+}  // namespace scenarioc::lsp
