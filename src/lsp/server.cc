@@ -169,7 +169,10 @@ class DiagnosticMaker {
   DiagnosticMaker(const Server::State& state, const std::map<std::string, std::string>& path_of_label,
                   const std::map<std::string, const std::string*>& text_of_path, std::string fallback)
       : state_(state), path_of_label_(path_of_label), text_of_path_(text_of_path),
-        fallback_(std::move(fallback)) {}
+        fallback_(std::move(fallback)) {
+    // Each text split into lines once, however many diagnostics it has.
+    for (const auto& [path, text] : text_of_path_) lines_.emplace(path, TextLines(*text));
+  }
 
   // The file a location is in, and its range there.
   std::pair<std::string, json> place(const std::optional<SourceLocation>& where, size_t* line = nullptr,
@@ -181,7 +184,7 @@ class DiagnosticMaker {
     }
     if (!where || where->line <= 0 || !text_of_path_.count(path))
       return {path, range(0, 0, 0, 0)};
-    const TextLines lines(*text_of_path_.at(path));
+    const TextLines& lines = lines_.at(path);
     const size_t n = static_cast<size_t>(where->line - 1);
     const std::string_view l = lines.line(n);
     const size_t b = byte_after_chars(l, static_cast<size_t>(std::max(where->column, 1) - 1));
@@ -224,7 +227,7 @@ class DiagnosticMaker {
     // The fixes, as edits of the text that was compiled.
     if (d.failure.where && d.failure.where->line > 0 && text_of_path_.count(path)) {
       const std::string& text = *text_of_path_.at(path);
-      const TextLines lines(text);
+      const TextLines& lines = lines_.at(path);
       FixPlace fp;
       fp.line_text = lines.line(line);
       fp.line = line;
@@ -232,7 +235,8 @@ class DiagnosticMaker {
       fp.item_end = end;
       fp.last_line = lines.count() - 1;
       fp.last_line_length = lines.line(fp.last_line).size();
-      fp.line_end = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+      const size_t second = lines.line_start(1);
+      fp.line_end = lines.count() > 1 && second >= 2 && text[second - 2] == '\r' ? "\r\n" : "\n";
       fp.ends_with_line_end = !text.empty() && (text.back() == '\n' || text.back() == '\r');
       const std::string uri = state_.uri_for(path);
       for (const TextFix& f : fixes_for(d, fp)) {
@@ -251,6 +255,7 @@ class DiagnosticMaker {
   const std::map<std::string, std::string>& path_of_label_;
   const std::map<std::string, const std::string*>& text_of_path_;
   std::string fallback_;
+  std::map<std::string, TextLines> lines_;
 };
 
 // A file-wide remark, at the top of the file.
