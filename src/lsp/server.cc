@@ -637,7 +637,10 @@ json document_symbols(Context& c, const json& params) {
   json top = json::array();
   std::vector<json> sections;
   for (const Section& s : view.sections) {
-    const size_t end_line = &s == &view.sections.back() ? lines.count() - 1 : (&s + 1)->line - 1;
+    const size_t end_line =
+        &s == &view.sections.back() ? lines.count() - 1
+        : (&s + 1)->line > s.line   ? (&s + 1)->line - 1
+                                    : s.line;
     const size_t end_char = lines.utf16_of(end_line, lines.line(end_line).size());
     json sym = symbol(s.name, "", 3, range(s.line, 0, end_line, end_char),
                       range(s.line, 0, s.line, lines.utf16_of(s.line, lines.line(s.line).size())));

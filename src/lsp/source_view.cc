@@ -113,7 +113,9 @@ SourceView read_view(std::string_view text, SourceRole role) {
     if (!started) {
       for (Item& it : row.items) {
         const std::string_view item = line.substr(it.begin, it.end - it.begin);
-        if (equal_ci(item, "[generale]")) {
+        if (started) {
+          it.kind = ItemKind::kUnknown;  // after [generale] on its line: read as keys
+        } else if (equal_ci(item, "[generale]")) {
           started = true;
           it.kind = ItemKind::kHeader;
           view.sections.push_back({n, std::string(item)});
@@ -164,7 +166,10 @@ SourceView read_view(std::string_view text, SourceRole role) {
             while (at < s.size() && blank(s[at])) ++at;
             const size_t b = at;
             while (at < s.size() && !blank(s[at])) ++at;
-            if (at > b) parts.push_back({it.begin + b, it.begin + at, ItemKind::kNumber, v++});
+            if (at <= b) continue;
+            // A number past the clock's three is read as a key of its own.
+            if (v < values) parts.push_back({it.begin + b, it.begin + at, ItemKind::kNumber, v++});
+            else parts.push_back({it.begin + b, it.begin + at, ItemKind::kUnknown, -1});
           }
           row.items.erase(row.items.begin() + static_cast<long>(j));
           row.items.insert(row.items.begin() + static_cast<long>(j), parts.begin(), parts.end());

@@ -283,3 +283,54 @@ TEST(LanguageServerColours, ShowWhatTheCompilerReads) {
 
 }  // namespace
 }  // namespace scenarioc::testing
+
+namespace scenarioc::testing {
+namespace {
+
+bool before_or_at(const json& a, const json& b) {
+  return std::tie(a["line"], a["character"]) <= std::tie(b["line"], b["character"]);
+}
+
+// Whatever the text, every feature answers, and what it answers holds
+// together: ranges that end after they start, tokens that never overlap.
+TEST(LanguageServerFeatures, AnswerSoundlyOnOddTexts) {
+  struct Case {
+    const char* what;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"an empty file", ""},
+      {"commas alone", std::string(100000, ',')},
+      {"two headers on one line", "[generale], [generale]\r\n[stazioni], [segnali]\r\n"},
+      {"a clock with a fourth number", "[generale]\r\norologio, 6  51  45  99\r\n[fine]\r\n"},
+      {"no line end at all", "[generale], segnale, 100, 1"},
+      {"lone CRs and NUL bytes", std::string("[generale]\rsegnale,\0 1\r\r", 24)},
+      {"a station without a name", "[generale]\r\nstazione, 100\r\n"},
+      {"a name beyond ASCII, and beyond Windows-1252", "[generale]\r\nstazione, 100, CITTÀ 😀\r\n"},
+  };
+  TempDir dir;
+  const std::string uri = lsp::uri_of_path((dir / "Odd_1-.txt").string());
+  spit(dir / "Odd_linea.txt", builtin_line());
+  for (const Case& c : cases) {
+    Editor e;
+    e.initialize();
+    e.open(uri, c.text);
+    const json symbols = e.request("textDocument/documentSymbol", {{"textDocument", {{"uri", uri}}}});
+    ASSERT_TRUE(symbols.contains("result")) << c.what << symbols.dump();
+    for (const json& s : symbols["result"])
+      EXPECT_TRUE(before_or_at(s["range"]["start"], s["range"]["end"])) << c.what << s.dump();
+    const json tokens = e.request("textDocument/semanticTokens/full", {{"textDocument", {{"uri", uri}}}});
+    ASSERT_TRUE(tokens.contains("result")) << c.what;
+    const json& data = tokens["result"]["data"];
+    EXPECT_EQ(data.size() % 5, 0u) << c.what;
+    for (size_t i = 5; i + 5 <= data.size(); i += 5)
+      if (data[i] == 0) EXPECT_GE(data[i + 1].get<size_t>(), data[i - 3].get<size_t>()) << c.what << " tokens overlap";
+    for (const size_t line : {0, 1, 2})
+      for (const size_t ch : {0, 1, 5, 100})
+        for (const char* method : {"textDocument/hover", "textDocument/completion"})
+          EXPECT_TRUE(e.request(method, Editor::at(uri, line, ch)).contains("result")) << c.what << method;
+  }
+}
+
+}  // namespace
+}  // namespace scenarioc::testing
