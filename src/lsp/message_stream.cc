@@ -78,6 +78,27 @@ Frame read_frame(std::istream& in, size_t largest_body) {
   return f;
 }
 
+bool nested_deeper_than(std::string_view body, size_t limit) {
+  size_t depth = 0;
+  bool in_string = false, escaped = false;
+  for (const char c : body) {
+    if (in_string) {
+      if (escaped) escaped = false;
+      else if (c == '\\') escaped = true;
+      else if (c == '"') in_string = false;
+      continue;
+    }
+    if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > limit) return true;
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return false;
+}
+
 std::string framed(const std::string& body) {
   return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 namespace scenarioc::lsp {
 
@@ -28,5 +29,15 @@ Frame read_frame(std::istream& in, size_t largest_body = kLargestBody);
 
 // `body` framed for the wire.
 std::string framed(const std::string& body);
+
+// The deepest nesting of arrays and objects a message may have. The
+// protocol's messages stay below twenty; a JSON value is copied and written
+// out by recursion, so a message nested a million deep is refused before
+// it is read as JSON.
+inline constexpr size_t kDeepestMessage = 256;
+
+// Whether the JSON text `body` nests deeper than `limit`; brackets inside
+// strings do not count.
+bool nested_deeper_than(std::string_view body, size_t limit = kDeepestMessage);
 
 }  // namespace scenarioc::lsp

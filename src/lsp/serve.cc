@@ -61,6 +61,7 @@ class FrameQueue final : public PendingInput {
     for (const Frame& f : frames_) {
       if (f.kind != Frame::Kind::kMessage || f.body.find(word) == std::string::npos) continue;
       if (!word2.empty() && f.body.find(word2) == std::string::npos) continue;
+      if (nested_deeper_than(f.body)) continue;
       try {
         if (test(json::parse(f.body))) return true;
       } catch (const json::exception&) {

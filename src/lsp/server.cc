@@ -806,6 +806,11 @@ void Server::handle(const Frame& frame, const PendingInput& pending, const Send&
     send(error_response(nullptr, kParseError, "a message the server cannot read: " + frame.error));
     return;
   }
+  if (nested_deeper_than(frame.body)) {
+    send(error_response(nullptr, kParseError,
+                        "a message nested deeper than " + std::to_string(kDeepestMessage) + " levels"));
+    return;
+  }
   json m;
   try {
     m = json::parse(frame.body);

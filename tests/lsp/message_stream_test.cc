@@ -57,5 +57,21 @@ TEST(MessageStream, FindsEachFrameAndPassesOverBrokenOnes) {
   for (const Case& c : cases) EXPECT_EQ(frames_of(c.input, c.largest), c.frames) << c.what;
 }
 
+TEST(MessageStream, TellsMessagesNestedTooDeep) {
+  struct Case {
+    std::string body;
+    bool too_deep;
+  };
+  const Case cases[] = {
+      {"{\"a\":[1,[]],\"b\":{}}", false},
+      {std::string(3, '[') + std::string(3, ']'), true},
+      {"[\"[[[[[[\"]", false},            // brackets in a string
+      {"[\"\\\"[[[[\"]", false},         // after an escaped quote, still in the string
+      {"]]]]]][[", false},                  // closing brackets first do not go below zero
+      {"{\"a\":{\"b\":{\"c\":1}}}", true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(nested_deeper_than(c.body, 2), c.too_deep) << c.body;
+}
+
 }  // namespace
 }  // namespace scenarioc::lsp

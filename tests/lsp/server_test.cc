@@ -217,6 +217,10 @@ TEST(LanguageServer, EveryMalformedMessageGetsAnErrorAndTheServerGoesOn) {
       {"a number", "7", lsp::kInvalidRequest, nullptr},
       {"a method that is no string", "{\"jsonrpc\":\"2.0\",\"id\":3,\"method\":5}", lsp::kInvalidRequest, 3},
       {"an id that is an object", "{\"jsonrpc\":\"2.0\",\"id\":{},\"method\":\"shutdown\"}", lsp::kInvalidRequest, nullptr},
+      {"a request nested a million deep",
+       "{\"jsonrpc\":\"2.0\",\"id\":8,\"method\":\"initialize\",\"params\":" +
+           std::string(1000000, '[') + std::string(1000000, ']') + "}",
+       lsp::kParseError, nullptr},
       {"an unknown method", "{\"jsonrpc\":\"2.0\",\"id\":4,\"method\":\"textDocument/rename\"}", lsp::kMethodNotFound, 4},
       {"a hover without a position",
        "{\"jsonrpc\":\"2.0\",\"id\":\"h\",\"method\":\"textDocument/hover\",\"params\":{\"textDocument\":{\"uri\":\"" +
