@@ -306,3 +306,47 @@ TEST(LanguageServer, AnIncrementalChangeIsAppliedToTheText) {
 
 }  // namespace
 }  // namespace scenarioc::testing
+
+namespace scenarioc::testing {
+namespace {
+
+// The loop with its reader thread: edits that come faster than they
+// compile may skip compiles, but what is published last is always the
+// newest text's result, and versions never go back.
+TEST(LanguageServerLoop, TheLastPublishedResultIsTheNewestText) {
+  ScenarioFolder f;
+  const std::string clean = builtin_train();
+  const std::string typo = replaced(clean, "segnale,    9900", "segnle,    9900");
+  std::string input;
+  const auto put = [&](const json& m) { input += lsp::framed(m.dump()); };
+  put({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}});
+  put({{"jsonrpc", "2.0"}, {"method", "textDocument/didOpen"},
+       {"params", {{"textDocument", {{"uri", f.train_uri}, {"languageId", "scenario"}, {"version", 1}, {"text", clean}}}}}});
+  const int kEdits = 12;
+  for (int v = 2; v <= kEdits; ++v)
+    put({{"jsonrpc", "2.0"}, {"method", "textDocument/didChange"},
+         {"params", {{"textDocument", {{"uri", f.train_uri}, {"version", v}}},
+                     {"contentChanges", {{{"text", v == kEdits ? typo : (v % 2 ? typo : clean)}}}}}}});
+  put({{"jsonrpc", "2.0"}, {"id", 2}, {"method", "shutdown"}});
+  put({{"jsonrpc", "2.0"}, {"method", "exit"}});
+  std::istringstream in(input);
+  std::ostringstream out;
+  EXPECT_EQ(lsp::serve(in, out, explain_texts(), "test", /*wait_for_input_end=*/true), 0);
+
+  std::istringstream back(out.str());
+  int64_t last_version = 0;
+  json last;
+  for (lsp::Frame fr; (fr = lsp::read_frame(back)).kind == lsp::Frame::Kind::kMessage;) {
+    const json m = json::parse(fr.body);
+    if (m.value("method", "") != "textDocument/publishDiagnostics" || m["params"]["uri"] != f.train_uri) continue;
+    const int64_t v = m["params"]["version"];
+    EXPECT_GE(v, last_version);
+    last_version = v;
+    last = m["params"]["diagnostics"];
+  }
+  EXPECT_EQ(last_version, kEdits);
+  EXPECT_EQ(codes(last), std::vector<std::string>{"unknown-key"});
+}
+
+}  // namespace
+}  // namespace scenarioc::testing
