@@ -431,7 +431,8 @@ const std::vector<CommandSpec>& command_table() {
        "what a warning names where the fix is certain, outlines the line and colours\n"
        "the files as the compiler reads them. It writes nothing to the disk. The\n"
        "README shows the set-up of Neovim, Helix, Emacs and VS Code.",
-       {}, {}, 0, 0, lsp_command},
+       {{"--stdio", "", "talk through standard input and output (its only way; editors may say so)"}},
+       {}, 0, 0, lsp_command},
   };
   return table;
 }
