@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <set>
 #include <filesystem>
 #include <fstream>
@@ -425,21 +426,27 @@ std::pair<size_t, size_t> line_and_byte(const Document& d, const json& pos) {
   return {line, TextLines(d.text).byte_of(line, ch)};
 }
 
+// "12+345", as a kilometre is written beside the track.
+std::string km_text(int64_t metres) {
+  const int64_t a = metres < 0 ? -metres : metres;
+  std::string m = std::to_string(a % 1000);
+  m.insert(0, 3 - m.size(), '0');
+  return std::string(metres < 0 ? "-" : "") + std::to_string(a / 1000) + "+" + m;
+}
+
+// The kilometre of a metre of the route: counted up from the kilometric
+// progressive (as ordered and flagged by the compile) with the greatest
+// start at or before it; the metre itself where the line has none.
 std::string kilometre(const Scenario& s, int64_t metre) {
-  // The progressive with the greatest start at or before the metre.
   const ScenarioRecord* best = nullptr;
   for (const int r : kProgressiveRows) {
     const ScenarioRecord& p = s.scenario_table[r];
     if (p.start_pos == 0 && p.stop_pos == 0) continue;
     if (p.start_pos <= metre && (!best || p.start_pos > best->start_pos)) best = &p;
   }
-  const int64_t km = best ? int64_t{best->stop_pos} + (metre - best->start_pos) : metre;
-  const int64_t a = km < 0 ? -km : km;
-  std::string m = std::to_string(a % 1000);
-  m.insert(0, 3 - m.size(), '0');
-  std::string text = std::string(km < 0 ? "-" : "") + "km " + std::to_string(a / 1000) + "+" + m;
-  if (best) text += " (by the progressive from metre " + std::to_string(best->start_pos) + ")";
-  return text;
+  if (!best) return "km " + km_text(metre);
+  return "km " + km_text(int64_t{best->stop_pos} + (metre - best->start_pos)) + " (the progressive " +
+         km_text(best->stop_pos) + " at metre " + std::to_string(best->start_pos) + ", counted up)";
 }
 
 std::string value_text(Context& c, const Document& d, const Row& row, const Item& item,
@@ -450,7 +457,13 @@ std::string value_text(Context& c, const Document& d, const Row& row, const Item
   out << "value " << item.value + 1 << " of " << row.key->key << ": " << v.name;
   if (!v.unit.empty()) out << " (" << v.unit << ")";
   out << "\n" << v.meaning << "\n";
-  if (v.type != ValueType::kText) out << "range: " << v.min << " to " << v.max << "\n";
+  // The range as the guide words it: the limits of a whole type go unsaid.
+  const bool whole_type = (v.type == ValueType::kLong && v.min == INT32_MIN && v.max == INT32_MAX) ||
+                          (v.type == ValueType::kInteger && v.min == INT16_MIN && v.max == INT16_MAX);
+  if (v.type == ValueType::kText) out << "a text, up to the next comma\n";
+  else if (whole_type) out << "any whole number\n";
+  else if (v.min <= INT32_MIN) out << "at most " << v.max << "\n";
+  else out << "from " << v.min << " to " << v.max << "\n";
   const std::optional<int64_t> n = number_of(written);
   if (n && v.role == ValueRole::kSpeed) out << "read as " << *n << " km/h\n";
   const bool position = v.role == ValueRole::kCellPosition || v.role == ValueRole::kPosition;

@@ -41,7 +41,7 @@ TEST(LanguageServerHover, TellsKeysValuesPositionsAndCodes) {
   const Case cases[] = {
       {"a signal's position: its cell and what the route holds there", signal, 14,
        {"posizione (m)", "metre 7400: cell 149", "km ", "holds a signal"}},
-      {"a signal's aspect", signal, 23, {"s1", "first aspect of the signal", "0 to 9"}},
+      {"a signal's aspect", signal, 23, {"s1", "first aspect of the signal", "from 0 to 9"}},
       {"a station's name", station, 86, {"the station's name"}},
       {"a header", header, 3, {"header [segnali]"}},
       {"a key with a typo: explain's entry of its warning", typo, 2,
