@@ -353,7 +353,7 @@ std::vector<std::string> trains_of_line(const Server::State& state, const std::s
     const std::string name = it->path().filename().string();
     const auto names = names_from_train_file(name);
     if (names && names->line_name == *L && role_of_file(name) == SourceRole::kTrain)
-      on_disk.push_back(it->path().string());
+      on_disk.push_back(it->path().generic_string());
   }
   std::sort(on_disk.begin(), on_disk.end());
   if (!on_disk.empty()) trains.push_back(on_disk.front());
@@ -395,7 +395,7 @@ void check_document(Context& c, const std::string& uri) {
     const auto names = names_from_train_file(file_name(doc.path));
     if (!names) return;
     const std::string line_path =
-        (fs::path(doc.path).parent_path() / line_source_name(names->line_name)).string();
+        (fs::path(doc.path).parent_path() / line_source_name(names->line_name)).generic_string();
     compiles.push_back(compile_pair(c.state, line_path, doc.path, doc.path));
   } else {
     const std::vector<std::string> trains = trains_of_line(c.state, doc.path);

@@ -1,5 +1,7 @@
 #include "lsp/text_lines.h"
 
+#include <cctype>
+
 namespace scenarioc::lsp {
 
 TextLines::TextLines(std::string_view text) : text_(text) {
@@ -98,14 +100,27 @@ std::optional<std::string> path_of_uri(std::string_view uri) {
       path.push_back(uri[i]);
     }
   }
+  // file:///C:/scenari/L_linea.txt names C:/scenari/L_linea.txt, a path
+  // of Windows (a POSIX path of that shape would lose its first slash).
+  if (path.size() >= 3 && path[0] == '/' && std::isalpha(static_cast<unsigned char>(path[1])) &&
+      path[2] == ':')
+    path.erase(0, 1);
   return path;
 }
 
 std::string uri_of_path(std::string_view path) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string uri = "file://";
-  for (const char ch : path) {
-    const unsigned char c = static_cast<unsigned char>(ch);
+  // A Windows path: its drive after a slash, its separators as slashes.
+  const bool drive = path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
+  if (drive) uri += '/';
+  for (size_t i = 0; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i] == '\\' && drive ? '/' : path[i]);
+    const char ch = static_cast<char>(c);
+    if (drive && i == 1) {
+      uri.push_back(':');
+      continue;
+    }
     if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
         c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
       uri.push_back(ch);

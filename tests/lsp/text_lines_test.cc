@@ -40,6 +40,10 @@ TEST(FileUris, RoundTripAndRefuseWhatNamesNoLocalFile) {
   EXPECT_EQ(path_of_uri("file://localhost/x/L_linea.txt"), "/x/L_linea.txt");
   EXPECT_EQ(path_of_uri("file:///x/L_1-.txt?query#frag"), "/x/L_1-.txt");
   EXPECT_EQ(path_of_uri("file:///x/%zz"), "/x/%zz");
+  // A Windows path: its drive after a slash, its separators as slashes.
+  EXPECT_EQ(uri_of_path("C:\\scenari\\Città_linea.txt"), "file:///C:/scenari/Citt%C3%A0_linea.txt");
+  EXPECT_EQ(path_of_uri("file:///C:/scenari/L_linea.txt"), "C:/scenari/L_linea.txt");
+  EXPECT_EQ(path_of_uri("file:///c%3A/scenari/L_linea.txt"), "c:/scenari/L_linea.txt");
   for (const char* not_local : {"untitled:Untitled-1", "https://host/L_linea.txt",
                                 "file://server/share/L_linea.txt", "file:///x/a%00b", ""})
     EXPECT_EQ(path_of_uri(not_local), std::nullopt) << not_local;
