@@ -10,5 +10,7 @@ cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DSCENARIOC_BENCH=ON \
 cmake --build build-bench -j
 echo "== benchmarks"
 ./build-bench/bench/scenarioc_bench "$@"
+echo "== the language server: diagnostics after an edit of the largest scenario"
+./build-bench/bench/scenarioc_lsp_bench "$@"
 echo "== the command line against cp"
 bench/compare.sh build-bench

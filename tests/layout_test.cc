@@ -29,9 +29,12 @@ const std::map<std::string, std::set<std::string>> kMayInclude = {
     // The authors' reference: explain, the format guide's tables, the
     // manual page and the completions, from the compiler's own tables.
     {"reference", {"model", "finishing", "compiler"}},
+    // The language server: the compiler's reading of a text as the author
+    // types it; the command line hands it the reference's texts.
+    {"lsp", {"model", "finishing", "compiler"}},
     {"cli",
      {"model", "format", "finishing", "compiler", "decompiler", "plot", "reference", "builtin",
-      "platform"}},
+      "platform", "lsp"}},
 };
 
 TEST(Layout, EveryIncludePointsDown) {

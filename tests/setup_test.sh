@@ -62,7 +62,7 @@ run() {
 }
 
 all="g++ cmake make libgtest-dev nlohmann-json3-dev"
-tools="chromium man-db groff-base zsh"
+tools="chromium man-db groff-base zsh neovim"
 
 stubs "$all" 0 no yes
 run "all present: nothing installed" 0 "" ""
@@ -78,7 +78,7 @@ apt-get install -y -q nlohmann-json3-dev" ""
 stubs "$all man-db" 0 no yes
 run "root, test tools missing: installed by --tests" 0 \
   "apt-get update -q
-apt-get install -y -q chromium groff-base zsh" "" --tests
+apt-get install -y -q chromium groff-base zsh neovim" "" --tests
 
 stubs "g++ cmake make libgtest-dev" 1000 yes yes
 run "not root, sudo: through sudo" 0 \
@@ -91,7 +91,7 @@ run "not root, no sudo: the command to run, failure" 1 "" \
 
 stubs "$all" 1000 no yes
 run "not root, no sudo, only test tools missing: tests skip, success" 0 "" \
-  "apt-get install -y chromium man-db groff-base zsh" --tests
+  "apt-get install -y chromium man-db groff-base zsh neovim" --tests
 
 stubs "" 0 no no
 run "no apt-get: the packages listed" 0 "" \

@@ -14,6 +14,7 @@
 #include "cli/diagnostics_json.h"
 #include "cli/dump.h"
 #include "cli/file_sources.h"
+#include "cli/lsp_command.h"
 #include "cli/plot_command.h"
 #include "cli/report.h"
 #include "cli/run.h"
@@ -207,6 +208,17 @@ const std::vector<CommandSpec>& command_table() {
          if (status != kExitEndedEarly) io.replaced = true;
          return status;
        }},
+      {"lsp", "", "the language server for editors: diagnostics as you type, hover, completion",
+       "Speaks the Language Server Protocol on standard input and output, for an\n"
+       "editor to start. It compiles the open line or train file with its partner\n"
+       "(N_linea.txt and the N_T-.txt beside it, the editor's unsaved text of any\n"
+       "open one) in memory and shows every error and warning at its row; it\n"
+       "explains keys, values and codes on hover, completes keys and headers, fixes\n"
+       "what a warning names where the fix is certain, outlines the line and colours\n"
+       "the files as the compiler reads them. It writes nothing to the disk. The\n"
+       "README shows the set-up of Neovim, Helix, Emacs and VS Code.",
+       {{"--stdio", "", "talk through standard input and output (its only way; editors may say so)"}},
+       {}, 0, 0, lsp_command},
   };
   return table;
 }

@@ -10,4 +10,9 @@ namespace scenarioc {
 // the system has no such signal.
 void survive_closed_pipes();
 
+// Standard input and output carry bytes as they are (the language server's
+// messages are counted in bytes): no line-end translation where the system
+// has one.
+void binary_standard_streams();
+
 }  // namespace scenarioc
