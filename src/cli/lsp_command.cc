@@ -3,7 +3,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "cli/explain.h"
+#include "reference/explain.h"
 #include "lsp/server.h"
 #include "platform/process.h"
 

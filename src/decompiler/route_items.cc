@@ -39,7 +39,9 @@ void RouteReader::read_rows() {
   for (int64_t c = 0; c <= last_; ++c)
     if (at(c).kind == kSign) {
       const int16_t slot = at(c).code1;
-      if (slot < 1 || slot > kFirstSignRow || slot <= station_rows_)
+      // A sign may name the last station's row: that station was written
+      // over the sign's text when the compile refused it.
+      if (slot < 1 || slot > kFirstSignRow || slot < station_rows_)
         not_compiled("the sign in cell " + std::to_string(c) + " names timetable row " +
                      std::to_string(slot) + ", which holds no sign text");
       lowest_sign_ = std::min<int>(lowest_sign_, slot);

@@ -32,6 +32,13 @@ int last_station_row(const Timetable& t, std::optional<int> lowest_sign_row) {
     if (is_cleared(r) || (!signs_known && is_text_only(r))) break;
     ++last;
   }
+  // A station whose row reached the signs' rows was still written there, over
+  // the sign's text, before the compile refused it and stopped: one row of
+  // numbers at the lowest sign row is that station.
+  if (signs_known && *lowest_sign_row <= kFirstSignRow && last + 1 == below) {
+    const ScenarioRecord& r = t[static_cast<size_t>(below)];
+    if (!is_cleared(r) && !is_text_only(r)) ++last;
+  }
   return last;
 }
 

@@ -73,8 +73,10 @@ bool is_text_only(const ScenarioRecord& r);
 // stations are the rows from 1 up to the first cleared row, below the lowest
 // sign row. A reader that has the route file knows that row (the lowest one
 // a sign cell names, kNoSignRow when none does) and passes it; without it,
-// a row that sets only its text is taken for the first sign. The last
-// station row; 0 for none.
+// a row that sets only its text is taken for the first sign. A station the
+// compiler refused at the lowest sign row was written there first, over the
+// sign's text: that row of numbers counts as a station. The last station
+// row; 0 for none.
 constexpr int kNoSignRow = kFirstSignRow + 1;
 int last_station_row(const Timetable& t, std::optional<int> lowest_sign_row = std::nullopt);
 

@@ -220,7 +220,10 @@ INSTANTIATE_TEST_SUITE_P(
         // from a sign, the fields alone cannot.
         StationRowsCase{"a bare station, sign rows known", {2}, 80, {1}, 80, 2},
         StationRowsCase{"a bare station, sign rows unknown", {2}, 80, {1}, std::nullopt, 0},
-        StationRowsCase{"stations stop below the lowest sign", {1, 2, 3, 4}, 0, {}, 3, 2}));
+        StationRowsCase{"stations stop below the lowest sign", {1, 2}, 3, {}, 3, 2},
+        // The station the compiler refused at the lowest sign's row was
+        // written there first; nothing after it was.
+        StationRowsCase{"a station over the lowest sign's row", {1, 2, 3, 4}, 0, {}, 3, 3}));
 
 TEST(StationRows, NeverReachRowEighty) {
   Timetable t{};

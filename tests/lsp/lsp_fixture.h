@@ -11,7 +11,7 @@
 
 #include "builtin/builtin_sources.h"
 #include "builtin/text_file.h"
-#include "cli/explain.h"
+#include "reference/explain.h"
 #include "lsp/server.h"
 #include "lsp/text_lines.h"
 #include "test_util.h"
