@@ -108,6 +108,11 @@ const OptionSpec kQuietOption{"--quiet", "", "no closing summary and no line on 
 const OptionSpec kLineNameOption{"--line-name", "N", "the line name (default: from LINE, N_linea.txt)"};
 const OptionSpec kTrainNumberOption{"--train-number", "T",
                                     "the train number (default: from TRAIN, N_T-.txt)"};
+// plot and decompile read compiled files: the names come from the folder.
+const OptionSpec kFolderLineNameOption{
+    "--line-name", "N", "the line name (default: that of the folder's one scenario)"};
+const OptionSpec kFolderTrainNumberOption{
+    "--train-number", "T", "the train number (default: that of the folder's one scenario)"};
 const OptionSpec kNoWaitOption{"--no-wait", "",
                                "fail at once (status 2) while another run writes in the folder"};
 
@@ -176,7 +181,7 @@ const std::vector<CommandSpec>& command_table() {
        "picture; FILE.html a page that pans, zooms and shows a row's values on hover.",
        {{"--output", "FILE", "the picture (.svg) or page (.html) to write", "-o"},
         {"--dir", "DIR", "the folder of the compiled files"},
-        kLineNameOption, kTrainNumberOption,
+        kFolderLineNameOption, kFolderTrainNumberOption,
         {"--from", "M", "draw from metre M"},
         {"--to", "M", "draw up to metre M"}},
        {}, 0, 0,
@@ -191,7 +196,7 @@ const std::vector<CommandSpec>& command_table() {
        "compares: exit 1 names the first byte that differs. Without the line plan\n"
        "file the sources have no curves.",
        {{"--dir", "DIR", "the folder of the compiled files (default: here)"},
-        kLineNameOption, kTrainNumberOption,
+        kFolderLineNameOption, kFolderTrainNumberOption,
         {"--output", "OUTDIR", "write the sources into OUTDIR (default: here)", "-o"},
         {"--force", "", "replace sources that are already there"}},
        {}, 0, 0,

@@ -73,7 +73,8 @@ std::string italic(std::string_view s) { return "\\fI" + roff(s) + "\\fR"; }
 std::string option_synopsis(const OptionSpec& o) {
   std::string s = bold(o.name);
   // An unbreakable space: an option and its value stay on one line.
-  if (!o.value_name.empty()) s += "\\ " + italic(o.value_name);
+  // A value glued to its name (-Wno-NAME) is written glued.
+  if (!o.value_name.empty()) s += (o.prefix ? "" : "\\ ") + italic(o.value_name);
   return s;
 }
 
