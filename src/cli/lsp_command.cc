@@ -9,7 +9,7 @@
 
 namespace scenarioc {
 
-int lsp_command(const Arguments&, IO& io) {
+lsp::ReferenceTexts reference_texts() {
   lsp::ReferenceTexts texts;
   texts.keyword = [](const Keyword& k) {
     std::ostringstream s;
@@ -23,11 +23,15 @@ int lsp_command(const Arguments&, IO& io) {
     print_explanation(*e, s);
     return s.str();
   };
+  return texts;
+}
+
+int lsp_command(const Arguments&, IO& io) {
   // Standard output carries the protocol alone: the server writes to it
   // and to nothing else, and standard input is read on its own thread.
   binary_standard_streams();
   std::ios::sync_with_stdio(false);
-  return lsp::serve(std::cin, io.out, std::move(texts), SCENARIOC_VERSION);
+  return lsp::serve(std::cin, io.out, reference_texts(), SCENARIOC_VERSION);
 }
 
 }  // namespace scenarioc

@@ -3,8 +3,12 @@
 #pragma once
 
 #include "cli/command_line.h"
+#include "lsp/server.h"
 
 namespace scenarioc {
+
+// The texts of `explain` and the guide that the server shows on hover.
+lsp::ReferenceTexts reference_texts();
 
 int lsp_command(const Arguments& a, IO& io);
 

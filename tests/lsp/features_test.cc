@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "lsp_fixture.h"
+#include "reference/explain.h"
 
 namespace scenarioc::testing {
 namespace {

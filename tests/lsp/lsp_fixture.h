@@ -11,7 +11,7 @@
 
 #include "builtin/builtin_sources.h"
 #include "builtin/text_file.h"
-#include "reference/explain.h"
+#include "cli/lsp_command.h"
 #include "lsp/server.h"
 #include "lsp/text_lines.h"
 #include "test_util.h"
@@ -20,22 +20,7 @@ namespace scenarioc::testing {
 
 using lsp::json;
 
-inline lsp::ReferenceTexts explain_texts() {
-  lsp::ReferenceTexts t;
-  t.keyword = [](const Keyword& k) {
-    std::ostringstream s;
-    print_keyword(k, s);
-    return s.str();
-  };
-  t.explanation = [](std::string_view key) -> std::optional<std::string> {
-    const Explanation* e = find_explanation(key);
-    if (!e) return std::nullopt;
-    std::ostringstream s;
-    print_explanation(*e, s);
-    return s.str();
-  };
-  return t;
-}
+inline lsp::ReferenceTexts explain_texts() { return reference_texts(); }
 
 inline std::string builtin_line() { return text_file_bytes(line_source_table()); }
 inline std::string builtin_train() { return text_file_bytes(train_source_table()); }
