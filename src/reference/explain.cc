@@ -214,8 +214,8 @@ const std::vector<Explanation>& table() {
        "before the signal. Both cells were taken by other items, and neither is a "
        "braking point that could serve instead.\n\n"
        "The error names the signal's position and cell and no row, since the point "
-       "is the compiler's own. The point is left out and the compiled files are "
-       "still written.",
+       "is the compiler's own. The point is left out; what was compiled is still "
+       "written by the built-in run and by compile --write-on-error.",
        {"signals, station stops or other items packed less than 150 m apart in "
         "front of a signal that stands less than 1000 m behind a warning board"},
        {{P::kTrainData, "three signals 50 m apart behind a warning board",
@@ -238,7 +238,8 @@ const std::vector<Explanation>& table() {
        "not count, only a free cell does.\n\n"
        "The error names the slow-down's start and no row, since the points are the "
        "compiler's own. That point is left out, the other groups still get theirs, "
-       "and the compiled files are still written.",
+       "and what was compiled is still written by the built-in run and by compile "
+       "--write-on-error.",
        {"signals, a station stop or another slow-down's cells in all three cells "
         "of a group",
         "two slow-downs close behind each other"},
@@ -262,7 +263,8 @@ const std::vector<Explanation>& table() {
        "A point was due, and all the cells it could take were taken.\n\n"
        "The error names the position where the point was due and no row, since the "
        "point is the compiler's own. Inside a slow-down, no further point is placed "
-       "in it; the compiled files are still written.",
+       "in it; what was compiled is still written by the built-in run and by "
+       "compile --write-on-error.",
        {"signals or station stops packed less than 150 m apart inside a slow-down",
         "items in both cells in front of the first signal after a slow-down"},
        {{P::kTrainData, "three signals 50 m apart inside a slow-down",
@@ -283,7 +285,8 @@ const std::vector<Explanation>& table() {
        "multiple of 50 that is p up to L + 6900 m, and for a station, which "
        "reaches 800 m, up to L + 6200 m.\n\n"
        "The rest of the file that holds the row is not read; when it is the line "
-       "file, the train file is still read. The compiled files are written.",
+       "file, the train file is still read. The built-in run and compile "
+       "--write-on-error write what was compiled.",
        {"a position with a zero too many",
         "a train file written for a longer line than the line file gives",
         "the route length of the line file shortened after the train file was "
@@ -452,7 +455,8 @@ const std::vector<Explanation>& table() {
        "simulator's code page (Windows-1252) does not have.\n\n"
        "Reading stops at once: the line file is read no further and the train "
        "file not at all, or the train file is read no further. What was read "
-       "before stays, and the compiled files are written when there is a route. "
+       "before stays, and the built-in run and compile --write-on-error write the "
+       "compiled files when there is a route. "
        "A source that compile or check cannot read or convert is not compiled at "
        "all (exit status 2).",
        {"a value left out of a row, so that the next row's key is read as a number",

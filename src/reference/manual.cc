@@ -239,7 +239,8 @@ void write_man_page(std::span<const CommandDescription> commands, std::string_vi
       << "\n.PP\n"
       << roff("Every failure the compiler records is reported on standard error as "
               "FILE:LINE:COL: error CODE: MESSAGE, with the source line and a caret under "
-              "the item at fault; the compiled files are still written. Options take "
+              "the item at fault; compile then keeps the earlier compiled files unless "
+              "--write-on-error is given (the built-in run writes them). Options take "
               "--opt value or --opt=value; -- ends the options.")
       << '\n';
 
