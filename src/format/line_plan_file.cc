@@ -24,6 +24,16 @@ char* put_empty(char* p) { return put_tag(p, Tag::kEmpty); }
 char* put_integer(char* p, int16_t v) { return put_le(put_tag(p, Tag::kInteger), v); }
 char* put_double(char* p, double v) { return put_le(put_tag(p, Tag::kDouble), v); }
 
+// One element as its tag says.
+char* put_value(char* p, const PlanValue& v) {
+  switch (v.tag) {
+    case Tag::kEmpty: return put_empty(p);
+    case Tag::kInteger: return put_integer(p, static_cast<int16_t>(v.value));
+    case Tag::kDouble: return put_double(p, v.value);
+  }
+  return p;
+}
+
 using PlanSink = std::function<void(uint64_t, std::string_view)>;
 
 // The line plan's elements go into a buffer handed to the sink, with the
@@ -431,17 +441,7 @@ std::string encode_plan_block(const std::vector<PlanValue>& block) {
   std::string out(size, '\0');
   char* p = out.data();
   for (const PlanValue& v : block) {
-    switch (v.tag) {
-      case Tag::kEmpty:
-        p = put_empty(p);
-        break;
-      case Tag::kInteger:
-        p = put_integer(p, static_cast<int16_t>(v.value));
-        break;
-      case Tag::kDouble:
-        p = put_double(p, v.value);
-        break;
-    }
+    p = put_value(p, v);
   }
   return out;
 }
@@ -454,17 +454,7 @@ std::string encode_line_plan(const DecodedPlan& plan) {
     char* p = out.data() + (y ? half : 0);
     for (int32_t m = 0; m <= plan.last_metre(); ++m) {
       const PlanValue v = y ? plan.y(m) : plan.x(m);
-      switch (v.tag) {
-        case Tag::kEmpty:
-          p = put_empty(p);
-          break;
-        case Tag::kInteger:
-          p = put_integer(p, static_cast<int16_t>(v.value));
-          break;
-        case Tag::kDouble:
-          p = put_double(p, v.value);
-          break;
-      }
+      p = put_value(p, v);
     }
   }
   return out;

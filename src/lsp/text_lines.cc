@@ -33,37 +33,40 @@ CharSize char_size(std::string_view s, size_t i) {
   return {n, n == 4 ? size_t{2} : size_t{1}};
 }
 
-size_t TextLines::byte_of(size_t n, size_t utf16) const {
-  const std::string_view l = line(n);
-  size_t i = 0, units = 0;
-  while (i < l.size() && units < utf16) {
-    const CharSize c = char_size(l, i);
-    i += c.bytes;
-    units += c.units;
+namespace {
+
+// Where a walk over a line's characters stopped: its byte and its count of
+// UTF-16 units.
+struct LinePlace {
+  size_t byte = 0;
+  size_t units = 0;
+};
+
+// Walks `l` a character at a time while `go_on(place)` holds.
+template <class GoOn>
+LinePlace walk(std::string_view l, GoOn go_on) {
+  LinePlace at;
+  while (at.byte < l.size() && go_on(at)) {
+    const CharSize c = char_size(l, at.byte);
+    at.byte += c.bytes;
+    at.units += c.units;
   }
-  return i;
+  return at;
+}
+
+}  // namespace
+
+size_t TextLines::byte_of(size_t n, size_t utf16) const {
+  return walk(line(n), [&](const LinePlace& at) { return at.units < utf16; }).byte;
 }
 
 size_t TextLines::utf16_of(size_t n, size_t byte) const {
-  const std::string_view l = line(n);
-  size_t i = 0, units = 0;
-  while (i < l.size() && i < byte) {
-    const CharSize c = char_size(l, i);
-    i += c.bytes;
-    units += c.units;
-  }
-  return units;
+  return walk(line(n), [&](const LinePlace& at) { return at.byte < byte; }).units;
 }
 
 size_t TextLines::utf16_of_chars(size_t n, size_t chars) const {
-  const std::string_view l = line(n);
-  size_t i = 0, units = 0;
-  for (size_t k = 0; k < chars && i < l.size(); ++k) {
-    const CharSize c = char_size(l, i);
-    i += c.bytes;
-    units += c.units;
-  }
-  return units;
+  size_t walked = 0;
+  return walk(line(n), [&](const LinePlace&) { return walked++ < chars; }).units;
 }
 
 namespace {
