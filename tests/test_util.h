@@ -54,6 +54,19 @@ int start_scenarioc(const std::vector<std::string>& args, const std::filesystem:
 int wait_scenarioc(int pid, long* peak_kib = nullptr);
 #endif
 
+// How many rounds a stress test of processes (kills, races between runs)
+// makes: `full` in a plain build, a fifth of it (at least one) under the
+// sanitizers. The races are found by the many rounds of the plain build; what
+// the sanitizers add is a memory fault in the runs themselves, which a few
+// rounds show as well as many, at five to ten times the cost of each.
+constexpr int stress_rounds(int full) {
+#if defined(__SANITIZE_ADDRESS__)
+  return full / 5 > 0 ? full / 5 : 1;
+#else
+  return full;
+#endif
+}
+
 // Little-endian readers for checking byte images.
 int16_t le16(const std::string& b, size_t at);
 int32_t le32(const std::string& b, size_t at);

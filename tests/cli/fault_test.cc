@@ -213,7 +213,7 @@ TEST(Killed, EveryCompiledFileIsTheOldOneOrTheNewOneWhole) {
   std::mt19937 pick(20240704);
   std::map<std::string, int> seen;  // "old" / "new" per file, and leftovers
   int leftovers = 0;
-  constexpr int kKills = 50;
+  constexpr int kKills = testing::stress_rounds(50);
   for (int i = 0; i < kKills; ++i) {
     for (const std::string& t : temporaries(dir.path())) fs::remove(dir / t);
     const auto old = plant_old_files(dir.path());

@@ -198,12 +198,12 @@ TEST(OneSet, ASetLeftHalfReplacedIsPutBackByTheNextWritingRun) {
 }
 
 // SIGKILL at 500 moments spread over a compile of new sources over an
-// earlier set, in five parts of 100 (each well within a test's time limit
-// under the sanitizers). After each, the next writing run (a compile whose
-// line file is missing, so that it writes nothing itself) finds and mends the
-// folder: it then holds exactly the earlier set or exactly the new one, and
-// no temporary or journal. Every tenth time the next run is the compile
-// itself, which ends with the new set and nothing else.
+// earlier set, in five parts of 100 (of 20 under the sanitizers). After
+// each, the next writing run (a compile whose line file is missing, so that
+// it writes nothing itself) finds and mends the folder: it then holds exactly
+// the earlier set or exactly the new one, and no temporary or journal. Every
+// tenth time the next run is the compile itself, which ends with the new set
+// and nothing else.
 class KilledCompile : public ::testing::TestWithParam<int> {};
 
 TEST_P(KilledCompile, IsMendedToOneWholeSetByTheNextWritingRun) {
@@ -231,7 +231,7 @@ TEST_P(KilledCompile, IsMendedToOneWholeSetByTheNextWritingRun) {
   std::mt19937 pick(20240704 + GetParam());
   std::uniform_real_distribution<double> when(0.0, 1.1);
   int journals = 0, earlier_kept = 0, new_kept = 0;
-  constexpr int kKills = 100;
+  constexpr int kKills = testing::stress_rounds(100);
   for (int i = 0; i < kKills; ++i) {
     for (const std::string& name : list_dir(out.path())) fs::remove(out / name);
     const Contents earlier = plant_earlier_set(out.path());
@@ -266,14 +266,15 @@ INSTANTIATE_TEST_SUITE_P(FiveHundredKills, KilledCompile, ::testing::Range(0, 5)
 // ---- one writer at a time
 
 // Three compiles of each of two scenarios started together into one folder,
-// 100 times: each run waits its turn, and the folder ends with one run's
-// whole set.
+// 100 times (20 under the sanitizers): each run waits its turn, and the
+// folder ends with one run's whole set.
 TEST(OneWriter, ConcurrentCompilesOfTwoScenariosEndWithOneWholeSet) {
   TwoScenarios scenarios;
   TempDir out;
   TempDir logs;
   int a_won = 0, b_won = 0, waited = 0;
-  for (int round = 0; round < 100; ++round) {
+  constexpr int kRounds = testing::stress_rounds(100);
+  for (int round = 0; round < kRounds; ++round) {
     std::vector<int> pids;
     for (int k = 0; k < 6; ++k) {
       const fs::path& sources = k % 2 == 0 ? scenarios.a.path() : scenarios.b.path();
@@ -293,12 +294,12 @@ TEST(OneWriter, ConcurrentCompilesOfTwoScenariosEndWithOneWholeSet) {
     EXPECT_EQ(list_dir(out.path()), kCompiled) << "round " << round;
     if (::testing::Test::HasFailure()) break;
   }
-  std::cout << "[ races    ] 100 rounds of 3 + 3 compiles: the first scenario's set " << a_won
+  std::cout << "[ races    ] " << kRounds << " rounds of 3 + 3 compiles: the first scenario's set " << a_won
             << " times, the second's " << b_won << " times; " << waited
             << " runs waited for another\n";
 }
 
-// Two built-in runs in one folder, 60 times: the second waits until the first
+// Two built-in runs in one folder, 60 times (12 under the sanitizers): the second waits until the first
 // has deleted its sources, then writes and compiles its own.
 TEST(OneWriter, TwoBuiltInRunsInOneFolderBothEndWell) {
   TempDir reference;
@@ -308,7 +309,7 @@ TEST(OneWriter, TwoBuiltInRunsInOneFolderBothEndWell) {
   const Contents expected = compiled_files(reference.path());
   const std::vector<std::string> listing = list_dir(reference.path());
   TempDir dir, logs;
-  for (int round = 0; round < 60; ++round) {
+  for (int round = 0; round < testing::stress_rounds(60); ++round) {
     std::vector<int> pids;
     for (int k = 0; k < 2; ++k)
       pids.push_back(testing::start_scenarioc({"--dir", dir.path().string(), "--console"},

@@ -314,7 +314,7 @@ TEST(SharedFolder, EveryKindOfRunInOneFolderAtOnce) {
       {"--dir", d, "--console"},
       {"plot", "--dir", d, "-o", (dir / "line.html").string()}};
   int b_sets = 0, no_sources = 0;
-  constexpr int kRounds = 12;
+  constexpr int kRounds = testing::stress_rounds(12);
   for (int round = 0; round < kRounds; ++round) {
     std::vector<int> pids;
     for (size_t k = 0; k < runs.size(); ++k)
