@@ -1,6 +1,7 @@
 #include "lsp/fixes.h"
 
 #include <functional>
+#include <optional>
 
 #include "compiler/warnings.h"
 
@@ -60,6 +61,82 @@ std::vector<TextFix> closing_header(const Diagnostic&, const FixPlace& p) {
            true}};
 }
 
+// The item that holds byte `at`: back to the comma before it (or the line's
+// start), leading blanks left out.
+size_t item_start(std::string_view line, size_t at) {
+  size_t b = at;
+  while (b > 0 && line[b - 1] != ',') --b;
+  while (b < at && (line[b] == ' ' || line[b] == '\t')) ++b;
+  return b;
+}
+
+// The end of the line's text, trailing blanks (and a stray '\r') left out.
+size_t text_end(std::string_view line) {
+  size_t e = line.size();
+  while (e > 0 && (line[e - 1] == ' ' || line[e - 1] == '\t' || line[e - 1] == '\r')) --e;
+  return e;
+}
+
+// The text a warning's message ends by asking for ("...; write 40000",
+// "...; write '6, 51, 45'"); nothing where it asks in words ("write one
+// digit").
+std::optional<std::string> written_instead(std::string_view message) {
+  const size_t at = message.rfind("; write ");
+  if (at == std::string_view::npos) return std::nullopt;
+  std::string_view rest = message.substr(at + 8);
+  if (rest.size() >= 2 && rest.front() == '\'' && rest.back() == '\'')
+    return std::string(rest.substr(1, rest.size() - 2));
+  if (rest.empty() || rest.find_first_of(" \t") != std::string_view::npos) return std::nullopt;
+  return std::string(rest);
+}
+
+// A number in a form the compiler cannot read ("40.000", "95%", "6:51:45",
+// "1100;100", "24.2" in metres): the item replaced by what the message
+// asks for. Certain where only the writing differs; a rounded number or
+// kilometres read into metres is offered, not preferred.
+std::vector<TextFix> write_instead(const Diagnostic& d, const FixPlace& p) {
+  const std::optional<std::string> text = written_instead(d.failure.message);
+  if (!text) return {};
+  const std::optional<Warning> w = warning_named(d.warning);
+  const bool certain = w != Warning::kDecimalFraction && w != Warning::kKilometres;
+  const size_t begin = item_start(p.line_text, p.at);
+  if (std::string_view(*text) == p.line_text.substr(begin, p.item_end - begin)) return {};
+  return {{"Write " + *text, p.line, begin, p.item_end, *text, certain}};
+}
+
+// A decimal comma ("0,95", "80,5"): the compiler reads the row complete
+// before the comma and the digits after it as a key of its own. A
+// percentage is written as one number (the message says which); any other
+// value keeps the whole part the compiler reads, and the stray digits go.
+std::vector<TextFix> decimal_comma(const Diagnostic& d, const FixPlace& p) {
+  if (d.failure.message.find("a decimal comma") == std::string::npos)
+    return write_instead(d, p);
+  // The comma before the stray digits, and the item before that comma.
+  size_t comma = p.at;
+  while (comma > 0 && p.line_text[comma - 1] != ',') --comma;
+  if (comma == 0) return {};
+  --comma;
+  const size_t end = text_end(p.line_text);
+  const std::string_view message = d.failure.message;
+  const std::string_view percent = "a percentage is written as one, ";
+  if (const size_t at = message.find(percent); at != std::string_view::npos) {
+    if (p.item_end < end) return {};  // more digits after: not the one slip
+    const std::string whole(message.substr(at + percent.size()));
+    return {{"Write " + whole + " (a percentage)", p.line, item_start(p.line_text, comma), end,
+             whole, true}};
+  }
+  // "0,80" is never meant as nought: which whole number is the author's call.
+  const size_t last = item_start(p.line_text, comma);
+  const std::string_view whole = p.line_text.substr(last, text_end(p.line_text.substr(0, comma)) - last);
+  if (whole == "0" || whole == "-0") return {};
+  for (size_t i = comma; i < end; ++i) {
+    const char c = p.line_text[i];
+    if (!(c >= '0' && c <= '9') && c != ',' && c != ' ' && c != '\t') return {};
+  }
+  return {{"Keep the whole number, drop " + std::string(p.line_text.substr(comma, end - comma)),
+           p.line, comma, end, "", false}};
+}
+
 struct FixRule {
   Warning warning;
   Maker make;
@@ -71,6 +148,12 @@ const FixRule kRules[] = {
     {Warning::kCommentedRow, comment_out},
     {Warning::kSplitNumber, join_number},
     {Warning::kLastItemUnread, closing_header},
+    {Warning::kDecimalFraction, decimal_comma},
+    {Warning::kThousandsSeparator, write_instead},
+    {Warning::kTimeWithColons, write_instead},
+    {Warning::kPercentSign, write_instead},
+    {Warning::kSemicolons, write_instead},
+    {Warning::kKilometres, write_instead},
 };
 
 }  // namespace

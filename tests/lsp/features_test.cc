@@ -68,12 +68,6 @@ TEST(LanguageServerHover, AnErrorCodeShowsExplainsText) {
   EXPECT_TRUE(has(hover_text(e, f.train_uri, row, 22), explained.str()));
 }
 
-std::vector<std::string> labels(const json& items) {
-  std::vector<std::string> got;
-  for (const json& i : items) got.push_back(i["label"]);
-  return got;
-}
-
 const json* item_labelled(const json& items, const std::string& label) {
   for (const json& i : items)
     if (i["label"] == label) return &i;
@@ -149,6 +143,7 @@ TEST(LanguageServerCodeActions, EachFixMakesItsWarningGo) {
     const char* warning;
     bool line_file;
     std::string from, to;
+    bool preferred = true;  // certain; otherwise offered only
   };
   const std::string train = builtin_train(), line = builtin_line();
   const Case cases[] = {
@@ -158,6 +153,18 @@ TEST(LanguageServerCodeActions, EachFixMakesItsWarningGo) {
       {"commented-row", false, "segnale,    9900", "//segnale,    9900"},
       {"split-number", false, "velocita,   24200", "velocita,   24 200"},
       {"last-item-unread", false, "\r\n[fine]\r\n", "\r\nfine"},
+      {"thousands-separator", false, "velocita,   24200", "velocita,   24.200"},
+      {"thousands-separator", false, "velocita,   24200", "velocita,   24'200"},
+      {"decimal-fraction", false, "percentuale massa frenata,    130",
+       "percentuale massa frenata,    1,30"},
+      {"decimal-fraction", false, "velocita,    1100,   100", "velocita,    1100,   100,5", false},
+      {"decimal-fraction", false, "velocita,    1100,   100", "velocita,    1100,   100.5", false},
+      {"percent-sign", false, "aderenza,     400,    80", "aderenza,     400,    80 %"},
+      {"semicolons", false, "velocita,    1100,   100", "velocita;    1100;   100"},
+      {"semicolons", false, "velocita,    1100,   100", "velocita,    1100;   100"},
+      {"kilometres", false, "velocita,   24200", "velocita,   24.2 km", false},
+      {"time-with-colons", false, "orologio,    6               51            45",
+       "orologio,    6:51:45"},
   };
   for (const Case& c : cases) {
     ScenarioFolder f;
@@ -178,27 +185,42 @@ TEST(LanguageServerCodeActions, EachFixMakesItsWarningGo) {
                                     {"context", {{"diagnostics", {*warning}}}}})["result"];
     ASSERT_FALSE(actions.empty()) << c.warning;
     EXPECT_EQ(actions[0]["kind"], "quickfix");
-    EXPECT_TRUE(actions[0]["isPreferred"].get<bool>()) << c.warning;
+    EXPECT_EQ(actions[0]["isPreferred"].get<bool>(), c.preferred) << c.warning << ": " << c.to;
     const std::string fixed = applied(text, actions[0]["edit"]["changes"][uri]);
     e.change(uri, fixed, 2);
     for (const json& x : e.diagnostics(uri))
       EXPECT_NE(x.value("code", json()), c.warning) << c.warning << " stays after the fix:\n" << fixed;
+    // A fix leaves no other mistake behind.
+    for (const json& x : e.diagnostics(uri))
+      EXPECT_NE(x["severity"], 1) << c.to << " fixed as\n" << fixed << "\n" << x.dump();
   }
 }
 
 TEST(LanguageServerCodeActions, NoFixWhereNoneIsCertain) {
-  ScenarioFolder f;
-  Editor e;
-  e.initialize();
-  // A position off the 50 m grid: rounded, but up or down is the author's call.
-  const std::string text = replaced(builtin_train(), "segnale,    9900", "segnale,    9910");
-  e.open(f.train_uri, text);
-  const size_t row = line_starting(text, "segnale,    9910");
-  const json actions = e.request("textDocument/codeAction",
-                                 {{"textDocument", {{"uri", f.train_uri}}},
-                                  {"range", {{"start", {{"line", row}, {"character", 0}}}, {"end", {{"line", row}, {"character", 0}}}}},
-                                  {"context", {{"diagnostics", json::array()}}}})["result"];
-  EXPECT_EQ(actions, json::array());
+  struct Case {
+    std::string from, to;
+  };
+  const Case cases[] = {
+      // A position off the 50 m grid: rounded, but up or down is the author's call.
+      {"segnale,    9900", "segnale,    9910"},
+      // "0,80" is not nought: which whole number it means is the author's call.
+      {"aderenza,     400,    80", "aderenza,     400,    0,80"},
+  };
+  for (const Case& c : cases) {
+    ScenarioFolder f;
+    Editor e;
+    e.initialize();
+    const std::string text = replaced(builtin_train(), c.from, c.to);
+    e.open(f.train_uri, text);
+    ASSERT_FALSE(e.diagnostics(f.train_uri).empty()) << c.to;
+    const size_t row = line_starting(text, c.to);
+    const json actions = e.request("textDocument/codeAction",
+                                   {{"textDocument", {{"uri", f.train_uri}}},
+                                    {"range", {{"start", {{"line", row}, {"character", 0}}},
+                                               {"end", {{"line", row}, {"character", 200}}}}},
+                                    {"context", {{"diagnostics", json::array()}}}})["result"];
+    EXPECT_EQ(actions, json::array()) << c.to;
+  }
 }
 
 TEST(LanguageServerOutline, ListsSectionsStationsSignalsAndCurves) {
@@ -325,7 +347,9 @@ TEST(LanguageServerFeatures, AnswerSoundlyOnOddTexts) {
     const json& data = tokens["result"]["data"];
     EXPECT_EQ(data.size() % 5, 0u) << c.what;
     for (size_t i = 5; i + 5 <= data.size(); i += 5)
-      if (data[i] == 0) EXPECT_GE(data[i + 1].get<size_t>(), data[i - 3].get<size_t>()) << c.what << " tokens overlap";
+      if (data[i] == 0) {
+        EXPECT_GE(data[i + 1].get<size_t>(), data[i - 3].get<size_t>()) << c.what << " tokens overlap";
+      }
     for (const size_t line : {0, 1, 2})
       for (const size_t ch : {0, 1, 5, 100})
         for (const char* method : {"textDocument/hover", "textDocument/completion"})
