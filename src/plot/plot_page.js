@@ -24,6 +24,34 @@
   function distanceLabel(m, step) {
     return fmt(m / 1000, step >= 1000 ? 0 : Math.ceil(-Math.log10(step / 1000) - 1e-9));
   }
+  // The kilometre the posts show at metre m: counted up from the line's
+  // progressive in force there, or metres from the start where none is.
+  function kilometre(m) {
+    var k = m, g = D.progressives;
+    for (var i = 0; i < g.length; i += 2) if (g[i] <= m) k = g[i + 1] + (m - g[i]);
+    return k;
+  }
+  // The posts between metres a and b: at round kilometres `step` apart, and
+  // where a progressive starts ([metre, kilometre, starts]).
+  function kmTicks(a, b, step) {
+    var parts = [], g = D.progressives, out = [];
+    if (!g.length || g[0] > 0) parts.push(0);
+    for (var i = 0; i < g.length; i += 2) parts.push(g[i]);
+    for (var p = 0; p < parts.length; p++) {
+      var start = parts[p], next = p + 1 < parts.length ? parts[p + 1] : Infinity;
+      var from = Math.max(a, start), to = Math.min(b, next);
+      if (p > 0 && start > b) break;
+      if (from > to) continue;
+      var k0 = kilometre(start);
+      if (p > 0 && start >= a) out.push([start, k0, true]);
+      for (var k = Math.ceil((k0 + from - start) / step) * step; start + k - k0 <= to + 1e-6; k += step) {
+        var m = start + k - k0;
+        if (m >= next) break;
+        if (!out.length || out[out.length - 1][0] < m - 1e-6) out.push([m, Math.round(k), false]);
+      }
+    }
+    return out;
+  }
   function kmText(m) {
     var a = Math.abs(Math.round(m)), r = String(a % 1000);
     while (r.length < 3) r = '0' + r;
@@ -236,14 +264,20 @@
     var w = span.b - span.a, step = niceStep(w, 12), o = '', y = Q.axisY;
     o += '<line stroke="#555" x1="' + D.left + '" y1="' + y + '" x2="' + (D.left + D.inner) +
          '" y2="' + y + '"/>';
-    for (var m = Math.ceil(span.a / step) * step; m <= span.b + 1e-6; m += step) {
-      var x = xOf(m);
-      o += '<line stroke="#555" x1="' + x + '" y1="' + y + '" x2="' + x + '" y2="' + (y + 5) +
-           '"/><text class="tick" x="' + x + '" y="' + (y + 17) + '" text-anchor="middle">' +
-           distanceLabel(m, step) + '</text>';
-    }
-    o += '<text class="axis-title" x="' + (D.left + D.inner) + '" y="' + (y + 31) +
-         '" text-anchor="end">distance along the line, km</text>';
+    var lastRight = -1e9;
+    kmTicks(span.a, span.b, step).forEach(function (t) {
+      var x = xOf(t[0]);
+      var label = t[2] ? kmText(t[1]).slice(3) : distanceLabel(t[1], step);
+      o += '<line stroke="#555" x1="' + x + '" y1="' + y + '" x2="' + x + '" y2="' + (y + (t[2] ? 9 : 5)) + '"/>';
+      var half = label.length * 3.4;
+      if (x - half < lastRight + 4) return;
+      lastRight = x + half;
+      o += '<text class="tick km-label' + (t[2] ? ' progressive' : '') + '" x="' + x + '" y="' + (y + 17) +
+           '" text-anchor="middle">' + label + '</text>';
+    });
+    o += '<text class="axis-title" x="' + (D.left + D.inner) + '" y="' + (y + 31) + '" text-anchor="end">' +
+         (D.progressives.length ? 'kilometres as the posts show them (the line\'s progressives)'
+                                : 'distance along the line, km') + '</text>';
     document.getElementById('distance-axis').innerHTML = o;
   }
 
@@ -508,8 +542,10 @@
       return;
     }
     var g = valueAt(D.gradients, m);
-    readout.textContent = kmText(m) + ' \u00b7 height ' + fmt(heightAt(m), 1) + ' m \u00b7 gradient ' +
-        (g > 0 ? '+' : '') + g + ' \u2030 \u00b7 line speed ' + valueAt(D.speeds, m) + ' km/h';
+    var line = valueAt(D.speeds, m), inForce = valueAt(D.inForce, m);
+    readout.textContent = kmText(kilometre(m)) + (D.progressives.length ? ' (' + m + ' m from the start)' : '') +
+        ' \u00b7 height ' + fmt(heightAt(m), 1) + ' m \u00b7 gradient ' + (g > 0 ? '+' : '') + g + ' \u2030' +
+        (inForce < line ? ' \u00b7 slow-down ' + inForce + ' km/h' : '') + ' \u00b7 line speed ' + line + ' km/h';
     var x = xOf(m);
     if (x >= D.left && x <= D.left + D.inner) {
       hairline.setAttribute('x1', x); hairline.setAttribute('x2', x);
@@ -572,6 +608,9 @@
     hovered = null;
     tip.style.display = 'none';
   });
+
+  // The distance axis as the zoom draws it, from the start.
+  distanceAxis();
 
   // A stretch named in the address ("#29000-40000") opens zoomed on it.
   var wanted = /^#(-?\d+)-(-?\d+)$/.exec(location.hash);
