@@ -48,6 +48,8 @@ constexpr double kEdgeRoom = 6;  // half the widest symbol of the profile
 constexpr double kPlanFont = 12;
 constexpr double kProfileFont = 11;
 constexpr double kSmallFont = 10;
+// Between the names spread along the profile's axis.
+constexpr double kProfilePitch = kProfileFont * (kAscent + kDescent) + 2.5;
 constexpr double kDotRim = 5.5;  // a station's dot, with its outline
 
 inline std::string fmt(double v, int decimals = 2) {
@@ -346,6 +348,7 @@ class Drawing {
   double prof_top_ = 0, lane_top_ = 0, lane_h_ = 0, height_top_ = 0, height_h_ = 0;
   double grad_top_ = 0, grad_h_ = 0, speed_top_ = 0, speed_h_ = 0, axis_y_ = 0;
   double time_top_ = 0, time_h_ = 0, names_h_ = 60;
+  double plan_font_ = kPlanFont;  // of the station names on the plan
   double legend_top_ = 0, height_ = 0;
   double height_lo_ = 0, height_hi_ = 1;  // metres at the foot and the top of the height panel
   std::vector<Item> items_;

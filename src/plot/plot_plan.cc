@@ -60,17 +60,28 @@ void Drawing::lay_out() {
                                  : 0;
   const double side_s = plan_ok_ ? fit_scale(w, h, side_w, side_h) : 0;
 
+  // The profile keeps the width its names need, spread along its axis.
+  size_t names = d_.stations.size();
+  for (const LinesideMark& m : d_.lineside) names += m.kind == LinesideKind::kSign;
+  const double names_w = static_cast<double>(names) * kProfilePitch;
   bool side = false;
-  if (plan_ok_ && side_s > top_s * 1.15) {
-    // Wider where the stations are too crowded to name beside a narrow plan.
+  if (plan_ok_ && side_s > top_s * 1.15 && kInner - kPlanGap - names_w >= kPlanMinWidth) {
+    // Wider, or with smaller names, where the stations are too crowded to
+    // name beside a narrow plan.
     side = true;
-    for (const double wider : {0.0, 100.0, 200.0}) {
-      const double width = std::min(side_w + wider, side_room + 200);
-      plan_box_ = {kWidth - kRight - width, kPlanTop, kWidth - kRight, kPlanTop + side_h};
-      track_px_.clear();
-      fit_plan(plan_box_);
-      const bool free = plan_names().all_free;
-      track_px_.clear();
+    const double widest = std::min(side_room + 200, kInner - kPlanGap - names_w);
+    bool free = false;
+    for (const double font : {kPlanFont, kPlanFont - 2}) {
+      for (const double wider : {0.0, 100.0, 200.0}) {
+        const double width = std::clamp(side_w + wider, kPlanMinWidth, std::max(kPlanMinWidth, widest));
+        plan_box_ = {kWidth - kRight - width, kPlanTop, kWidth - kRight, kPlanTop + side_h};
+        plan_font_ = font;
+        track_px_.clear();
+        fit_plan(plan_box_);
+        free = plan_names().all_free;
+        track_px_.clear();
+        if (free) break;
+      }
       if (free) break;
     }
   }
@@ -122,8 +133,8 @@ Drawing::PlanNames Drawing::plan_names() const {
     const Px a = plan_px(*s.at);
     obstacles.push_back({a.x, a.y, 400});
     const std::string name = s.name.empty() ? "row " + std::to_string(s.row) : s.name;
-    requests.push_back({a.x, a.y, text_width(name, kPlanFont, s.stops) + 4,
-                        kPlanFont * (kAscent + kDescent) + 2, true});
+    requests.push_back({a.x, a.y, text_width(name, plan_font_, s.stops) + 4,
+                        plan_font_ * (kAscent + kDescent) + 2, true});
     which.push_back(i);
   }
   // Names of stopping stations first: they get the nearest places.
@@ -273,7 +284,7 @@ void Drawing::draw_plan(std::ostream& o) {
       << "\" data-x=\"" << fmt(r.x) << "\" data-y=\"" << fmt(r.y) << "\" data-w=\""
       << fmt(r.width) << "\" data-h=\"" << fmt(r.height) << "\" data-bx=\""
       << fmt(p.box.x0 - r.x) << "\" data-by=\"" << fmt(p.box.y0 - r.y) << "\" data-base=\""
-      << fmt(1 + kPlanFont * kAscent) << "\">";
+      << fmt(1 + plan_font_ * kAscent) << "\">";
     // The rule starts at the rim of the station's dot.
     double rx = r.x, ry = r.y;
     if (p.leader) {
@@ -288,7 +299,9 @@ void Drawing::draw_plan(std::ostream& o) {
       << "\"/>";
     o << "<text class=\"name halo station-name" << (s.stops ? "" : " passing")
       << "\" text-anchor=\"middle\" x=\"" << fmt((p.box.x0 + p.box.x1) / 2) << "\" y=\""
-      << fmt(p.box.y0 + 1 + kPlanFont * kAscent) << "\">" << esc(name) << "</text></g>\n";
+      << fmt(p.box.y0 + 1 + plan_font_ * kAscent) << "\""
+      << (plan_font_ != kPlanFont ? " style=\"font-size:" + fmt(plan_font_) + "px\"" : "") << ">"
+      << esc(name) << "</text></g>\n";
   }
   // Kilometre posts where there is room left.
   const std::vector<PlacedLabel> posts = place_labels(post_labels, inner, taken, obstacles);

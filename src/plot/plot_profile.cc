@@ -242,7 +242,7 @@ void Drawing::draw_profile(std::ostream& o) {
 
   // Station names and sign texts above the lane, spread together so that
   // none covers another.
-  const double pitch = kProfileFont * (kAscent + kDescent) + 2.5;
+  const double pitch = kProfilePitch;
   std::vector<double> anchors;
   for (const StationMark& s : d_.stations) anchors.push_back(dx(s.record.position));
   std::vector<size_t> signs;

@@ -324,11 +324,13 @@ std::string Drawing::data_json() const {
   }
   j << ",\"profile\":{\"top\":" << fmt(prof_top_) << ",\"laneTop\":" << fmt(lane_top_)
     << ",\"axisY\":" << fmt(axis_y_) << ",\"pitch\":"
-    << fmt(kProfileFont * (kAscent + kDescent) + 2.5) << ",\"centre\":"
+    << fmt(kProfilePitch) << ",\"centre\":"
     << fmt((kAscent - kDescent) / 2 * kProfileFont) << ",\"labelBottom\":"
     << fmt(station_label_bottom()) << ",\"heightTop\":" << fmt(height_top_)
     << ",\"heightSize\":" << fmt(height_h_) << ",\"heightLo\":" << fmt(height_lo_, 4)
     << ",\"heightHi\":" << fmt(height_hi_, 4) << "}";
+  j << ",\"time\":{\"top\":" << fmt(time_top_) << ",\"size\":" << fmt(time_h_)
+    << ",\"font\":" << fmt(kSmallFont) << "}";
   j << ",\"h0\":" << fmt(d_.height_at_from, 3);
   j << ",\"progressives\":[";
   for (size_t i = 0; i < d_.progressives.size(); ++i)

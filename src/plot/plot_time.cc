@@ -98,32 +98,34 @@ void Drawing::draw_time_world(std::ostream& o, const TimeAxis& t) {
 
 void Drawing::draw_time_items(std::ostream& o, const TimeAxis& t) {
   if (!t.any) return;
-  // The times at the stations, each beside its point where there is room.
-  std::vector<LabelRequest> requests;
-  std::vector<size_t> which;
+  // The times at the stations, each right of its point, or left of it,
+  // where it covers no time set before; the page sets them again the same
+  // way as it zooms.
+  std::vector<Box> taken;
+  const double h = kSmallFont * (kAscent + kDescent);
   for (size_t i = 0; i < d_.stations.size(); ++i) {
-    const ScenarioRecord& r = d_.stations[i].record;
-    if (r.time_s == 0) continue;
-    const std::string text = time_text(r.time_s);
-    requests.push_back({dx(r.position), ty(t, r.time_s), text_width(text, kSmallFont) + 2,
-                        kSmallFont * (kAscent + kDescent) + 1, false});
-    which.push_back(i);
-  }
-  const Box area{pl_ + 1, time_top_ + 1, pl_ + pw_ - 1, time_top_ + time_h_ - 1};
-  const std::vector<PlacedLabel> placed = place_labels(requests, area, {}, {});
-  for (size_t k = 0; k < which.size(); ++k) {
-    const StationMark& s = d_.stations[which[k]];
-    const LabelRequest& r = requests[k];
-    const PlacedLabel& p = placed[k];
-    o << "<g class=\"dp time-mark\" data-item=\"" << station_items_[which[k]] << "\" data-x=\""
-      << fmt(r.x) << "\" transform=\"translate(" << fmt(r.x) << " 0)\"><circle class=\"time-dot"
-      << (s.stops ? "" : " passing") << "\" cy=\"" << fmt(r.y) << "\" r=\"3\"/>";
-    if (p.shown)
-      o << "<text class=\"value time-label halo\" text-anchor=\"middle\" x=\""
-        << fmt((p.box.x0 + p.box.x1) / 2 - r.x) << "\" y=\""
-        << fmt(p.box.y0 + 0.5 + kSmallFont * kAscent) << "\">" << time_text(s.record.time_s)
-        << "</text>";
-    o << "</g>\n";
+    const StationMark& s = d_.stations[i];
+    if (s.record.time_s == 0) continue;
+    const std::string text = time_text(s.record.time_s);
+    const double x = dx(s.record.position), y = ty(t, s.record.time_s);
+    const double w = text_width(text, kSmallFont);
+    std::optional<Box> at;
+    for (const double side : {1.0, -1.0}) {
+      const double x0 = side > 0 ? x + 5 : x - 5 - w;
+      const Box b{x0, y - h / 2, x0 + w, y + h / 2};
+      if (b.x0 < pl_ || b.x1 > pl_ + pw_ || b.y0 < time_top_ || b.y1 > time_top_ + time_h_) continue;
+      if (std::none_of(taken.begin(), taken.end(), [&](const Box& o) { return o.overlaps(b, 1); })) {
+        at = b;
+        break;
+      }
+    }
+    if (at) taken.push_back(*at);
+    o << "<g class=\"dp time-mark\" data-item=\"" << station_items_[i] << "\" data-x=\"" << fmt(x)
+      << "\" data-y=\"" << fmt(y) << "\" data-w=\"" << fmt(w) << "\" transform=\"translate("
+      << fmt(x) << " 0)\"><circle class=\"time-dot" << (s.stops ? "" : " passing") << "\" cy=\""
+      << fmt(y) << "\" r=\"3\"/><text class=\"value time-label halo\" x=\""
+      << fmt(at ? at->x0 - x : 5) << "\" y=\"" << fmt(y + (kAscent - kDescent) / 2 * kSmallFont)
+      << "\"" << (at ? "" : " display=\"none\"") << ">" << text << "</text></g>\n";
   }
 }
 
