@@ -10,11 +10,11 @@
 
 namespace scenarioc {
 
-// The kilometre the posts show at metre `metre` of the route, in metres:
-// counted up from the progressive (as the compile ordered and flagged it)
-// with the greatest start at or before it. Nothing where no progressive
-// applies; a row of zeros is none.
-inline std::optional<int64_t> kilometric_point(
+// The progressive the posts count from at metre `metre` of the route: of
+// rows 81 to 83 (as the compile ordered and flagged them), the one with the
+// greatest start at or before it. Nothing where none applies; a row of
+// zeros is none.
+inline const ScenarioRecord* kilometric_progressive(
     const std::array<ScenarioRecord, kScenarioRows>& rows, int64_t metre) {
   const ScenarioRecord* best = nullptr;
   for (const int r : kProgressiveRows) {
@@ -22,8 +22,16 @@ inline std::optional<int64_t> kilometric_point(
     if (p.start_pos == 0 && p.stop_pos == 0) continue;
     if (p.start_pos <= metre && (!best || p.start_pos > best->start_pos)) best = &p;
   }
-  if (!best) return std::nullopt;
-  return int64_t{best->stop_pos} + (metre - best->start_pos);
+  return best;
+}
+
+// The kilometre the posts show at metre `metre`, in metres: counted up from
+// that progressive's value; nothing where no progressive applies.
+inline std::optional<int64_t> kilometric_point(
+    const std::array<ScenarioRecord, kScenarioRows>& rows, int64_t metre) {
+  const ScenarioRecord* p = kilometric_progressive(rows, metre);
+  if (!p) return std::nullopt;
+  return int64_t{p->stop_pos} + (metre - p->start_pos);
 }
 
 }  // namespace scenarioc

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <regex>
 #include <string>
@@ -120,6 +121,22 @@ TEST(WhatTheDriverMeets, KilometresFollowTheLinesProgressives) {
   // The page's readout counts them the same way.
   EXPECT_NE(plot_html(draw(north_south()), "").find("\"progressives\":[0,12000]"),
             std::string::npos);
+}
+
+// The drawing speaks English: none of the source files' Italian keywords
+// stands in a legend, a title or a value's name (the texts of stations and
+// signs are the author's own, and these lines' hold none of them).
+TEST(OneLanguage, NoKeywordOfTheSourcesInTheDrawing) {
+  const std::string pages[] = {plot_svg(draw(testing::decoded_builtin_scenario()), ""),
+                               plot_html(draw(north_south()), ""), plot_svg(draw(east_west()), "")};
+  for (const std::string& page : pages) {
+    std::string lower = page;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* word : {"abbattimento", "segnale", "rallentamento", "cartello", "velocita",
+                             "pendenza", "montagna", "stazione", "indicatori", "fermata",
+                             "aderenza", "orologio"})
+      EXPECT_EQ(lower.find(word), std::string::npos) << word;
+  }
 }
 
 // The hand-worked case of the checks: 60 km/h, 120 km/h from 2000 m, 90 km/h
