@@ -269,7 +269,9 @@ class Drawing {
   PlanNames plan_names() const;
 
   // Corners of the plan kept free of names.
+  // The north arrow takes the top corner the track leaves freer.
   Box arrow_box() const {
+    if (arrow_left_) return {plan_box_.x0 + 4, plan_box_.y0 + 4, plan_box_.x0 + 46, plan_box_.y0 + 62};
     return {plan_box_.x1 - 46, plan_box_.y0 + 4, plan_box_.x1 - 4, plan_box_.y0 + 62};
   }
   Box bar_box() const {
@@ -349,6 +351,7 @@ class Drawing {
   double grad_top_ = 0, grad_h_ = 0, speed_top_ = 0, speed_h_ = 0, axis_y_ = 0;
   double time_top_ = 0, time_h_ = 0, names_h_ = 60;
   double plan_font_ = kPlanFont;  // of the station names on the plan
+  bool arrow_left_ = false;       // the north arrow in the top left corner
   double legend_top_ = 0, height_ = 0;
   double height_lo_ = 0, height_hi_ = 1;  // metres at the foot and the top of the height panel
   std::vector<Item> items_;

@@ -296,14 +296,14 @@
       }
       g.setAttribute('transform', 'translate(' + x + ' 0)');
     });
-    // The times in the time panel: right of their points, or left, where
-    // they cover no time set before (as the drawing sets them).
+    // The times in the time panel, each beside its point where it covers
+    // no time set before (as the drawing sets them).
     var times = [], T = D.time;
     all('#profile .time-mark').forEach(function (g) {
       var t = g.querySelector('text'), x = kx * +g.dataset.x + tx, y = +g.dataset.y, w = +g.dataset.w;
-      var h = T.font * 1.17, place = null;
-      [1, -1].some(function (side) {
-        var x0 = side > 0 ? x + 5 : x - 5 - w, b = { x0: x0, y0: y - h / 2, x1: x0 + w, y1: y + h / 2 };
+      var h = T.font * T.height, place = null;
+      [[-4 - w, 2], [4, -2 - h], [5, -h / 2], [-5 - w, -h / 2]].some(function (o) {
+        var b = { x0: x + o[0], y0: y + o[1], x1: x + o[0] + w, y1: y + o[1] + h };
         if (b.x0 < D.left || b.x1 > D.left + D.inner || b.y0 < T.top || b.y1 > T.top + T.size) return false;
         if (times.some(function (o) { return overlaps(o, b, 1); })) return false;
         place = b;
@@ -313,6 +313,7 @@
       times.push(place);
       t.removeAttribute('display');
       t.setAttribute('x', place.x0 - x);
+      t.setAttribute('y', place.y0 + T.font * T.ascent);
     });
     var shown = [], anchors = [];
     profileLabels.forEach(function (g) {

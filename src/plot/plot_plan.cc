@@ -107,6 +107,17 @@ void Drawing::fit_plan(const Box& f) {
   ox_ = (f.x0 + f.x1) / 2 - s_ * (x0 + x1) / 2;
   oy_ = (f.y0 + f.y1) / 2 + s_ * (y0 + y1) / 2;
   for (size_t i = 0; i < d_.track.size(); ++i) track_px_.push_back(plan_px(d_.track[i]));
+  // The north arrow where fewer points of the stretch's track pass.
+  auto crossing = [&](bool left) {
+    arrow_left_ = left;
+    const Box a = arrow_box();
+    size_t n = 0;
+    for (int32_t m = d_.from; m <= d_.to; ++m)
+      if (const auto p = d_.point_at(m)) n += a.contains(plan_px(*p).x, plan_px(*p).y);
+    return n;
+  };
+  const size_t right = crossing(false);
+  arrow_left_ = right > 0 && crossing(true) < right;
 }
 
 // Station names: beside their points, never over one another, nor over

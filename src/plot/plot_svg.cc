@@ -330,7 +330,8 @@ std::string Drawing::data_json() const {
     << ",\"heightSize\":" << fmt(height_h_) << ",\"heightLo\":" << fmt(height_lo_, 4)
     << ",\"heightHi\":" << fmt(height_hi_, 4) << "}";
   j << ",\"time\":{\"top\":" << fmt(time_top_) << ",\"size\":" << fmt(time_h_)
-    << ",\"font\":" << fmt(kSmallFont) << "}";
+    << ",\"font\":" << fmt(kSmallFont) << ",\"ascent\":" << fmt(kAscent)
+    << ",\"height\":" << fmt(kAscent + kDescent) << "}";
   j << ",\"h0\":" << fmt(d_.height_at_from, 3);
   j << ",\"progressives\":[";
   for (size_t i = 0; i < d_.progressives.size(); ++i)

@@ -98,9 +98,8 @@ void Drawing::draw_time_world(std::ostream& o, const TimeAxis& t) {
 
 void Drawing::draw_time_items(std::ostream& o, const TimeAxis& t) {
   if (!t.any) return;
-  // The times at the stations, each right of its point, or left of it,
-  // where it covers no time set before; the page sets them again the same
-  // way as it zooms.
+  // The times at the stations, each beside its point where it covers no
+  // time set before; the page sets them again the same way as it zooms.
   std::vector<Box> taken;
   const double h = kSmallFont * (kAscent + kDescent);
   for (size_t i = 0; i < d_.stations.size(); ++i) {
@@ -110,9 +109,11 @@ void Drawing::draw_time_items(std::ostream& o, const TimeAxis& t) {
     const double x = dx(s.record.position), y = ty(t, s.record.time_s);
     const double w = text_width(text, kSmallFont);
     std::optional<Box> at;
-    for (const double side : {1.0, -1.0}) {
-      const double x0 = side > 0 ? x + 5 : x - 5 - w;
-      const Box b{x0, y - h / 2, x0 + w, y + h / 2};
+    // Below left first, clear of the line that comes in from above left and
+    // the one that goes on below right; then above right, right, left.
+    const double places[][2] = {{-4 - w, 2}, {4, -2 - h}, {5, -h / 2}, {-5 - w, -h / 2}};
+    for (const auto& [ox, oy] : places) {
+      const Box b{x + ox, y + oy, x + ox + w, y + oy + h};
       if (b.x0 < pl_ || b.x1 > pl_ + pw_ || b.y0 < time_top_ || b.y1 > time_top_ + time_h_) continue;
       if (std::none_of(taken.begin(), taken.end(), [&](const Box& o) { return o.overlaps(b, 1); })) {
         at = b;
@@ -124,7 +125,7 @@ void Drawing::draw_time_items(std::ostream& o, const TimeAxis& t) {
       << "\" data-y=\"" << fmt(y) << "\" data-w=\"" << fmt(w) << "\" transform=\"translate("
       << fmt(x) << " 0)\"><circle class=\"time-dot" << (s.stops ? "" : " passing") << "\" cy=\""
       << fmt(y) << "\" r=\"3\"/><text class=\"value time-label halo\" x=\""
-      << fmt(at ? at->x0 - x : 5) << "\" y=\"" << fmt(y + (kAscent - kDescent) / 2 * kSmallFont)
+      << fmt(at ? at->x0 - x : 5) << "\" y=\"" << fmt((at ? at->y0 : y) + kAscent * kSmallFont)
       << "\"" << (at ? "" : " display=\"none\"") << ">" << text << "</text></g>\n";
   }
 }

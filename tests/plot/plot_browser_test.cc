@@ -146,7 +146,7 @@ class PlotInBrowser : public ::testing::Test {
   // Opens the drawing with the page checks added, and reads back what they
   // found, with whatever the page wrote to its console.
   Checked check(const fs::path& drawing, const std::vector<std::string>& names,
-                const std::string& hash = "") {
+                const std::string& hash = "", const std::string& window = "1400,1000") {
     std::string text = slurp(drawing);
     std::string script = slurp(std::string(SCENARIOC_TEST_DATA) + "/plot/page_check.js");
     for (size_t at; (at = script.find("EXPECTED_NAMES")) != std::string::npos;)
@@ -158,7 +158,7 @@ class PlotInBrowser : public ::testing::Test {
     const fs::path copy = drawing.parent_path() / ("checked-" + drawing.filename().string());
     spit(copy, text);
     std::vector<std::string> args = flags();
-    args.insert(args.end(), {"--window-size=1400,1000", "--enable-logging=stderr", "--v=0",
+    args.insert(args.end(), {"--window-size=" + window, "--enable-logging=stderr", "--v=0",
                              "--dump-dom", "file://" + fs::absolute(copy).string() + hash});
     const BrowserRun run = run_browser(chromium_, args);
     Checked c;
@@ -180,8 +180,9 @@ class PlotInBrowser : public ::testing::Test {
   }
 
   void expect_good(const fs::path& drawing, const std::vector<std::string>& names,
-                   const std::string& hash = "") {
-    const Checked c = check(drawing, names, hash);
+                   const std::string& hash = "", const std::string& window = "1400,1000") {
+    SCOPED_TRACE("window " + window);
+    const Checked c = check(drawing, names, hash, window);
     for (const std::string& f : c.failed) ADD_FAILURE() << drawing.filename() << hash << ": " << f;
     for (const std::string& line : c.console)
       ADD_FAILURE() << drawing.filename() << hash << " wrote to the console: " << line;
@@ -203,11 +204,12 @@ class PlotInBrowser : public ::testing::Test {
   }
 
   // Keeps what the browser shows, the whole drawing, for a person to look at.
-  void screenshot(const fs::path& drawing, const std::string& name, const std::string& hash = "") {
+  void screenshot(const fs::path& drawing, const std::string& name, const std::string& hash = "",
+                  const std::string& window = "") {
     std::vector<std::string> args = flags();
     const fs::path png = shots_ / name;
     fs::remove(png);
-    args.insert(args.end(), {window_of(drawing),
+    args.insert(args.end(), {window.empty() ? window_of(drawing) : "--window-size=" + window,
                              "--screenshot=" + png.string(),
                              "file://" + fs::absolute(drawing).string() + hash});
     const BrowserRun run = run_browser(chromium_, args);
@@ -330,6 +332,10 @@ TEST_F(PlotInBrowser, LinesOfEveryBearing) {
     expect_good(dir / file, c.stations);
     screenshot(dir / file, file + ".png");
   }
+  // A wider screen shows the same sheet, larger, still whole.
+  const fs::path wide = dir_ / "north-south" / "north-south.html";
+  expect_good(wide, cases[0].stations, "", "1920,1080");
+  screenshot(wide, "north-south-1920.html.png", "", "1920,1080");
 }
 
 #else
