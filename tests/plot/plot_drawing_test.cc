@@ -123,6 +123,36 @@ TEST(WhatTheDriverMeets, KilometresFollowTheLinesProgressives) {
             std::string::npos);
 }
 
+// The plan fits the track's bearing: a north-south line stands at the right
+// of the sheet, taller than wide; an east-west one across its top.
+TEST(OneSheet, ThePlanFollowsTheTracksBearing) {
+  struct Case {
+    const char* name;
+    const DecodedScenario& scenario;
+    bool upright;
+  };
+  const Case cases[] = {{"Monte", north_south(), true}, {"Piana", east_west(), false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string svg = plot_svg(draw(c.scenario), "");
+    EXPECT_NE(svg.find("width=\"420mm\" height=\"297mm\" viewBox=\"0 0 1400 990\""),
+              std::string::npos);
+    std::smatch m;
+    const std::string plan = svg.substr(svg.find("<g id=\"plan\">"), 300);
+    ASSERT_TRUE(std::regex_search(
+        plan, m, std::regex(R"re(class="frame" x="([0-9.]+)" y="([0-9.]+)" width="([0-9.]+)" height="([0-9.]+)")re")));
+    const double x = std::stod(m[1]), w = std::stod(m[3]), h = std::stod(m[4]);
+    const auto [left, width] = profile_frame(svg);
+    if (c.upright) {
+      EXPECT_GT(h, w);
+      EXPECT_GT(x, left + width) << "the plan stands beside the profile";
+    } else {
+      EXPECT_GT(w, 3 * h);
+      EXPECT_EQ(w, width) << "the plan spans the profile's width, above it";
+    }
+  }
+}
+
 // The drawing speaks English: none of the source files' Italian keywords
 // stands in a legend, a title or a value's name (the texts of stations and
 // signs are the author's own, and these lines' hold none of them).
