@@ -84,7 +84,9 @@ struct TimedLeg {
   size_t from = 0, to = 0;    // indices into PlotData::stations
   int32_t scheduled = 0;      // seconds
   std::optional<double> fastest;  // seconds; nothing where a limit is 0 km/h
-  bool too_tight() const { return fastest && scheduled < *fastest; }
+  // A leg whose time goes backwards is another fault, not a tight one (as
+  // the checks tell it).
+  bool too_tight() const { return fastest && scheduled >= 0 && scheduled < *fastest; }
   // The fastest run from the first station at its time: metres, and the
   // seconds since then, at every change of the limit in force.
   std::vector<std::pair<int32_t, double>> run;
