@@ -358,6 +358,7 @@ class Drawing {
   std::vector<int> station_items_;        // item of each station
   std::vector<int> lineside_items_;  // item of each lineside mark
   std::vector<std::pair<double, std::string>> panel_titles_;  // top of a panel, its title
+  TimeAxis time_axis_;  // as drawn
 };
 
 }  // namespace scenarioc::drawing

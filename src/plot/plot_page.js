@@ -298,9 +298,12 @@
     });
     // The times in the time panel, each beside its point where it covers
     // no time set before (as the drawing sets them).
+    var tv = fitTime(kx, tx);
     var times = [], T = D.time;
     all('#profile .time-mark').forEach(function (g) {
-      var t = g.querySelector('text'), x = kx * +g.dataset.x + tx, y = +g.dataset.y, w = +g.dataset.w;
+      var t = g.querySelector('text'), x = kx * +g.dataset.x + tx, y = tv.ky * +g.dataset.y + tv.ty;
+      var w = +g.dataset.w;
+      g.querySelector('circle').setAttribute('cy', y);
       var h = T.font * T.height, place = null;
       [[-4 - w, 2], [4, -2 - h], [5, -h / 2], [-5 - w, -h / 2]].some(function (o) {
         var b = { x0: x + o[0], y0: y + o[1], x1: x + o[0] + w, y1: y + o[1] + h };
@@ -333,6 +336,50 @@
     });
     distanceAxis();
     fitHeight(kx, tx);
+  }
+
+  // The time panel shows the times of the legs in sight, on the steps the
+  // drawing takes (Drawing::time_axis).
+  function clock(v) {
+    var h = Math.floor(v / 3600), m = Math.floor(v / 60) % 60, sec = v % 60;
+    var t = h + ':' + (m < 10 ? '0' : '') + m;
+    return sec ? t + ':' + (sec < 10 ? '0' : '') + sec : t;
+  }
+  function fitTime(kx, tx) {
+    var T = D.time, world = document.getElementById('time-world');
+    if (!T.any || !world) return { ky: 1, ty: 0 };
+    var lo = Infinity, hi = -Infinity, i;
+    for (i = 0; i < T.stations.length; i += 2)
+      if (T.stations[i] >= span.a && T.stations[i] <= span.b) {
+        lo = Math.min(lo, T.stations[i + 1]); hi = Math.max(hi, T.stations[i + 1]);
+      }
+    // A leg in sight brings its ends' times, and its fastest run's end.
+    for (i = 0; i < T.legs.length; i += 3) {
+      var a = T.legs[i], b = T.legs[i + 1];
+      if (b < span.a || a > span.b) continue;
+      T.stations.forEach(function (v, k) {
+        if (k % 2 === 0 && (v === a || v === b)) { lo = Math.min(lo, T.stations[k + 1]); hi = Math.max(hi, T.stations[k + 1]); }
+      });
+      hi = Math.max(hi, T.legs[i + 2]);
+    }
+    if (!(hi >= lo)) { lo = T.lo; hi = T.hi; }
+    if (hi - lo < 120) { lo -= 60; hi += 60; }
+    var raw = (hi - lo) / 4, step = 60;
+    [1, 2, 5, 10, 15, 30, 60, 120, 240].forEach(function (m) { if (raw > m * 60 * 0.7) step = m * 60; });
+    lo = Math.floor(lo / step) * step; hi = Math.ceil(hi / step) * step;
+    if (hi <= lo) hi = lo + step;
+    var top = T.top + 6, size = T.size - 12;
+    var ky = (T.hi - T.lo) / (hi - lo), ty = top * (1 - ky) + (T.lo - lo) / (hi - lo) * size;
+    world.setAttribute('transform', 'matrix(' + kx + ' 0 0 ' + ky + ' ' + tx + ' ' + ty + ')');
+    var o = '';
+    for (var v = lo; v <= hi + 1e-9; v += step) {
+      var y = top + (v - lo) / (hi - lo) * size;
+      o += '<line class="grid" x1="' + D.left + '" y1="' + y + '" x2="' + (D.left + D.inner) + '" y2="' + y +
+           '"/><text class="tick" x="' + (D.left - 6) + '" y="' + (y + 3.5) + '" text-anchor="end">' +
+           clock(v) + '</text>';
+    }
+    document.getElementById('time-axis').innerHTML = o;
+    return { ky: ky, ty: ty };
   }
 
   // The height panel shows from the lowest to the highest point in sight.

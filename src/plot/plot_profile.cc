@@ -147,8 +147,11 @@ void Drawing::draw_profile(std::ostream& o) {
   panel_frame(o, speed_top_, speed_h_, "Speed, km/h: line speed, and in force with slow-downs");
   y_axis(o, speed_top_, speed_h_, 0, vb, vstep, "", false);
   const TimeAxis times = time_axis();
+  time_axis_ = times;
   panel_frame(o, time_top_, time_h_, "Time: the timetable and the fastest possible run");
+  o << "<g id=\"time-axis\">\n";
   draw_time_axis(o, times);
+  o << "</g>\n";
 
   // The height, which the page also stretches upright to fit what is in
   // sight; its area runs on below the panel, to be cut at its edge.
@@ -202,12 +205,16 @@ void Drawing::draw_profile(std::ostream& o) {
       << fmt(dx(r.from), 3) << ' ' << fmt(vy(line_speed_at(r.from))) << 'V' << fmt(vy(r.value))
       << 'H' << fmt(dx(r.to), 3) << 'V' << fmt(vy(line_speed_at(r.to - 1))) << "\"/>\n";
   }
-  draw_time_world(o, times);
+
   for (const StationMark& s : d_.stations) {
     const double a = dx(s.record.start_pos), b = dx(s.record.stop_pos);
     o << "<rect class=\"station-area\" x=\"" << fmt(a, 3) << "\" y=\"" << fmt(mid - 4)
       << "\" width=\"" << fmt(std::max(b - a, 1.0), 3) << "\" height=\"8\"/>\n";
   }
+  o << "</g>\n";
+  // The times, which the page also stretches upright to the legs in sight.
+  o << "<g id=\"time-world\">\n";
+  draw_time_world(o, times);
   o << "</g>\n</g>\n<g clip-path=\"url(#items-clip)\">\n";
 
   // Station rules across the panels, and the lane's items.

@@ -331,7 +331,25 @@ std::string Drawing::data_json() const {
     << ",\"heightHi\":" << fmt(height_hi_, 4) << "}";
   j << ",\"time\":{\"top\":" << fmt(time_top_) << ",\"size\":" << fmt(time_h_)
     << ",\"font\":" << fmt(kSmallFont) << ",\"ascent\":" << fmt(kAscent)
-    << ",\"height\":" << fmt(kAscent + kDescent) << "}";
+    << ",\"height\":" << fmt(kAscent + kDescent) << ",\"lo\":" << fmt(time_axis_.lo)
+    << ",\"hi\":" << fmt(time_axis_.hi) << ",\"any\":" << (time_axis_.any ? "true" : "false")
+    << ",\"stations\":[";
+  bool first_time = true;
+  for (const StationMark& s : d_.stations)
+    if (s.record.time_s != 0) {
+      j << (first_time ? "" : ",") << s.record.position << ',' << s.record.time_s;
+      first_time = false;
+    }
+  // Each leg: its ends, and the time the fastest run reaches its end.
+  j << "],\"legs\":[";
+  for (size_t i = 0; i < d_.legs.size(); ++i) {
+    const TimedLeg& l = d_.legs[i];
+    const ScenarioRecord& a = d_.stations[l.from].record;
+    const ScenarioRecord& b = d_.stations[l.to].record;
+    j << (i ? "," : "") << a.position << ',' << b.position << ','
+      << fmt(a.time_s + l.fastest.value_or(0), 3);
+  }
+  j << "]}";
   j << ",\"h0\":" << fmt(d_.height_at_from, 3);
   j << ",\"progressives\":[";
   for (size_t i = 0; i < d_.progressives.size(); ++i)

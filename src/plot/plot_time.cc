@@ -9,6 +9,8 @@ namespace scenarioc::drawing {
 
 Drawing::TimeAxis Drawing::time_axis() const {
   TimeAxis t;
+  // The page works the same out again for the legs in sight (plot_page.js,
+  // fitTime).
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;
   for (const StationMark& s : d_.stations)
     if (s.record.time_s != 0) {
