@@ -293,6 +293,11 @@
         var x0 = Math.max(x - half, D.left), x1 = Math.min(x + half, D.left + D.inner);
         x = (x0 + x1) / 2;
         if (x1 - x0 >= +g.dataset.tw + 6) g.removeAttribute('display'); else g.setAttribute('display', 'none');
+      } else if (x < D.left - 0.5 || x > D.left + D.inner + 0.5) {
+        // Past the edge of the stretch in sight: left out, never cut.
+        g.setAttribute('display', 'none');
+      } else {
+        g.removeAttribute('display');
       }
       g.setAttribute('transform', 'translate(' + x + ' 0)');
     });
@@ -301,6 +306,7 @@
     var tv = fitTime(kx, tx);
     var times = [], T = D.time;
     all('#profile .time-mark').forEach(function (g) {
+      if (g.getAttribute('display') === 'none') return;
       var t = g.querySelector('text'), x = kx * +g.dataset.x + tx, y = tv.ky * +g.dataset.y + tv.ty;
       var w = +g.dataset.w;
       g.querySelector('circle').setAttribute('cy', y);

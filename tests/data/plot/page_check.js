@@ -194,7 +194,12 @@
   attempt('no item cut at an edge', function () {
     var clip = document.querySelector('#items-clip rect');
     if (!clip) return 'no clip of the items';
-    var c = clip.getBoundingClientRect(), cut = [];
+    // A clip path's rectangle is not drawn: its place from its attributes.
+    var m = svg.getScreenCTM(), p0 = svg.createSVGPoint(), p1 = svg.createSVGPoint();
+    p0.x = +clip.getAttribute('x'); p0.y = +clip.getAttribute('y');
+    p1.x = p0.x + +clip.getAttribute('width'); p1.y = p0.y + +clip.getAttribute('height');
+    p0 = p0.matrixTransform(m); p1 = p1.matrixTransform(m);
+    var c = { left: p0.x, right: p1.x }, cut = [];
     Array.prototype.slice.call(document.querySelectorAll('#profile .dp[data-item]')).filter(shown)
         .forEach(function (g) {
           var r = g.getBoundingClientRect();
