@@ -175,10 +175,11 @@ const std::vector<CommandSpec>& command_table() {
        [](const Arguments& a, IO& io) {
          return dump_command(a.positional[0], a.has("--json"), a.has("--all"), io.out, io.err);
        }},
-      {"plot", "", "draws a compiled scenario: the plan of the track and the profile along it",
+      {"plot", "", "draws a compiled scenario: the plan, the profile along it and the train's times",
        "Draws from the three compiled files in DIR (default: here), named as for\n"
-       "compile or taken from the folder when it holds one scenario. FILE.svg is a\n"
-       "picture; FILE.html a page that pans, zooms and shows a row's values on hover.",
+       "compile or taken from the folder when it holds one scenario, on one sheet of\n"
+       "A3 landscape. FILE.svg is a picture; FILE.html a page that fits the window,\n"
+       "pans, zooms and shows a row's values on hover.",
        {{"--output", "FILE", "the picture (.svg) or page (.html) to write", "-o"},
         {"--dir", "DIR", "the folder of the compiled files"},
         kFolderLineNameOption, kFolderTrainNumberOption,

@@ -16,6 +16,7 @@
 #include "lsp/source_view.h"
 #include "lsp/text_lines.h"
 #include "model/file_names.h"
+#include "model/kilometric.h"
 #include "model/route_rules.h"
 #include "model/scenario_names.h"
 
@@ -438,12 +439,7 @@ std::string km_text(int64_t metres) {
 // progressive (as ordered and flagged by the compile) with the greatest
 // start at or before it; the metre itself where the line has none.
 std::string kilometre(const Scenario& s, int64_t metre) {
-  const ScenarioRecord* best = nullptr;
-  for (const int r : kProgressiveRows) {
-    const ScenarioRecord& p = s.scenario_table[r];
-    if (p.start_pos == 0 && p.stop_pos == 0) continue;
-    if (p.start_pos <= metre && (!best || p.start_pos > best->start_pos)) best = &p;
-  }
+  const ScenarioRecord* best = kilometric_progressive(s.scenario_table, metre);
   if (!best) return "km " + km_text(metre);
   return "km " + km_text(int64_t{best->stop_pos} + (metre - best->start_pos)) + " (the progressive " +
          km_text(best->stop_pos) + " at metre " + std::to_string(best->start_pos) + ", counted up)";

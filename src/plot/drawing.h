@@ -22,19 +22,34 @@
 
 namespace scenarioc::drawing {
 
-// The page is laid out in pixels, 1400 wide: wide enough for a 220 km
-// line's names, narrow enough to open whole on a desktop screen.
+// The page is laid out in pixels on a sheet of A3 landscape (1400 by 990,
+// 0.3 mm a pixel): the whole of it opens on one desktop screen and prints
+// on one sheet. The plan takes the top of the sheet for a line that runs
+// east-west, its right side for one that runs north-south; the profile and
+// the times along the line take the rest, on one distance axis.
 constexpr double kWidth = 1400;
+constexpr double kHeight = 990;
 constexpr double kLeft = 72;   // room for the profile's value labels
 constexpr double kRight = 28;
 constexpr double kInner = kWidth - kLeft - kRight;
-constexpr double kPlanTop = 56;
-constexpr double kPlanPad = 40;  // between the track and the plan's frame
-constexpr double kPlanMinHeight = 300;
-constexpr double kPlanMaxHeight = 720;
+constexpr double kPlanTop = 60;
+constexpr double kPlanPad = 28;  // between the track and the plan's frame
+constexpr double kPlanMinHeight = 130;
+constexpr double kPlanMinWidth = 280;
+constexpr double kProfileMinWidth = 820;
+constexpr double kPlanAxis = 34;  // under the plan: its grid's values
+constexpr double kPlanGap = 56;   // beside it: its grid's values
+// The profile's fixed parts: the lane of lineside items, the least height of
+// its four panels with their titles, and its distance axis.
+constexpr double kLaneHeight = 44;
+constexpr double kPanelsMinHeight = 4 * 18 + 70 + 50 + 60 + 90;
+constexpr double kAxisHeight = 36;
+constexpr double kEdgeRoom = 6;  // half the widest symbol of the profile
 constexpr double kPlanFont = 12;
 constexpr double kProfileFont = 11;
 constexpr double kSmallFont = 10;
+// Between the names spread along the profile's axis.
+constexpr double kProfilePitch = kProfileFont * (kAscent + kDescent) + 2.5;
 constexpr double kDotRim = 5.5;  // a station's dot, with its outline
 
 inline std::string fmt(double v, int decimals = 2) {
@@ -176,9 +191,7 @@ class Drawing {
  public:
   Drawing(const PlotData& d, const std::string& caption, bool page)
       : d_(d), caption_(caption), page_(page) {
-    u_ = kInner / static_cast<double>(d_.to - d_.from);
-    lay_out_plan();
-    lay_out_profile();
+    lay_out();
     for (const StationMark& st : d_.stations) station_items_.push_back(add_item(station_item(st)));
     for (const LinesideMark& m : d_.lineside) lineside_items_.push_back(add_item(lineside_item(m)));
   }
@@ -188,14 +201,31 @@ class Drawing {
  private:
   // ---- where everything goes -------------------------------------------
 
-  double dx(double metre) const { return kLeft + (metre - d_.from) * u_; }
+  double dx(double metre) const { return pl_ + (metre - d_.from) * u_; }
   Px plan_px(const PlotPoint& p) const { return {ox_ + s_ * p.x, oy_ - s_ * p.y}; }
 
-  void lay_out_plan();
-
-  void lay_out_profile();
+  // Where the plan goes, and the profile's panels in the room left.
+  void lay_out();
+  // The plan's scale and origin once its box is set.
+  void fit_plan(const Box& box);
+  // The heights of the profile's panels between prof_top_ and `bottom`.
+  void lay_out_profile(double bottom);
+  // The height the legend and the caption take at the foot of the sheet.
+  double legend_height() const;
+  // The track's extent over the stretch, metres east and north.
+  bool plan_extent(double& x0, double& x1, double& y0, double& y1) const;
+  // The kilometre posts between two metres: at round values of the posts'
+  // kilometres, `step` apart, and where a progressive starts.
+  struct KmTick {
+    double metre;
+    int64_t kilometre;
+    bool progressive;  // a progressive starts here
+  };
+  std::vector<KmTick> km_ticks(double a, double b, double step) const;
+  std::string position_text(int64_t metre) const;
 
   std::string profile_label(const StationMark& s) const;
+  std::string sign_label(const LinesideMark& m) const;
 
   double line_speed_at(int32_t metre) const;
 
@@ -227,8 +257,21 @@ class Drawing {
 
   void draw_plan(std::ostream& o);
 
+  // The station names of the plan, placed; all_free: none had to be set
+  // over another.
+  struct PlanNames {
+    std::vector<Obstacle> obstacles;
+    std::vector<size_t> which, order;  // the station of each request; names in placing order
+    std::vector<LabelRequest> ordered;
+    std::vector<PlacedLabel> placed;
+    bool all_free = true;
+  };
+  PlanNames plan_names() const;
+
   // Corners of the plan kept free of names.
+  // The north arrow takes the top corner the track leaves freer.
   Box arrow_box() const {
+    if (arrow_left_) return {plan_box_.x0 + 4, plan_box_.y0 + 4, plan_box_.x0 + 46, plan_box_.y0 + 62};
     return {plan_box_.x1 - 46, plan_box_.y0 + 4, plan_box_.x1 - 4, plan_box_.y0 + 62};
   }
   Box bar_box() const {
@@ -253,7 +296,23 @@ class Drawing {
   void panel_frame(std::ostream& o, double top, double h, const std::string& title);
 
   // A value written over its run when the run is wide enough for it.
-  void value_label(std::ostream& o, const ValueRun& r, double y, const std::string& t) const;
+  void value_label(std::ostream& o, const ValueRun& r, double y, const std::string& t,
+                   const char* cls = "value") const;
+
+  // The time panel: its scale, its grid, the lines in metres along x (which
+  // the page stretches as it zooms) and the marks and times at stations.
+  struct TimeAxis {
+    double lo = 0, hi = 1;  // seconds at the top and the foot of the panel
+    double step = 60;
+    bool any = false;       // a station of the stretch has a time
+  };
+  TimeAxis time_axis() const;
+  double ty(const TimeAxis& t, double seconds) const {
+    return time_top_ + 6 + (seconds - t.lo) / (t.hi - t.lo) * (time_h_ - 12);
+  }
+  void draw_time_axis(std::ostream& o, const TimeAxis& t) const;
+  void draw_time_world(std::ostream& o, const TimeAxis& t);
+  void draw_time_items(std::ostream& o, const TimeAxis& t);
 
   void draw_profile(std::ostream& o);
 
@@ -283,18 +342,23 @@ class Drawing {
   std::string caption_;
   bool page_;
   double u_ = 1;  // pixels a metre along the profile
+  double pl_ = kLeft, pw_ = kInner;  // the profile's left edge and width
   Box plan_box_;
   bool plan_ok_ = false;
   double s_ = 1, ox_ = 0, oy_ = 0;  // plan: pixels = (ox + s x, oy - s y)
   std::vector<Px> track_px_;         // the track from d_.track_from, in pixels
   double prof_top_ = 0, lane_top_ = 0, lane_h_ = 0, height_top_ = 0, height_h_ = 0;
   double grad_top_ = 0, grad_h_ = 0, speed_top_ = 0, speed_h_ = 0, axis_y_ = 0;
+  double time_top_ = 0, time_h_ = 0, names_h_ = 60;
+  double plan_font_ = kPlanFont;  // of the station names on the plan
+  bool arrow_left_ = false;       // the north arrow in the top left corner
   double legend_top_ = 0, height_ = 0;
   double height_lo_ = 0, height_hi_ = 1;  // metres at the foot and the top of the height panel
   std::vector<Item> items_;
   std::vector<int> station_items_;        // item of each station
   std::vector<int> lineside_items_;  // item of each lineside mark
   std::vector<std::pair<double, std::string>> panel_titles_;  // top of a panel, its title
+  TimeAxis time_axis_;  // as drawn
 };
 
 }  // namespace scenarioc::drawing

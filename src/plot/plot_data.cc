@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "compiler/text_encoding.h"
+#include "model/kilometric.h"
 
 namespace scenarioc {
 namespace {
@@ -73,6 +74,35 @@ std::string text_for_display(const std::string& windows_1252) {
     put_utf8(out, c);
   }
   return out;
+}
+
+SpeedProfile route_speed_profile(const std::vector<RouteCell>& route) {
+  SpeedProfile p;
+  int last = -1;
+  for (size_t c = 0; c < route.size(); ++c) {
+    const int v = route[c].speed_limit * 5;
+    if (v != last) p.add_limit(static_cast<int64_t>(c) * kCellMetres, v);
+    last = v;
+  }
+  // A slow-down runs from its start board to the end board after it, at
+  // the speed its start board gives.
+  for (size_t c = 0; c < route.size(); ++c) {
+    if (route[c].kind != kSlowDownStart) continue;
+    for (size_t e = c + 1; e < route.size(); ++e)
+      if (route[e].kind == kSlowDownEnd) {
+        const int64_t from = item_position(static_cast<int64_t>(c));
+        p.add_slow_down(from, item_position(static_cast<int64_t>(e)) - from, route[c].code1);
+        break;
+      }
+  }
+  return p;
+}
+
+int64_t PlotData::kilometre_at(int64_t metre) const {
+  const Progressive* best = nullptr;
+  for (const Progressive& p : progressives)
+    if (p.from <= metre) best = &p;
+  return best ? best->kilometre + (metre - best->from) : metre;
 }
 
 std::optional<PlotPoint> PlotData::point_at(int32_t metre) const {
@@ -172,6 +202,66 @@ PlotData plot_data(const std::vector<RouteCell>& route, const Timetable& rows,
       runs(route, d.from, d.to, [](const RouteCell& c) { return static_cast<int>(c.mountain); });
   for (const ValueRun& r : mountains)
     if (r.value != 0) d.mountains.push_back(r);
+
+  // The limit in force, with its changes where a cell's speed or a
+  // slow-down changes it.
+  d.speed_profile = route_speed_profile(route);
+  {
+    std::vector<int32_t> cuts{d.from};
+    for (const ValueRun& r : d.speeds) cuts.push_back(r.from);
+    for (size_t c = 0; c < route.size(); ++c)
+      if (route[c].kind == kSlowDownStart || route[c].kind == kSlowDownEnd)
+        cuts.push_back(static_cast<int32_t>(item_position(static_cast<int64_t>(c))));
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    for (size_t i = 0; i < cuts.size(); ++i) {
+      const int32_t a = std::max(cuts[i], d.from);
+      const int32_t b = std::min(i + 1 < cuts.size() ? cuts[i + 1] : d.to, d.to);
+      if (a >= b) continue;
+      const int v = static_cast<int>(d.speed_profile.speed_at(a));
+      if (!d.speeds_in_force.empty() && d.speeds_in_force.back().value == v &&
+          d.speeds_in_force.back().to == a)
+        d.speeds_in_force.back().to = b;
+      else
+        d.speeds_in_force.push_back({a, b, v});
+    }
+  }
+
+  // The progressives: each row's start and the kilometre it gives there.
+  for (const int r : kProgressiveRows) {
+    const ScenarioRecord& p = rows[static_cast<size_t>(r)];
+    if (p.start_pos == 0 && p.stop_pos == 0) continue;
+    d.progressives.push_back({p.start_pos, *kilometric_point(rows, p.start_pos)});
+  }
+  std::sort(d.progressives.begin(), d.progressives.end(),
+            [](const Progressive& a, const Progressive& b) { return a.from < b.from; });
+
+  // The legs of the timetable and the fastest run over each.
+  std::optional<size_t> before;
+  for (size_t i = 0; i < d.stations.size(); ++i) {
+    const ScenarioRecord& r = d.stations[i].record;
+    if (r.time_s == 0) continue;  // a station without a time
+    if (before) {
+      const ScenarioRecord& b = d.stations[*before].record;
+      TimedLeg leg;
+      leg.from = *before;
+      leg.to = i;
+      leg.scheduled = r.time_s - b.time_s;
+      if (b.position <= r.position && d.speed_profile.has_limits()) {
+        leg.fastest = d.speed_profile.least_seconds(b.position, r.position);
+        if (leg.fastest) {
+          std::vector<int32_t> cuts{b.position};
+          for (const ValueRun& v : d.speeds_in_force)
+            if (v.from > b.position && v.from < r.position) cuts.push_back(v.from);
+          cuts.push_back(r.position);
+          for (const int32_t m : cuts)
+            leg.run.push_back({m, d.speed_profile.least_seconds(b.position, m).value_or(0)});
+        }
+      }
+      d.legs.push_back(std::move(leg));
+    }
+    before = i;
+  }
 
   double h = 0;
   for (int32_t c = 0; c * kCellMetres < d.from && static_cast<size_t>(c) < route.size(); ++c)

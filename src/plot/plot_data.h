@@ -15,6 +15,7 @@
 #include "format/line_plan_file.h"
 #include "format/route_file.h"
 #include "format/timetable_file.h"
+#include "compiler/running_time.h"
 #include "model/scenario_tables.h"
 
 namespace scenarioc {
@@ -69,6 +70,28 @@ struct ValueRun {
   int value = 0;
 };
 
+// A kilometric progressive: from metre `from` of the route on, the posts
+// count up from `kilometre` (metres).
+struct Progressive {
+  int32_t from = 0;
+  int64_t kilometre = 0;
+};
+
+// A leg of the timetable, between two stations that have a time: the time
+// it gives, and the least time the speed limits in force allow (the lower
+// bound the checks compare the timetable with).
+struct TimedLeg {
+  size_t from = 0, to = 0;    // indices into PlotData::stations
+  int32_t scheduled = 0;      // seconds
+  std::optional<double> fastest;  // seconds; nothing where a limit is 0 km/h
+  // A leg whose time goes backwards is another fault, not a tight one (as
+  // the checks tell it).
+  bool too_tight() const { return fastest && scheduled >= 0 && scheduled < *fastest; }
+  // The fastest run from the first station at its time: metres, and the
+  // seconds since then, at every change of the limit in force.
+  std::vector<std::pair<int32_t, double>> run;
+};
+
 struct PlotData {
   std::string line_name, train_number;  // UTF-8
   int32_t route_length = 0;             // as the line file gave it
@@ -87,7 +110,18 @@ struct PlotData {
   std::vector<StationMark> stations;   // in timetable order
   std::vector<LinesideMark> lineside;  // in cell order
   std::vector<ValueRun> gradients;     // per mille
-  std::vector<ValueRun> speeds;        // km/h
+  std::vector<ValueRun> speeds;        // km/h, the train's speed rows
+  // The limit in force: the speed rows lowered through each slow-down.
+  std::vector<ValueRun> speeds_in_force;
+  // The speeds as the checks see them, for the whole route.
+  SpeedProfile speed_profile;
+  // The line's progressives in order of their start; none: the posts count
+  // metres from the start of the route.
+  std::vector<Progressive> progressives;
+  // The kilometre the posts show at a metre.
+  int64_t kilometre_at(int64_t metre) const;
+  // The legs between the timed stations drawn, in order.
+  std::vector<TimedLeg> legs;
   std::vector<ValueRun> mountains;     // stretch type, where it is not 0
   // Height at `from`, metres above the start of the line, added up from
   // the gradients.
@@ -102,6 +136,11 @@ PlotData plot_data(const std::vector<RouteCell>& route, const Timetable& rows,
 // A text of the compiled files (Windows-1252) in UTF-8, with what XML cannot
 // hold replaced.
 std::string text_for_display(const std::string& windows_1252);
+
+// The speed limits in force along a compiled route, as the checks reckon
+// them from the sources: each cell's speed from its first metre on, and each
+// slow-down from its start board to its end board.
+SpeedProfile route_speed_profile(const std::vector<RouteCell>& route);
 
 // The words of a lineside kind ("signal", "speed board").
 const char* lineside_name(LinesideKind kind);

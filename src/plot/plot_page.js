@@ -24,6 +24,34 @@
   function distanceLabel(m, step) {
     return fmt(m / 1000, step >= 1000 ? 0 : Math.ceil(-Math.log10(step / 1000) - 1e-9));
   }
+  // The kilometre the posts show at metre m: counted up from the line's
+  // progressive in force there, or metres from the start where none is.
+  function kilometre(m) {
+    var k = m, g = D.progressives;
+    for (var i = 0; i < g.length; i += 2) if (g[i] <= m) k = g[i + 1] + (m - g[i]);
+    return k;
+  }
+  // The posts between metres a and b: at round kilometres `step` apart, and
+  // where a progressive starts ([metre, kilometre, starts]).
+  function kmTicks(a, b, step) {
+    var parts = [], g = D.progressives, out = [];
+    if (!g.length || g[0] > 0) parts.push(0);
+    for (var i = 0; i < g.length; i += 2) parts.push(g[i]);
+    for (var p = 0; p < parts.length; p++) {
+      var start = parts[p], next = p + 1 < parts.length ? parts[p + 1] : Infinity;
+      var from = Math.max(a, start), to = Math.min(b, next);
+      if (p > 0 && start > b) break;
+      if (from > to) continue;
+      var k0 = kilometre(start);
+      if (p > 0 && start >= a) out.push([start, k0, true]);
+      for (var k = Math.ceil((k0 + from - start) / step) * step; start + k - k0 <= to + 1e-6; k += step) {
+        var m = start + k - k0;
+        if (m >= next) break;
+        if (!out.length || out[out.length - 1][0] < m - 1e-6) out.push([m, Math.round(k), false]);
+      }
+    }
+    return out;
+  }
   function kmText(m) {
     var a = Math.abs(Math.round(m)), r = String(a % 1000);
     while (r.length < 3) r = '0' + r;
@@ -236,14 +264,20 @@
     var w = span.b - span.a, step = niceStep(w, 12), o = '', y = Q.axisY;
     o += '<line stroke="#555" x1="' + D.left + '" y1="' + y + '" x2="' + (D.left + D.inner) +
          '" y2="' + y + '"/>';
-    for (var m = Math.ceil(span.a / step) * step; m <= span.b + 1e-6; m += step) {
-      var x = xOf(m);
-      o += '<line stroke="#555" x1="' + x + '" y1="' + y + '" x2="' + x + '" y2="' + (y + 5) +
-           '"/><text class="tick" x="' + x + '" y="' + (y + 17) + '" text-anchor="middle">' +
-           distanceLabel(m, step) + '</text>';
-    }
-    o += '<text class="axis-title" x="' + (D.left + D.inner) + '" y="' + (y + 31) +
-         '" text-anchor="end">distance along the line, km</text>';
+    var lastRight = -1e9;
+    kmTicks(span.a, span.b, step).forEach(function (t) {
+      var x = xOf(t[0]);
+      var label = t[2] ? kmText(t[1]).slice(3) : distanceLabel(t[1], step);
+      o += '<line stroke="#555" x1="' + x + '" y1="' + y + '" x2="' + x + '" y2="' + (y + (t[2] ? 9 : 5)) + '"/>';
+      var half = label.length * 3.4;
+      if (x - half < lastRight + 4) return;
+      lastRight = x + half;
+      o += '<text class="tick km-label' + (t[2] ? ' progressive' : '') + '" x="' + x + '" y="' + (y + 17) +
+           '" text-anchor="middle">' + label + '</text>';
+    });
+    o += '<text class="axis-title" x="' + (D.left + D.inner) + '" y="' + (y + 31) + '" text-anchor="end">' +
+         (D.progressives.length ? 'kilometres as the posts show them (the line\'s progressives)'
+                                : 'distance along the line, km') + '</text>';
     document.getElementById('distance-axis').innerHTML = o;
   }
 
@@ -259,8 +293,36 @@
         var x0 = Math.max(x - half, D.left), x1 = Math.min(x + half, D.left + D.inner);
         x = (x0 + x1) / 2;
         if (x1 - x0 >= +g.dataset.tw + 6) g.removeAttribute('display'); else g.setAttribute('display', 'none');
+      } else if (x < D.left - 0.5 || x > D.left + D.inner + 0.5) {
+        // Past the edge of the stretch in sight: left out, never cut.
+        g.setAttribute('display', 'none');
+      } else {
+        g.removeAttribute('display');
       }
       g.setAttribute('transform', 'translate(' + x + ' 0)');
+    });
+    // The times in the time panel, each beside its point where it covers
+    // no time set before (as the drawing sets them).
+    var tv = fitTime(kx, tx);
+    var times = [], T = D.time;
+    all('#profile .time-mark').forEach(function (g) {
+      if (g.getAttribute('display') === 'none') return;
+      var t = g.querySelector('text'), x = kx * +g.dataset.x + tx, y = tv.ky * +g.dataset.y + tv.ty;
+      var w = +g.dataset.w;
+      g.querySelector('circle').setAttribute('cy', y);
+      var h = T.font * T.height, place = null;
+      [[-4 - w, 2], [4, -2 - h], [5, -h / 2], [-5 - w, -h / 2]].some(function (o) {
+        var b = { x0: x + o[0], y0: y + o[1], x1: x + o[0] + w, y1: y + o[1] + h };
+        if (b.x0 < D.left || b.x1 > D.left + D.inner || b.y0 < T.top || b.y1 > T.top + T.size) return false;
+        if (times.some(function (o) { return overlaps(o, b, 1); })) return false;
+        place = b;
+        return true;
+      });
+      if (!place) { t.setAttribute('display', 'none'); return; }
+      times.push(place);
+      t.removeAttribute('display');
+      t.setAttribute('x', place.x0 - x);
+      t.setAttribute('y', place.y0 + T.font * T.ascent);
     });
     var shown = [], anchors = [];
     profileLabels.forEach(function (g) {
@@ -280,6 +342,50 @@
     });
     distanceAxis();
     fitHeight(kx, tx);
+  }
+
+  // The time panel shows the times of the legs in sight, on the steps the
+  // drawing takes (Drawing::time_axis).
+  function clock(v) {
+    var h = Math.floor(v / 3600), m = Math.floor(v / 60) % 60, sec = v % 60;
+    var t = h + ':' + (m < 10 ? '0' : '') + m;
+    return sec ? t + ':' + (sec < 10 ? '0' : '') + sec : t;
+  }
+  function fitTime(kx, tx) {
+    var T = D.time, world = document.getElementById('time-world');
+    if (!T.any || !world) return { ky: 1, ty: 0 };
+    var lo = Infinity, hi = -Infinity, i;
+    for (i = 0; i < T.stations.length; i += 2)
+      if (T.stations[i] >= span.a && T.stations[i] <= span.b) {
+        lo = Math.min(lo, T.stations[i + 1]); hi = Math.max(hi, T.stations[i + 1]);
+      }
+    // A leg in sight brings its ends' times, and its fastest run's end.
+    for (i = 0; i < T.legs.length; i += 3) {
+      var a = T.legs[i], b = T.legs[i + 1];
+      if (b < span.a || a > span.b) continue;
+      T.stations.forEach(function (v, k) {
+        if (k % 2 === 0 && (v === a || v === b)) { lo = Math.min(lo, T.stations[k + 1]); hi = Math.max(hi, T.stations[k + 1]); }
+      });
+      hi = Math.max(hi, T.legs[i + 2]);
+    }
+    if (!(hi >= lo)) { lo = T.lo; hi = T.hi; }
+    if (hi - lo < 120) { lo -= 60; hi += 60; }
+    var raw = (hi - lo) / 4, step = 60;
+    [1, 2, 5, 10, 15, 30, 60, 120, 240].forEach(function (m) { if (raw > m * 60 * 0.7) step = m * 60; });
+    lo = Math.floor(lo / step) * step; hi = Math.ceil(hi / step) * step;
+    if (hi <= lo) hi = lo + step;
+    var top = T.top + 6, size = T.size - 12;
+    var ky = (T.hi - T.lo) / (hi - lo), ty = top * (1 - ky) + (T.lo - lo) / (hi - lo) * size;
+    world.setAttribute('transform', 'matrix(' + kx + ' 0 0 ' + ky + ' ' + tx + ' ' + ty + ')');
+    var o = '';
+    for (var v = lo; v <= hi + 1e-9; v += step) {
+      var y = top + (v - lo) / (hi - lo) * size;
+      o += '<line class="grid" x1="' + D.left + '" y1="' + y + '" x2="' + (D.left + D.inner) + '" y2="' + y +
+           '"/><text class="tick" x="' + (D.left - 6) + '" y="' + (y + 3.5) + '" text-anchor="end">' +
+           clock(v) + '</text>';
+    }
+    document.getElementById('time-axis').innerHTML = o;
+    return { ky: ky, ty: ty };
   }
 
   // The height panel shows from the lowest to the highest point in sight.
@@ -508,8 +614,10 @@
       return;
     }
     var g = valueAt(D.gradients, m);
-    readout.textContent = kmText(m) + ' \u00b7 height ' + fmt(heightAt(m), 1) + ' m \u00b7 gradient ' +
-        (g > 0 ? '+' : '') + g + ' \u2030 \u00b7 line speed ' + valueAt(D.speeds, m) + ' km/h';
+    var line = valueAt(D.speeds, m), inForce = valueAt(D.inForce, m);
+    readout.textContent = kmText(kilometre(m)) + (D.progressives.length ? ' (' + m + ' m from the start)' : '') +
+        ' \u00b7 height ' + fmt(heightAt(m), 1) + ' m \u00b7 gradient ' + (g > 0 ? '+' : '') + g + ' \u2030' +
+        (inForce < line ? ' \u00b7 slow-down ' + inForce + ' km/h' : '') + ' \u00b7 line speed ' + line + ' km/h';
     var x = xOf(m);
     if (x >= D.left && x <= D.left + D.inner) {
       hairline.setAttribute('x1', x); hairline.setAttribute('x2', x);
@@ -572,6 +680,9 @@
     hovered = null;
     tip.style.display = 'none';
   });
+
+  // The distance axis as the zoom draws it, from the start.
+  distanceAxis();
 
   // A stretch named in the address ("#29000-40000") opens zoomed on it.
   var wanted = /^#(-?\d+)-(-?\d+)$/.exec(location.hash);

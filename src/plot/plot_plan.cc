@@ -5,10 +5,12 @@
 
 namespace scenarioc::drawing {
 
-void Drawing::lay_out_plan() {
-  plan_box_ = {kLeft, kPlanTop, kLeft + kInner, kPlanTop + 64};
-  if (!d_.has_plan()) return;
-  double x0 = std::numeric_limits<double>::infinity(), x1 = -x0, y0 = x0, y1 = -x0;
+bool Drawing::plan_extent(double& x0, double& x1, double& y0, double& y1) const {
+  x0 = std::numeric_limits<double>::infinity();
+  x1 = -x0;
+  y0 = x0;
+  y1 = -x0;
+  if (!d_.has_plan()) return false;
   for (int32_t m = d_.from; m <= d_.to; ++m) {
     const std::optional<PlotPoint> p = d_.point_at(m);
     if (!p) continue;
@@ -17,18 +19,150 @@ void Drawing::lay_out_plan() {
     y0 = std::min(y0, p->y);
     y1 = std::max(y1, p->y);
   }
-  if (!(x1 >= x0)) return;  // the plan ends before the stretch
+  return x1 >= x0;  // false: the plan ends before the stretch
+}
+
+// The scale that fits a w by h metres extent into a box, padded, with equal
+// axes.
+static double fit_scale(double w, double h, double box_w, double box_h) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double s = std::min(w > 0 ? (box_w - 2 * kPlanPad) / w : inf,
+                            h > 0 ? (box_h - 2 * kPlanPad) / h : inf);
+  return std::isfinite(s) && s > 0 ? s : 1;  // a stretch of one point
+}
+
+void Drawing::lay_out() {
+  const double bottom = kHeight - legend_height();
+  // The profile needs this much height at the least (see lay_out_profile).
+  double longest = 0;
+  for (const StationMark& s : d_.stations)
+    longest = std::max(longest, text_width(profile_label(s), kProfileFont, false));
+  for (const LinesideMark& m : d_.lineside)
+    if (m.kind == LinesideKind::kSign)
+      longest = std::max(longest, text_width(sign_label(m), kProfileFont, false));
+  names_h_ = std::clamp(longest + 34, 60.0, 210.0);
+  const double profile_min = names_h_ + kLaneHeight + kPanelsMinHeight + kAxisHeight;
+
+  double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+  plan_ok_ = plan_extent(x0, x1, y0, y1);
   const double w = x1 - x0, h = y1 - y0;
-  const double room_w = kInner - 2 * kPlanPad, room_h = kPlanMaxHeight - 2 * kPlanPad;
-  s_ = std::min(w > 0 ? room_w / w : std::numeric_limits<double>::infinity(),
-                h > 0 ? room_h / h : std::numeric_limits<double>::infinity());
-  if (!std::isfinite(s_)) s_ = 1;  // a stretch of one point
-  const double frame_h = std::clamp(h * s_ + 2 * kPlanPad, kPlanMinHeight, kPlanMaxHeight);
-  plan_box_ = {kLeft, kPlanTop, kLeft + kInner, kPlanTop + frame_h};
-  ox_ = kLeft + kInner / 2 - s_ * (x0 + x1) / 2;
-  oy_ = kPlanTop + frame_h / 2 + s_ * (y0 + y1) / 2;
-  plan_ok_ = true;
+  // The plan across the top, as high as it needs and the profile leaves.
+  const double top_room = bottom - kPlanTop - kPlanAxis - profile_min;
+  double top_h = plan_ok_ ? std::clamp(h * fit_scale(w, 0, kInner, 0) + 2 * kPlanPad,
+                                       kPlanMinHeight, std::max(kPlanMinHeight, top_room))
+                          : 64;
+  const double top_s = plan_ok_ ? fit_scale(w, h, kInner, top_h) : 0;
+  // Or at the right, as wide as it needs and the profile leaves.
+  const double side_h = bottom - kPlanTop - kPlanAxis;
+  const double side_room = kInner - kProfileMinWidth - kPlanGap;
+  const double side_w = plan_ok_ ? std::clamp(w * fit_scale(0, h, 0, side_h) + 2 * kPlanPad,
+                                              kPlanMinWidth, side_room)
+                                 : 0;
+  const double side_s = plan_ok_ ? fit_scale(w, h, side_w, side_h) : 0;
+
+  // The profile keeps the width its names need, spread along its axis.
+  size_t names = d_.stations.size();
+  for (const LinesideMark& m : d_.lineside) names += m.kind == LinesideKind::kSign;
+  const double names_w = static_cast<double>(names) * kProfilePitch;
+  bool side = false;
+  if (plan_ok_ && side_s > top_s * 1.15 && kInner - kPlanGap - names_w >= kPlanMinWidth) {
+    // Wider, or with smaller names, where the stations are too crowded to
+    // name beside a narrow plan.
+    side = true;
+    const double widest = std::min(side_room + 200, kInner - kPlanGap - names_w);
+    bool free = false;
+    for (const double font : {kPlanFont, kPlanFont - 2}) {
+      for (const double wider : {0.0, 100.0, 200.0}) {
+        const double width = std::clamp(side_w + wider, kPlanMinWidth, std::max(kPlanMinWidth, widest));
+        plan_box_ = {kWidth - kRight - width, kPlanTop, kWidth - kRight, kPlanTop + side_h};
+        plan_font_ = font;
+        track_px_.clear();
+        fit_plan(plan_box_);
+        free = plan_names().all_free;
+        track_px_.clear();
+        if (free) break;
+      }
+      if (free) break;
+    }
+  }
+  if (side) {
+    pl_ = kLeft;
+    pw_ = plan_box_.x0 - kPlanGap - kLeft;
+    prof_top_ = kPlanTop - 8;
+  } else {
+    plan_box_ = {kLeft, kPlanTop, kLeft + kInner, kPlanTop + top_h};
+    pl_ = kLeft;
+    pw_ = kInner;
+    prof_top_ = plan_box_.y1 + kPlanAxis;
+  }
+  u_ = pw_ / static_cast<double>(d_.to - d_.from);
+  if (plan_ok_) fit_plan(plan_box_);
+  lay_out_profile(bottom);
+}
+
+void Drawing::fit_plan(const Box& f) {
+  double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+  plan_extent(x0, x1, y0, y1);
+  s_ = fit_scale(x1 - x0, y1 - y0, f.width(), f.height());
+  ox_ = (f.x0 + f.x1) / 2 - s_ * (x0 + x1) / 2;
+  oy_ = (f.y0 + f.y1) / 2 + s_ * (y0 + y1) / 2;
   for (size_t i = 0; i < d_.track.size(); ++i) track_px_.push_back(plan_px(d_.track[i]));
+  // The north arrow where fewer points of the stretch's track pass.
+  auto crossing = [&](bool left) {
+    arrow_left_ = left;
+    const Box a = arrow_box();
+    size_t n = 0;
+    for (int32_t m = d_.from; m <= d_.to; ++m)
+      if (const auto p = d_.point_at(m)) n += a.contains(plan_px(*p).x, plan_px(*p).y);
+    return n;
+  };
+  const size_t right = crossing(false);
+  arrow_left_ = right > 0 && crossing(true) < right;
+}
+
+// Station names: beside their points, never over one another, nor over
+// the north arrow or the scale bar.
+Drawing::PlanNames Drawing::plan_names() const {
+  PlanNames n;
+  const Box& f = plan_box_;
+  const Box arrow = arrow_box(), bar = bar_box();
+  const Box inner{f.x0 + 3, f.y0 + 3, f.x1 - 3, f.y1 - 3};
+  std::vector<Obstacle>& obstacles = n.obstacles;
+  const double sample = std::max(1.0, 3 / s_);
+  for (double m = d_.from; m <= d_.to; m += sample)
+    if (const auto p = d_.point_at(static_cast<int32_t>(m))) {
+      const Px a = plan_px(*p);
+      obstacles.push_back({a.x, a.y, 40});
+    }
+  for (const LinesideMark& m : d_.lineside)
+    if (m.at) obstacles.push_back({plan_px(*m.at).x, plan_px(*m.at).y, 15});
+  std::vector<LabelRequest> requests;
+  std::vector<size_t>& which = n.which;
+  for (size_t i = 0; i < d_.stations.size(); ++i) {
+    const StationMark& s = d_.stations[i];
+    if (!s.at) continue;
+    const Px a = plan_px(*s.at);
+    obstacles.push_back({a.x, a.y, 400});
+    const std::string name = s.name.empty() ? "row " + std::to_string(s.row) : s.name;
+    requests.push_back({a.x, a.y, text_width(name, plan_font_, s.stops) + 4,
+                        plan_font_ * (kAscent + kDescent) + 2, true});
+    which.push_back(i);
+  }
+  // Names of stopping stations first: they get the nearest places.
+  n.order.resize(requests.size());
+  for (size_t i = 0; i < n.order.size(); ++i) n.order[i] = i;
+  std::stable_sort(n.order.begin(), n.order.end(), [&](size_t a, size_t b) {
+    return d_.stations[which[a]].stops > d_.stations[which[b]].stops;
+  });
+  for (size_t i : n.order) n.ordered.push_back(requests[i]);
+  n.placed = place_labels(n.ordered, inner, {arrow, bar}, obstacles);
+  for (size_t i = 0; i < n.placed.size() && n.all_free; ++i)
+    for (size_t j = i + 1; j < n.placed.size(); ++j)
+      if (n.placed[i].box.overlaps(n.placed[j].box)) {
+        n.all_free = false;
+        break;
+      }
+  return n;
 }
 
 std::string Drawing::path_of(const std::vector<size_t>& keep, int decimals) const {
@@ -93,8 +227,9 @@ void Drawing::draw_plan(std::ostream& o) {
   std::vector<LabelRequest> post_labels;
   std::vector<std::string> post_texts;
   std::vector<Px> post_at;
-  for (double m = std::ceil(d_.from / post_step) * post_step; m <= d_.to; m += post_step) {
-    const int32_t mi = static_cast<int32_t>(m);
+  for (const KmTick& tick : km_ticks(d_.from, d_.to, post_step)) {
+    const int32_t mi = static_cast<int32_t>(std::llround(tick.metre));
+    const double m = static_cast<double>(tick.kilometre);
     const std::optional<PlotPoint> p = d_.point_at(mi), q = d_.point_at(mi + 1);
     if (!p) continue;
     const Px a = plan_px(*p);
@@ -108,7 +243,8 @@ void Drawing::draw_plan(std::ostream& o) {
       << "\" transform=\"translate(" << fmt(a.x) << ' ' << fmt(a.y) << ")\"><line x1=\""
       << fmt(-dir.y * 5) << "\" y1=\"" << fmt(dir.x * 5) << "\" x2=\"" << fmt(dir.y * 5)
       << "\" y2=\"" << fmt(-dir.x * 5) << "\" stroke=\"#777\" stroke-width=\"1.2\"/></g>\n";
-    const std::string t = post_step >= 1000 ? "km " + fmt(m / 1000, 0) : km_text(mi);
+    const std::string t = post_step >= 1000 && !tick.progressive ? "km " + fmt(m / 1000, 0)
+                                                                  : km_text(tick.kilometre);
     post_texts.push_back(t);
     post_at.push_back(a);
     post_labels.push_back({a.x, a.y, text_width(t, kSmallFont) + 2, kSmallFont * 1.17 + 1, false});
@@ -138,40 +274,14 @@ void Drawing::draw_plan(std::ostream& o) {
   }
   o << "</g>\n";
 
-  // Station names: beside their points, never over one another, nor over
-  // the north arrow or the scale bar.
   const Box arrow = arrow_box(), bar = bar_box();
   const Box inner{f.x0 + 3, f.y0 + 3, f.x1 - 3, f.y1 - 3};
-  std::vector<Obstacle> obstacles;
-  const double sample = std::max(1.0, 3 / s_);
-  for (double m = d_.from; m <= d_.to; m += sample)
-    if (const auto p = d_.point_at(static_cast<int32_t>(m))) {
-      const Px a = plan_px(*p);
-      obstacles.push_back({a.x, a.y, 40});
-    }
-  for (const LinesideMark& m : d_.lineside)
-    if (m.at) obstacles.push_back({plan_px(*m.at).x, plan_px(*m.at).y, 15});
-  std::vector<LabelRequest> requests;
-  std::vector<size_t> which;
-  for (size_t i = 0; i < d_.stations.size(); ++i) {
-    const StationMark& s = d_.stations[i];
-    if (!s.at) continue;
-    const Px a = plan_px(*s.at);
-    obstacles.push_back({a.x, a.y, 400});
-    const std::string name = s.name.empty() ? "row " + std::to_string(s.row) : s.name;
-    requests.push_back({a.x, a.y, text_width(name, kPlanFont, s.stops) + 4,
-                        kPlanFont * (kAscent + kDescent) + 2, true});
-    which.push_back(i);
-  }
-  // Names of stopping stations first: they get the nearest places.
-  std::vector<size_t> order(requests.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-    return d_.stations[which[a]].stops > d_.stations[which[b]].stops;
-  });
-  std::vector<LabelRequest> ordered;
-  for (size_t i : order) ordered.push_back(requests[i]);
-  std::vector<PlacedLabel> placed = place_labels(ordered, inner, {arrow, bar}, obstacles);
+  const PlanNames names = plan_names();
+  const std::vector<Obstacle>& obstacles = names.obstacles;
+  const std::vector<size_t>& which = names.which;
+  const std::vector<size_t>& order = names.order;
+  const std::vector<LabelRequest>& ordered = names.ordered;
+  const std::vector<PlacedLabel>& placed = names.placed;
 
   o << "<g id=\"plan-labels\" clip-path=\"url(#plan-clip)\">\n";
   std::vector<Box> taken{arrow, bar};
@@ -185,7 +295,7 @@ void Drawing::draw_plan(std::ostream& o) {
       << "\" data-x=\"" << fmt(r.x) << "\" data-y=\"" << fmt(r.y) << "\" data-w=\""
       << fmt(r.width) << "\" data-h=\"" << fmt(r.height) << "\" data-bx=\""
       << fmt(p.box.x0 - r.x) << "\" data-by=\"" << fmt(p.box.y0 - r.y) << "\" data-base=\""
-      << fmt(1 + kPlanFont * kAscent) << "\">";
+      << fmt(1 + plan_font_ * kAscent) << "\">";
     // The rule starts at the rim of the station's dot.
     double rx = r.x, ry = r.y;
     if (p.leader) {
@@ -200,7 +310,9 @@ void Drawing::draw_plan(std::ostream& o) {
       << "\"/>";
     o << "<text class=\"name halo station-name" << (s.stops ? "" : " passing")
       << "\" text-anchor=\"middle\" x=\"" << fmt((p.box.x0 + p.box.x1) / 2) << "\" y=\""
-      << fmt(p.box.y0 + 1 + kPlanFont * kAscent) << "\">" << esc(name) << "</text></g>\n";
+      << fmt(p.box.y0 + 1 + plan_font_ * kAscent) << "\""
+      << (plan_font_ != kPlanFont ? " style=\"font-size:" + fmt(plan_font_) + "px\"" : "") << ">"
+      << esc(name) << "</text></g>\n";
   }
   // Kilometre posts where there is room left.
   const std::vector<PlacedLabel> posts = place_labels(post_labels, inner, taken, obstacles);

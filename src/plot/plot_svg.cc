@@ -21,11 +21,12 @@ PlotDrawing Drawing::draw() {
   draw_profile(body);
   draw_legend(body);
   out.width = kWidth;
-  out.height = height_;
+  out.height = kHeight;
+  // A sheet of A3 landscape when printed; the page fits it to the window.
   std::ostringstream svg;
-  svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" id=\"line-plot\" width=\"" << fmt(kWidth)
-      << "\" height=\"" << fmt(height_) << "\" viewBox=\"0 0 " << fmt(kWidth) << ' '
-      << fmt(height_) << "\" font-family=\"" << esc(kPlotFont) << "\">\n"
+  svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" id=\"line-plot\" width=\"420mm\" "
+         "height=\"297mm\" viewBox=\"0 0 "
+      << fmt(kWidth) << ' ' << fmt(kHeight) << "\" font-family=\"" << esc(kPlotFont) << "\">\n"
       << style() << body.str() << "</svg>\n";
   out.svg = svg.str();
   if (page_) out.data = data_json();
@@ -35,7 +36,7 @@ PlotDrawing Drawing::draw() {
 Item Drawing::station_item(const StationMark& s) const {
   const ScenarioRecord& r = s.record;
   Item it{"station", s.name.empty() ? "row " + std::to_string(s.row) : s.name, {}};
-  it.fields.push_back({"position", km_text(r.position) + " (" + std::to_string(r.position) + " m)"});
+  it.fields.push_back({"position", position_text(r.position)});
   it.fields.push_back({"kind", std::string(s.stops ? "stop" : "no stop") + ", type " +
                                    std::to_string(r.type)});
   it.fields.push_back({"area", std::to_string(r.start_pos) + " to " + std::to_string(r.stop_pos) +
@@ -70,7 +71,7 @@ Item Drawing::lineside_item(const LinesideMark& m) const {
   Item it{"", "", {}};
   it.title = lineside_name(m.kind);
   it.title[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(it.title[0])));
-  it.fields.push_back({"position", km_text(m.position) + " (" + std::to_string(m.position) + " m)"});
+  it.fields.push_back({"position", position_text(m.position)});
   switch (m.kind) {
     case LinesideKind::kSignal: {
       it.kind = "signal";
@@ -149,6 +150,15 @@ std::string Drawing::style() const {
          ".speed{fill:none;stroke:#2f5fb3;stroke-width:2}\n"
          ".speed-fill{fill:#2f5fb3;fill-opacity:0.08;stroke:none}\n"
          ".value{font-size:10px;fill:#444}\n"
+         ".slow-value{fill:#b35900}\n"
+         ".in-force{fill:none;stroke:#e67e22;stroke-width:2;stroke-dasharray:5 3}\n"
+         ".timetable{fill:none;stroke:#1f5fa8;stroke-width:2}\n"
+         ".fastest{fill:none;stroke:#2a9d8f;stroke-width:1.6;stroke-dasharray:6 3}\n"
+         ".tight{fill:none;stroke:#d62728;stroke-width:6;stroke-opacity:0.5}\n"
+         ".time-dot{fill:#fff;stroke:#1f5fa8;stroke-width:1.6}\n"
+         ".time-dot.passing{stroke:#777}\n"
+         ".sign-name{fill:#6c3483}\n"
+         ".km-label.progressive{font-weight:bold;fill:#333}\n"
          ".signal{fill:#d62728;stroke:#fff;stroke-width:0.8}\n"
          ".mast{stroke:#d62728;stroke-width:1.2}\n"
          ".board{fill:#1f77b4;stroke:#fff;stroke-width:0.8}\n"
@@ -177,8 +187,8 @@ void Drawing::draw_title(std::ostream& o) const {
     if (m.kind == LinesideKind::kSpeedBoard) ++boards;
   }
   o << "<text class=\"title\" x=\"" << fmt(kLeft) << "\" y=\"28\">" << esc(t) << "</text>\n";
-  o << "<text class=\"sub\" x=\"" << fmt(kLeft) << "\" y=\"46\">" << esc(km_text(d_.from))
-    << " to " << esc(km_text(d_.to)) << " \xC2\xB7 " << fmt((d_.to - d_.from) / 1000.0, 3)
+  o << "<text class=\"sub\" x=\"" << fmt(kLeft) << "\" y=\"46\">" << esc(km_text(d_.kilometre_at(d_.from)))
+    << " to " << esc(km_text(d_.kilometre_at(d_.to))) << " \xC2\xB7 " << fmt((d_.to - d_.from) / 1000.0, 3)
     << " km \xC2\xB7 " << d_.stations.size() << " stations \xC2\xB7 " << signals
     << " signals \xC2\xB7 " << boards << " speed boards</text>\n";
 }
@@ -217,50 +227,73 @@ std::string Drawing::lane_symbol(LinesideKind kind, double y) {
   return o.str();
 }
 
-void Drawing::draw_legend(std::ostream& o) {
-  struct Entry {
-    std::string symbol, text;
-  };
-  const std::vector<Entry> entries = {
-      {"<line x1=\"-8\" y1=\"0\" x2=\"8\" y2=\"0\" class=\"track\"/>", "track"},
-      {"<circle class=\"station-dot\" r=\"4.5\"/>", "station with a stop"},
-      {"<circle class=\"station-dot passing\" r=\"3.5\"/>", "station without a stop"},
-      {"<circle class=\"signal\" r=\"3.4\"/>", "signal"},
-      {"<rect class=\"board\" x=\"-3.5\" y=\"-3.5\" width=\"7\" height=\"7\"/>", "speed board"},
-      {"<path class=\"slow\" d=\"M-4 -3h8l-4 7Z\"/>", "slow-down board"},
-      {"<path class=\"sign\" d=\"M0 -4l4 4l-4 4l-4 -4Z\"/>", "sign"},
-      {"<circle class=\"point\" r=\"2.6\"/>", "braking point"},
-      {"<rect class=\"mountain\" x=\"-8\" y=\"-6\" width=\"16\" height=\"12\"/>", "mountain stretch"},
-      {"<rect class=\"climb\" x=\"-8\" y=\"-6\" width=\"16\" height=\"6\"/>", "climbing"},
-      {"<rect class=\"fall\" x=\"-8\" y=\"0\" width=\"16\" height=\"6\"/>", "falling"},
-      {"<line x1=\"-8\" y1=\"0\" x2=\"8\" y2=\"0\" class=\"speed\"/>", "line speed"},
-  };
-  double x = kLeft + 8, y = legend_top_;
-  o << "<g id=\"legend\">\n<text class=\"panel-title\" x=\"" << fmt(kLeft) << "\" y=\""
-    << fmt(y - 16) << "\">Legend</text>\n";
-  for (const Entry& e : entries) {
+namespace {
+
+struct LegendEntry {
+  const char* symbol;
+  const char* text;
+};
+constexpr LegendEntry kLegend[] = {
+    {"<line x1=\"-8\" y1=\"0\" x2=\"8\" y2=\"0\" class=\"track\"/>", "track"},
+    {"<circle class=\"station-dot\" r=\"4.5\"/>", "station with a stop"},
+    {"<circle class=\"station-dot passing\" r=\"3.5\"/>", "station without a stop"},
+    {"<circle class=\"signal\" r=\"3.4\"/>", "signal"},
+    {"<rect class=\"board\" x=\"-3.5\" y=\"-3.5\" width=\"7\" height=\"7\"/>", "speed board"},
+    {"<path class=\"slow\" d=\"M-4 -3h8l-4 7Z\"/>", "slow-down board"},
+    {"<path class=\"sign\" d=\"M0 -4l4 4l-4 4l-4 -4Z\"/>", "sign"},
+    {"<circle class=\"point\" r=\"2.6\"/>", "braking point"},
+    {"<rect class=\"mountain\" x=\"-8\" y=\"-6\" width=\"16\" height=\"12\"/>", "mountain stretch"},
+    {"<rect class=\"climb\" x=\"-8\" y=\"-6\" width=\"16\" height=\"6\"/>", "climbing"},
+    {"<rect class=\"fall\" x=\"-8\" y=\"0\" width=\"16\" height=\"6\"/>", "falling"},
+    {"<line x1=\"-8\" y1=\"0\" x2=\"8\" y2=\"0\" class=\"speed\"/>", "line speed"},
+    {"<line x1=\"-8\" y1=\"0\" x2=\"8\" y2=\"0\" class=\"in-force\"/>", "speed in force, with slow-downs"},
+    {"<line x1=\"-8\" y1=\"0\" x2=\"8\" y2=\"0\" class=\"timetable\"/>", "timetable"},
+    {"<line x1=\"-8\" y1=\"0\" x2=\"8\" y2=\"0\" class=\"fastest\"/>", "fastest possible run"},
+    {"<line x1=\"-8\" y1=\"0\" x2=\"8\" y2=\"0\" class=\"tight\"/>", "timetable faster than possible"},
+};
+constexpr double kLegendRow = 20;
+
+// The place of each legend entry: x, and its row from 0.
+std::vector<std::pair<double, int>> legend_places() {
+  std::vector<std::pair<double, int>> out;
+  double x = kLeft + 8;
+  int row = 0;
+  for (const LegendEntry& e : kLegend) {
     const double w = 26 + text_width(e.text, 11) + 8;
-    if (x + w > kLeft + kInner) {
+    if (x + w > kWidth - kRight) {
       x = kLeft + 8;
-      y += 22;
+      ++row;
     }
-    o << "<g transform=\"translate(" << fmt(x) << ' ' << fmt(y) << ")\">" << e.symbol
-      << "<text class=\"legend\" x=\"14\" y=\"4\">" << esc(e.text) << "</text></g>\n";
+    out.push_back({x, row});
     x += w;
   }
+  return out;
+}
+
+}  // namespace
+
+double Drawing::legend_height() const {
+  const int rows = legend_places().back().second + 1;
+  return 14 + rows * kLegendRow + (caption_.empty() ? 0 : 14) + 4;
+}
+
+void Drawing::draw_legend(std::ostream& o) {
+  const std::vector<std::pair<double, int>> at = legend_places();
+  o << "<g id=\"legend\">\n";
+  for (size_t i = 0; i < at.size(); ++i)
+    o << "<g transform=\"translate(" << fmt(at[i].first) << ' '
+      << fmt(legend_top_ + at[i].second * kLegendRow) << ")\">" << kLegend[i].symbol
+      << "<text class=\"legend\" x=\"14\" y=\"4\">" << esc(kLegend[i].text) << "</text></g>\n";
   o << "</g>\n";
-  y += 26;
-  if (!caption_.empty()) {
-    o << "<text class=\"caption\" x=\"" << fmt(kLeft) << "\" y=\"" << fmt(y) << "\">"
-      << esc(caption_) << "</text>\n";
-    y += 10;
-  }
-  height_ = y + 12;
+  if (!caption_.empty())
+    o << "<text class=\"caption\" x=\"" << fmt(kLeft) << "\" y=\""
+      << fmt(legend_top_ + at.back().second * kLegendRow + 20) << "\">" << esc(caption_)
+      << "</text>\n";
 }
 
 std::string Drawing::data_json() const {
   std::ostringstream j;
-  j << "{\"width\":" << fmt(kWidth) << ",\"left\":" << fmt(kLeft) << ",\"inner\":" << fmt(kInner)
+  j << "{\"width\":" << fmt(kWidth) << ",\"left\":" << fmt(pl_) << ",\"inner\":" << fmt(pw_)
     << ",\"from\":" << d_.from << ",\"to\":" << d_.to << ",\"end\":" << d_.data_end
     << ",\"maxZoom\":" << fmt(kMaxZoom);
   if (plan_ok_) {
@@ -291,13 +324,39 @@ std::string Drawing::data_json() const {
   }
   j << ",\"profile\":{\"top\":" << fmt(prof_top_) << ",\"laneTop\":" << fmt(lane_top_)
     << ",\"axisY\":" << fmt(axis_y_) << ",\"pitch\":"
-    << fmt(kProfileFont * (kAscent + kDescent) + 2.5) << ",\"centre\":"
+    << fmt(kProfilePitch) << ",\"centre\":"
     << fmt((kAscent - kDescent) / 2 * kProfileFont) << ",\"labelBottom\":"
     << fmt(station_label_bottom()) << ",\"heightTop\":" << fmt(height_top_)
     << ",\"heightSize\":" << fmt(height_h_) << ",\"heightLo\":" << fmt(height_lo_, 4)
     << ",\"heightHi\":" << fmt(height_hi_, 4) << "}";
+  j << ",\"time\":{\"top\":" << fmt(time_top_) << ",\"size\":" << fmt(time_h_)
+    << ",\"font\":" << fmt(kSmallFont) << ",\"ascent\":" << fmt(kAscent)
+    << ",\"height\":" << fmt(kAscent + kDescent) << ",\"lo\":" << fmt(time_axis_.lo)
+    << ",\"hi\":" << fmt(time_axis_.hi) << ",\"any\":" << (time_axis_.any ? "true" : "false")
+    << ",\"stations\":[";
+  bool first_time = true;
+  for (const StationMark& s : d_.stations)
+    if (s.record.time_s != 0) {
+      j << (first_time ? "" : ",") << s.record.position << ',' << s.record.time_s;
+      first_time = false;
+    }
+  // Each leg: its ends, and the time the fastest run reaches its end.
+  j << "],\"legs\":[";
+  for (size_t i = 0; i < d_.legs.size(); ++i) {
+    const TimedLeg& l = d_.legs[i];
+    const ScenarioRecord& a = d_.stations[l.from].record;
+    const ScenarioRecord& b = d_.stations[l.to].record;
+    j << (i ? "," : "") << a.position << ',' << b.position << ','
+      << fmt(a.time_s + l.fastest.value_or(0), 3);
+  }
+  j << "]}";
   j << ",\"h0\":" << fmt(d_.height_at_from, 3);
-  for (const auto& [name, runs] : {std::pair{"gradients", &d_.gradients}, std::pair{"speeds", &d_.speeds}}) {
+  j << ",\"progressives\":[";
+  for (size_t i = 0; i < d_.progressives.size(); ++i)
+    j << (i ? "," : "") << d_.progressives[i].from << ',' << d_.progressives[i].kilometre;
+  j << "]";
+  for (const auto& [name, runs] : {std::pair{"gradients", &d_.gradients}, std::pair{"speeds", &d_.speeds},
+                                   std::pair{"inForce", &d_.speeds_in_force}}) {
     j << ",\"" << name << "\":[";
     for (size_t i = 0; i < runs->size(); ++i)
       j << (i ? "," : "") << (*runs)[i].from << ',' << (*runs)[i].to << ',' << (*runs)[i].value;

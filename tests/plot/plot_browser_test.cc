@@ -117,11 +117,10 @@ std::string json_list(const std::vector<std::string>& names) {
   return j + "]";
 }
 
-// The drawing's own size, from its <svg> element.
-double drawing_height(const std::string& text) {
-  const size_t svg = text.find("<svg");
-  const size_t at = text.find("height=\"", svg);
-  return std::stod(text.substr(at + 8));
+// The window a drawing is looked at in: a page in a desktop window of
+// 1400 by 1000, the picture at its printed size (A3 at 96 dpi).
+std::string window_of(const fs::path& drawing) {
+  return drawing.extension() == ".html" ? "--window-size=1400,1000" : "--window-size=1588,1123";
 }
 
 class PlotInBrowser : public ::testing::Test {
@@ -147,7 +146,7 @@ class PlotInBrowser : public ::testing::Test {
   // Opens the drawing with the page checks added, and reads back what they
   // found, with whatever the page wrote to its console.
   Checked check(const fs::path& drawing, const std::vector<std::string>& names,
-                const std::string& hash = "") {
+                const std::string& hash = "", const std::string& window = "1400,1000") {
     std::string text = slurp(drawing);
     std::string script = slurp(std::string(SCENARIOC_TEST_DATA) + "/plot/page_check.js");
     for (size_t at; (at = script.find("EXPECTED_NAMES")) != std::string::npos;)
@@ -159,7 +158,7 @@ class PlotInBrowser : public ::testing::Test {
     const fs::path copy = drawing.parent_path() / ("checked-" + drawing.filename().string());
     spit(copy, text);
     std::vector<std::string> args = flags();
-    args.insert(args.end(), {"--window-size=1400,1000", "--enable-logging=stderr", "--v=0",
+    args.insert(args.end(), {"--window-size=" + window, "--enable-logging=stderr", "--v=0",
                              "--dump-dom", "file://" + fs::absolute(copy).string() + hash});
     const BrowserRun run = run_browser(chromium_, args);
     Checked c;
@@ -181,8 +180,9 @@ class PlotInBrowser : public ::testing::Test {
   }
 
   void expect_good(const fs::path& drawing, const std::vector<std::string>& names,
-                   const std::string& hash = "") {
-    const Checked c = check(drawing, names, hash);
+                   const std::string& hash = "", const std::string& window = "1400,1000") {
+    SCOPED_TRACE("window " + window);
+    const Checked c = check(drawing, names, hash, window);
     for (const std::string& f : c.failed) ADD_FAILURE() << drawing.filename() << hash << ": " << f;
     for (const std::string& line : c.console)
       ADD_FAILURE() << drawing.filename() << hash << " wrote to the console: " << line;
@@ -190,6 +190,9 @@ class PlotInBrowser : public ::testing::Test {
     std::vector<std::string> wanted = {"every station named in the plan and the profile",
                                        "no two station names overlap",
                                        "station names stay on the page"};
+    wanted.push_back("no two labels overlap");
+    wanted.push_back("no item cut at an edge");
+    if (page) wanted.push_back("the drawing fits the window");
     if (hash.empty()) wanted.push_back("track spans the plan");
     if (page) wanted.push_back("pointing at a station shows its values");
     if (page) wanted.push_back("pointing along the profile marks the place on the plan");
@@ -201,12 +204,12 @@ class PlotInBrowser : public ::testing::Test {
   }
 
   // Keeps what the browser shows, the whole drawing, for a person to look at.
-  void screenshot(const fs::path& drawing, const std::string& name, const std::string& hash = "") {
-    const double height = drawing_height(slurp(drawing)) + (drawing.extension() == ".html" ? 70 : 0);
+  void screenshot(const fs::path& drawing, const std::string& name, const std::string& hash = "",
+                  const std::string& window = "") {
     std::vector<std::string> args = flags();
     const fs::path png = shots_ / name;
     fs::remove(png);
-    args.insert(args.end(), {"--window-size=1400," + std::to_string(static_cast<int>(height)),
+    args.insert(args.end(), {window.empty() ? window_of(drawing) : "--window-size=" + window,
                              "--screenshot=" + png.string(),
                              "file://" + fs::absolute(drawing).string() + hash});
     const BrowserRun run = run_browser(chromium_, args);
@@ -289,6 +292,50 @@ TEST_F(PlotInBrowser, StationsCrowdedTogether) {
     screenshot(dir_ / file, file + ".png");
   }
   expect_good(dir_ / "crowded.html", station_names(s.rows, 110000, 130000), "#110000-130000");
+}
+
+// Lines of every bearing, each on one screen: a north-south branch whose
+// plan stands at the right and uses the height, an east-west line whose plan
+// runs across the top, and a stretch of the branch whose edges stand on a
+// signal and a sign, which are drawn whole.
+TEST_F(PlotInBrowser, LinesOfEveryBearing) {
+  struct Case {
+    const char* name;
+    const char* line_name;
+    const char* train_number;
+    const char* line;
+    const char* train;
+    std::vector<std::string> range;
+    std::vector<std::string> stations;
+  };
+  const Case cases[] = {
+      {"north-south", "Monte", "8", testing::kNorthSouthLine, testing::kNorthSouthTrain, {},
+       {"VALLE", "COLLE DI MEZZO", "ALPE", "CIMA"}},
+      {"east-west", "Piana", "3", testing::kEastWestLine, testing::kEastWestTrain, {},
+       {"PIANA", "CASCINE", "PONTE"}},
+      {"north-south-2000-6000", "Monte", "8", testing::kNorthSouthLine,
+       testing::kNorthSouthTrain, {"--from", "2000", "--to", "6000"}, {"COLLE DI MEZZO", "ALPE"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path dir = dir_ / c.name;
+    fs::create_directories(dir);
+    const std::string line = std::string(c.line_name) + "_linea.txt";
+    const std::string train = std::string(c.line_name) + "_" + c.train_number + "-.txt";
+    spit(dir / line, c.line);
+    spit(dir / train, c.train);
+    ASSERT_EQ(run_scenarioc({"compile", line, train}, dir).status, 0);
+    const std::string file = std::string(c.name) + ".html";
+    std::vector<std::string> args = {"plot", "-o", file};
+    args.insert(args.end(), c.range.begin(), c.range.end());
+    ASSERT_EQ(run_scenarioc(args, dir).status, 0);
+    expect_good(dir / file, c.stations);
+    screenshot(dir / file, file + ".png");
+  }
+  // A wider screen shows the same sheet, larger, still whole.
+  const fs::path wide = dir_ / "north-south" / "north-south.html";
+  expect_good(wide, cases[0].stations, "", "1920,1080");
+  screenshot(wide, "north-south-1920.html.png", "", "1920,1080");
 }
 
 #else

@@ -158,6 +158,59 @@
     });
   }
 
+  // The page opens whole in the window: the plan, every panel of the
+  // profile and the time panel inside it, and nothing to scroll to.
+  if (document.body && document.getElementById('tip')) attempt('the drawing fits the window', function () {
+    var out = [], W = window.innerWidth, H = window.innerHeight;
+    var root = document.scrollingElement || document.documentElement;
+    if (root.scrollHeight > H + 1 || root.scrollWidth > W + 1)
+      out.push('the page scrolls: ' + root.scrollWidth + 'x' + root.scrollHeight + ' in ' + W + 'x' + H);
+    Array.prototype.slice.call(document.querySelectorAll('#plan .frame, #profile .frame')).forEach(function (f) {
+      var r = f.getBoundingClientRect();
+      if (r.left < -0.5 || r.top < -0.5 || r.right > W + 0.5 || r.bottom > H + 0.5)
+        out.push('a panel reaches ' + Math.round(r.right) + ',' + Math.round(r.bottom));
+    });
+    if (document.querySelectorAll('#profile .frame').length < 5) out.push('a panel is missing');
+    if (out.length) return out.join('; ');
+  });
+
+  // Every label of the drawing: names, sign texts, values, kilometres.
+  attempt('no two labels overlap', function () {
+    var boxes = texts('.station-name, .sign-name, .value, .kmpost, .km-label, .time-label')
+        .filter(function (t) { return t.textContent.length; })
+        .map(function (t) { return [t.textContent, screenBox(t)]; });
+    var clashes = [];
+    for (var i = 0; i < boxes.length; i++)
+      for (var j = i + 1; j < boxes.length; j++) {
+        var a = boxes[i][1], b = boxes[j][1];
+        var w = Math.min(a.x1, b.x1) - Math.max(a.x0, b.x0), h = Math.min(a.y1, b.y1) - Math.max(a.y0, b.y0);
+        if (w > 0.5 && h > 0.5) clashes.push(boxes[i][0] + ' / ' + boxes[j][0]);
+      }
+    if (clashes.length) return clashes.slice(0, 12).join('; ');
+  });
+
+  // What stands at a point is drawn whole where the stretch ends, or not at
+  // all: never cut by the edge of its panel.
+  attempt('no item cut at an edge', function () {
+    var clip = document.querySelector('#items-clip rect');
+    if (!clip) return 'no clip of the items';
+    // A clip path's rectangle is not drawn: its place from its attributes.
+    var m = svg.getScreenCTM(), p0 = svg.createSVGPoint(), p1 = svg.createSVGPoint();
+    p0.x = +clip.getAttribute('x'); p0.y = +clip.getAttribute('y');
+    p1.x = p0.x + +clip.getAttribute('width'); p1.y = p0.y + +clip.getAttribute('height');
+    p0 = p0.matrixTransform(m); p1 = p1.matrixTransform(m);
+    var c = { left: p0.x, right: p1.x }, cut = [];
+    Array.prototype.slice.call(document.querySelectorAll('#profile .dp[data-item]')).filter(shown)
+        .forEach(function (g) {
+          var r = g.getBoundingClientRect();
+          if (!r.width && !r.height) return;
+          var meets = r.right > c.left && r.left < c.right;
+          var inside = r.left >= c.left - 0.5 && r.right <= c.right + 0.5;
+          if (meets && !inside) cut.push(g.querySelector('title') ? g.querySelector('title').textContent.split('\n')[0] : g.getAttribute('data-item'));
+        });
+    if (cut.length) return 'cut: ' + cut.join(', ');
+  });
+
   var out = document.createElementNS(svg.namespaceURI, 'desc');
   if (document.body) out = document.createElement('pre');
   out.id = 'check-results';
