@@ -55,18 +55,6 @@
     if (missing.length) return 'not shown: ' + missing.join(', ');
   });
 
-  attempt('no two station names overlap', function () {
-    var boxes = texts('.station-name').map(function (t) { return [t.textContent, screenBox(t)]; });
-    var clashes = [];
-    for (var i = 0; i < boxes.length; i++)
-      for (var j = i + 1; j < boxes.length; j++) {
-        var a = boxes[i][1], b = boxes[j][1];
-        var w = Math.min(a.x1, b.x1) - Math.max(a.x0, b.x0), h = Math.min(a.y1, b.y1) - Math.max(a.y0, b.y0);
-        if (w > 0.5 && h > 0.5) clashes.push(boxes[i][0] + ' / ' + boxes[j][0]);
-      }
-    if (clashes.length) return clashes.join('; ');
-  });
-
   attempt('station names stay on the page', function () {
     var page = svg.getBoundingClientRect(), out = [];
     texts('.station-name').forEach(function (t) {
@@ -175,6 +163,7 @@
   });
 
   // Every label of the drawing: names, sign texts, values, kilometres.
+  // Station names among them: every label against every other.
   attempt('no two labels overlap', function () {
     var boxes = texts('.station-name, .sign-name, .value, .kmpost, .km-label, .time-label')
         .filter(function (t) { return t.textContent.length; })
