@@ -20,6 +20,7 @@
 #include "format/line_plan_file.h"
 #include "format/route_file.h"
 #include "format/timetable_file.h"
+#include "model/route_rules.h"
 #include "platform/file_io.h"
 
 namespace scenarioc {
@@ -162,8 +163,8 @@ Json cell_json(size_t c, const RouteCell& cell) {
   for_each_field(kRouteCellFields, [&](const auto& f) { j[std::string(f.name)] = f.of(cell); });
   j["metres"] = static_cast<int64_t>(c) * kCellMetres;
   j["occupant"] = cell_kind_name(cell.kind);
-  j["speed_limit_kmh"] = cell.speed_limit * 5;
-  j["gradient_per_mille"] = cell.gradient - 100;
+  j["speed_limit_kmh"] = cell_speed_kmh(cell.speed_limit);
+  j["gradient_per_mille"] = cell_gradient(cell.gradient);
   if (cell.kind == kSpeedBoard) {
     // The speed pairs as the decompiler and the plot read them back.
     Json speeds = Json::array();
@@ -213,10 +214,10 @@ void route_text(const std::string& file, size_t bytes, const std::vector<RouteCe
                       }});
     } else if (name == "speed_limit") {
       cols.push_back(
-          {"km/h", [](size_t, const RouteCell& c) { return std::to_string(c.speed_limit * 5); }});
+          {"km/h", [](size_t, const RouteCell& c) { return std::to_string(cell_speed_kmh(c.speed_limit)); }});
     } else if (name == "gradient") {
       cols.push_back({"per_mille",
-                      [](size_t, const RouteCell& c) { return std::to_string(c.gradient - 100); }});
+                      [](size_t, const RouteCell& c) { return std::to_string(cell_gradient(c.gradient)); }});
     } else {
       cols.push_back({name, [f](size_t, const RouteCell& c) { return std::to_string(f.of(c)); }});
     }

@@ -108,7 +108,7 @@ void general_keywords(Parser& p, std::string_view key) {
 
 // A gradient is stored as 100 + per mille.
 uint8_t gradient_byte(CellFill& f) {
-  return static_cast<uint8_t>(static_cast<uint32_t>(f.previous) + 100u);
+  return static_cast<uint8_t>(static_cast<uint32_t>(f.previous) + uint32_t{kGradientBias});
 }
 
 // `pendenza` rows; a gradient past the route's last cell is a runtime failure.

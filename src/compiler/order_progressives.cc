@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compiler/runtime_failure.h"
+#include "model/kilometric.h"
 
 namespace scenarioc {
 namespace {
@@ -65,13 +66,13 @@ void order_progressives(Scenario& s) {
   for (int r = 0; r < 3; ++r) {
     ScenarioRecord& rec = s.scenario_table[kProgressiveRows[r]];
     if (rec.position != 1) continue;
-    if (rec.stop_pos > std::numeric_limits<int32_t>::max() - 100)
+    if (rec.stop_pos > std::numeric_limits<int32_t>::max() - kProgressiveFlagRaise)
       throw RuntimeFailure("the kilometric progressive of value " +
                            std::to_string(rec.stop_pos) +
                            " m cannot be raised by 100 m: it would exceed " +
                            std::to_string(std::numeric_limits<int32_t>::max()) +
                            " m");
-    rec.stop_pos += 100;
+    rec.stop_pos += kProgressiveFlagRaise;
   }
 }
 

@@ -7,6 +7,7 @@
 #include "compiler/route_cell.h"
 #include "compiler/runtime_failure.h"
 #include "model/rounding.h"
+#include "model/route_rules.h"
 
 namespace scenarioc {
 namespace {
@@ -19,9 +20,9 @@ int32_t to_long(int64_t v, const std::string& what) {
   return static_cast<int32_t>(v);
 }
 
-// The speed limit of a cell is stored in fifths of km/h, in one byte.
+// The speed limit of a cell is stored in steps of 5 km/h, in one byte.
 uint8_t speed_byte(int32_t speed) {
-  const int64_t fifth = round_half_even(speed / 5.0);
+  const int64_t fifth = speed_steps(speed);
   if (fifth < 0 || fifth > 255)
     throw RuntimeFailure("speed limit " + std::to_string(speed) +
                          " km/h is out of range: it must lie between 0 and 1277 km/h");

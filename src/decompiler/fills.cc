@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/route_rules.h"
+
 namespace scenarioc {
 namespace {
 
@@ -9,8 +11,8 @@ namespace {
 // speeds in fifths, adhesion as it is.
 int32_t value_of(uint8_t b, FillField field) {
   switch (field) {
-    case FillField::kGradient: return int32_t{b} - 100;
-    case FillField::kSpeed: return 5 * int32_t{b};
+    case FillField::kGradient: return cell_gradient(b);
+    case FillField::kSpeed: return cell_speed_kmh(b);
     case FillField::kAdhesion: return b;
   }
   return b;

@@ -4,6 +4,7 @@
 
 #include "compiler/order_progressives.h"
 #include "compiler/runtime_failure.h"
+#include "model/kilometric.h"
 
 namespace scenarioc {
 namespace {
@@ -27,7 +28,7 @@ std::optional<std::array<Progressive, 3>> progressives_before_ordering(const Tim
   for (int i = 0; i < 3; ++i) {
     records[i] = stored(*rows[i]);
     if (records[i].flag == 1) {
-      const int64_t b = int64_t{records[i].b} - 100;
+      const int64_t b = int64_t{records[i].b} - kProgressiveFlagRaise;
       if (b < INT32_MIN) return std::nullopt;
       records[i].b = static_cast<int32_t>(b);
     }

@@ -10,6 +10,10 @@
 
 namespace scenarioc {
 
+// A progressive whose flag is 1 counts from 100 m more than its value (the
+// compile raises the stored value; the decompiler takes it back).
+inline constexpr int32_t kProgressiveFlagRaise = 100;
+
 // The progressive the posts count from at metre `metre` of the route: of
 // rows 81 to 83 (as the compile ordered and flagged them), the one with the
 // greatest start at or before it. Nothing where none applies; a row of

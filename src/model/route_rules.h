@@ -99,6 +99,19 @@ inline std::optional<int64_t> station_cell(int64_t stop, int k) {
   return round_half_even(q);
 }
 
+// ---- what each cell keeps of the line and the train -------------------------
+
+// A cell keeps its gradient as 100 + per mille and its speed limit in steps
+// of 5 km/h (rounded half to even), each in one byte.
+inline constexpr int kGradientBias = 100;
+inline constexpr int kSpeedStepKmh = 5;
+inline constexpr int cell_gradient(uint8_t stored) { return int{stored} - kGradientBias; }
+inline constexpr int cell_speed_kmh(uint8_t stored) { return kSpeedStepKmh * int{stored}; }
+// The stored step of a speed, which fits the byte only from 0 to 1277 km/h.
+inline int64_t speed_steps(int64_t kmh) {
+  return round_half_even(static_cast<double>(kmh) / kSpeedStepKmh);
+}
+
 // ---- slow-downs ------------------------------------------------------------------
 
 // The warning board stands 1200 m (24 cells) before the start; a slow-down

@@ -5,6 +5,7 @@
 
 #include "compiler/text_encoding.h"
 #include "model/kilometric.h"
+#include "model/route_rules.h"
 
 namespace scenarioc {
 namespace {
@@ -28,7 +29,7 @@ std::vector<ValueRun> runs(const std::vector<RouteCell>& route, int32_t from, in
   return out;
 }
 
-int gradient_of(const RouteCell& c) { return static_cast<int>(c.gradient) - 100; }
+int gradient_of(const RouteCell& c) { return cell_gradient(c.gradient); }
 
 // The cell occupants the plot draws; the first of a mark names it.
 struct LinesideOccupant {
@@ -80,7 +81,7 @@ SpeedProfile route_speed_profile(const std::vector<RouteCell>& route) {
   SpeedProfile p;
   int last = -1;
   for (size_t c = 0; c < route.size(); ++c) {
-    const int v = route[c].speed_limit * 5;
+    const int v = cell_speed_kmh(route[c].speed_limit);
     if (v != last) p.add_limit(static_cast<int64_t>(c) * kCellMetres, v);
     last = v;
   }
@@ -197,7 +198,7 @@ PlotData plot_data(const std::vector<RouteCell>& route, const Timetable& rows,
   }
 
   d.gradients = runs(route, d.from, d.to, gradient_of);
-  d.speeds = runs(route, d.from, d.to, [](const RouteCell& c) { return c.speed_limit * 5; });
+  d.speeds = runs(route, d.from, d.to, [](const RouteCell& c) { return cell_speed_kmh(c.speed_limit); });
   std::vector<ValueRun> mountains =
       runs(route, d.from, d.to, [](const RouteCell& c) { return static_cast<int>(c.mountain); });
   for (const ValueRun& r : mountains)
