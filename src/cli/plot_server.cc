@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "cli/watch_page.h"
+#include "platform/listening_socket.h"
 
 namespace scenarioc {
 
@@ -18,6 +19,12 @@ constexpr const char* kLoopback = "127.0.0.1";
 // How often an idle event stream is written to, so that a closed tab frees
 // its connection soon.
 constexpr std::chrono::seconds kKeepAlive{1};
+// Each open connection holds a thread: an event stream, and each connection
+// a browser opens ahead of need or keeps for its next request. Enough
+// threads that a reloading page never waits for one, and idle connections
+// let go within a second.
+constexpr size_t kThreads = 32;
+constexpr time_t kIdleSeconds = 1;
 
 }  // namespace
 
@@ -48,8 +55,17 @@ struct PlotServer::State {
 PlotServer::PlotServer(int port) : state_(std::make_unique<State>()) {
   State& s = *state_;
   s.pages.page = "<!DOCTYPE html>\n<title>scenarioc watch</title>\n<p>Compiling...</p>\n";
+  s.http.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
+  s.http.set_keep_alive_timeout(kIdleSeconds);
+  s.http.set_read_timeout(kIdleSeconds, 0);
+  s.http.set_socket_options([](socket_t socket) { set_listening_options(socket); });
   // Every path the server knows; anything else is 404 and nothing is read.
   s.http.set_pre_routing_handler([&s](const httplib::Request& req, httplib::Response& res) {
+    // The library would compress every page a browser accepts compressed,
+    // with brotli at its slowest: most of a second for a drawing, to save
+    // nothing on the loopback. The request is the server's own object,
+    // handed over as const; the header is dropped before any answer.
+    const_cast<httplib::Request&>(req).headers.erase("Accept-Encoding");
     if (s.host_is_ours(req)) return httplib::Server::HandlerResponse::Unhandled;
     res.status = 403;
     res.set_content("this server answers to 127.0.0.1 only\n", "text/plain");

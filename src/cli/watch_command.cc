@@ -98,7 +98,9 @@ class Watch {
     if (hooks_.compiled) hooks_.compiled(round);
   }
 
-  bool stopping() const { return hooks_.stop && hooks_.stop(); }
+  // Asked to stop, or the report can no longer be written (a closed pipe):
+  // a watch nobody reads would go on compiling for nothing.
+  bool stopping() const { return (hooks_.stop && hooks_.stop()) || !io_.out; }
 
  private:
   void publish(const WatchRound& round, const std::string& time, int status, CompileSeen seen,
@@ -190,6 +192,7 @@ int watch_sources(const Arguments& a, IO& io, const WatchHooks& hooks) {
     watch.compile_round();
   }
   io.out << "scenarioc: the watch ended\n" << std::flush;
+  // A report that could not be written is told by the command line's end.
   return kExitSuccess;
 }
 

@@ -25,8 +25,9 @@ std::string escaped(std::string_view t) {
 // under #watch-diagnostics or the source view's body.
 constexpr const char* kStripStyle =
     "<style>\n"
-    "#watch-diagnostics{font:13px/1.35 system-ui,sans-serif;margin:0 0 6px;padding:6px 10px;"
-    "border-bottom:1px solid #ccc;background:#fafafa;max-height:40vh;overflow:auto}\n"
+    "#watch-diagnostics{font:13px/1.35 system-ui,sans-serif;max-width:1400px;margin:0 auto 6px;"
+    "box-sizing:border-box;padding:6px 10px;border-bottom:1px solid #ccc;background:#fafafa;"
+    "max-height:40vh;overflow:auto}\n"
     "#watch-diagnostics .watch-status{margin:0 0 4px;font-weight:600}\n"
     "#watch-diagnostics .watch-status.failed{color:#b00020}\n"
     "#watch-diagnostics ol{margin:0;padding-left:1.5em}\n"

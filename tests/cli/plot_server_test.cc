@@ -131,7 +131,9 @@ TEST(PlotServer, ServesItsFixedPathsFromMemoryAndNothingElse) {
   for (const Case& c : cases) {
     const std::string got = get(port, c.path, c.host);
     EXPECT_EQ(got.substr(0, 12), "HTTP/1.1 " + c.status) << c.path << " " << c.host << ": " << got;
-    if (!c.body.empty()) EXPECT_NE(got.find(c.body), std::string::npos) << c.path << ": " << got;
+    if (!c.body.empty()) {
+      EXPECT_NE(got.find(c.body), std::string::npos) << c.path << ": " << got;
+    }
     EXPECT_EQ(got.find("root:"), std::string::npos) << c.path;
   }
 }

@@ -58,7 +58,7 @@ class Browser {
       setpgid(0, 0);
       dup2(commands[0], 3);
       dup2(answers[1], 4);
-      const int null = open("/dev/null", O_RDWR);
+      const int null = ::open("/dev/null", O_RDWR);
       dup2(null, 0);
       dup2(null, 1);
       dup2(null, 2);
@@ -260,7 +260,7 @@ TEST_F(WatchInBrowser, ThePageFollowsTheSavedSources) {
       << link;
   browser.evaluate("location.href = '" + link + "'");
   wait_for(browser, "the train file's view", [&](const std::string& t) {
-    return t.find(broken) != std::string::npos;
+    return t.find(" as compiled at ") != std::string::npos && t.find(broken) != std::string::npos;
   });
   EXPECT_TRUE(browser.evaluate("document.querySelector(':target') !== null && "
                                "document.querySelector(':target').textContent.indexOf('" +
