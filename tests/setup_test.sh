@@ -61,7 +61,7 @@ run() {
   fi
 }
 
-all="g++ cmake make libgtest-dev nlohmann-json3-dev"
+all="g++ cmake make libgtest-dev nlohmann-json3-dev pkgconf libcpp-httplib-dev"
 tools="chromium man-db groff-base zsh neovim"
 
 stubs "$all" 0 no yes
@@ -73,7 +73,7 @@ run "all present with the test tools: nothing installed" 0 "" "" --tests
 stubs "g++ cmake make libgtest-dev" 0 no yes
 run "root, one missing: only that one" 0 \
   "apt-get update -q
-apt-get install -y -q nlohmann-json3-dev" ""
+apt-get install -y -q nlohmann-json3-dev pkgconf libcpp-httplib-dev" ""
 
 stubs "$all man-db" 0 no yes
 run "root, test tools missing: installed by --tests" 0 \
@@ -83,11 +83,11 @@ apt-get install -y -q chromium groff-base zsh neovim" "" --tests
 stubs "g++ cmake make libgtest-dev" 1000 yes yes
 run "not root, sudo: through sudo" 0 \
   "sudo apt-get update -q
-sudo apt-get install -y -q nlohmann-json3-dev" ""
+sudo apt-get install -y -q nlohmann-json3-dev pkgconf libcpp-httplib-dev" ""
 
 stubs "g++ cmake make libgtest-dev" 1000 no yes
 run "not root, no sudo: the command to run, failure" 1 "" \
-  "apt-get install -y nlohmann-json3-dev"
+  "apt-get install -y nlohmann-json3-dev pkgconf libcpp-httplib-dev"
 
 stubs "$all" 1000 no yes
 run "not root, no sudo, only test tools missing: tests skip, success" 0 "" \
@@ -95,10 +95,10 @@ run "not root, no sudo, only test tools missing: tests skip, success" 0 "" \
 
 stubs "" 0 no no
 run "no apt-get: the packages listed" 0 "" \
-  "build: g++ cmake make libgtest-dev nlohmann-json3-dev"
+  "build: g++ cmake make libgtest-dev nlohmann-json3-dev pkgconf libcpp-httplib-dev"
 
 stubs "g++ cmake make" 0 no yes fails
 run "apt-get fails: the packages listed, failure" 1 \
-  "apt-get update -q" "apt-get install -y libgtest-dev nlohmann-json3-dev"
+  "apt-get update -q" "apt-get install -y libgtest-dev nlohmann-json3-dev pkgconf libcpp-httplib-dev"
 
 [ "$failures" = 0 ] || { echo "$failures case(s) failed"; exit 1; }

@@ -175,6 +175,20 @@ RunResult run_scenarioc(const std::vector<std::string>& args, const fs::path& cw
   return r;
 }
 
+fs::path find_chromium() {
+  if (const char* named = std::getenv("SCENARIOC_CHROMIUM")) return named;
+  const char* path = std::getenv("PATH");
+  std::istringstream dirs(path ? path : "");
+  std::vector<std::string> entries;
+  for (std::string d; std::getline(dirs, d, ':');) entries.push_back(d);
+  for (const char* name : {"chromium", "chromium-browser", "google-chrome", "google-chrome-stable"})
+    for (const std::string& d : entries) {
+      const fs::path p = fs::path(d) / name;
+      if (access(p.c_str(), X_OK) == 0) return p;
+    }
+  return {};
+}
+
 int start_scenarioc(const std::vector<std::string>& args, const fs::path& cwd,
                     const fs::path& out, const fs::path& err, uint64_t file_size_limit,
                     uint64_t memory_limit) {

@@ -67,6 +67,12 @@ constexpr int stress_rounds(int full) {
 #endif
 }
 
+#ifndef _WIN32
+// The browser SCENARIOC_CHROMIUM names (set empty: none), or the first
+// Chromium on the PATH; empty when there is none.
+std::filesystem::path find_chromium();
+#endif
+
 // Little-endian readers for checking byte images.
 int16_t le16(const std::string& b, size_t at);
 int32_t le32(const std::string& b, size_t at);

@@ -45,8 +45,9 @@ struct AuthorReport {
 // before compiling is a document with the one error, without a place.
 class AuthorReporter {
  public:
-  AuthorReporter(const AuthorReport& how, std::ostream& out, std::ostream& err)
-      : how_(how), out_(out), err_(err) {}
+  AuthorReporter(const AuthorReport& how, std::ostream& out, std::ostream& err,
+                 CompileSeen* seen)
+      : how_(how), out_(out), err_(err), seen_(seen) {}
 
   // Where one-line fatal ends are told: stderr, or held for the document.
   std::ostream& told() { return how_.json ? held_ : err_; }
@@ -69,6 +70,10 @@ class AuthorReporter {
   // Sources refused before compiling, with the warnings found on their
   // bytes until then.
   int refused(std::vector<Diagnostic> early, const std::vector<Diagnostic>& refused) {
+    if (seen_) {
+      seen_->diagnostics = early;
+      seen_->diagnostics.insert(seen_->diagnostics.end(), refused.begin(), refused.end());
+    }
     if (how_.json) {
       early.insert(early.end(), refused.begin(), refused.end());
       int warnings = 0;
@@ -96,6 +101,7 @@ class AuthorReporter {
   // a write that fails is told after them.
   void diagnostics(const std::vector<Diagnostic>& diagnostics,
                    const std::map<std::string, int>& not_shown) {
+    if (seen_) seen_->diagnostics = diagnostics;
     if (!how_.json) report_diagnostics(diagnostics, not_shown, how_.werror, err_);
   }
   void closing(const std::vector<Diagnostic>& diagnostics,
@@ -123,6 +129,7 @@ class AuthorReporter {
   std::ostream& out_;
   std::ostream& err_;
   std::ostringstream held_;
+  CompileSeen* seen_;
 };
 
 std::string counted(int n, const char* one, const char* many) {
@@ -413,7 +420,13 @@ std::string items_not_compiled(std::string_view text, SourceRole role, int stopp
   return out;
 }
 
-int compile_command(const Arguments& a, bool write, IO& io) {
+std::optional<GivenNames> given_scenario_names(const Arguments& a, std::ostream& err) {
+  const std::optional<ScenarioNaming> n = names_given(a, err);
+  if (!n) return std::nullopt;
+  return GivenNames{n->line, n->train};
+}
+
+int compile_command(const Arguments& a, bool write, IO& io, CompileSeen* seen) {
   std::ostream& err = io.err;
   std::optional<ScenarioNaming> names = names_given(a, err);
   if (!names) return kExitEndedEarly;
@@ -423,7 +436,7 @@ int compile_command(const Arguments& a, bool write, IO& io) {
       return usage_error(err, "--diagnostics takes text or json, not '" + *form + "'");
     how.json = *form == "json";
   }
-  AuthorReporter reporter(how, io.out, err);
+  AuthorReporter reporter(how, io.out, err, seen);
   if (!resolve_names(*names, reporter)) return reporter.ended(kExitEndedEarly);
 
   how.diagnostics.warnings = WarningSet::all();
@@ -477,9 +490,13 @@ int compile_command(const Arguments& a, bool write, IO& io) {
   for (FileSources::File* src : {&line, &train})
     if (std::optional<std::string> why = oversized(*src)) return reporter.fatal(*why);
   std::vector<Diagnostic> early, refused;
-  if (!load_source(line, SourceRole::kLine, how.diagnostics, early, refused) ||
-      !load_source(train, SourceRole::kTrain, how.diagnostics, early, refused))
-    return reporter.refused(std::move(early), refused);
+  const bool loaded = load_source(line, SourceRole::kLine, how.diagnostics, early, refused) &&
+                      load_source(train, SourceRole::kTrain, how.diagnostics, early, refused);
+  if (seen) {
+    seen->line_text = line.text.value_or("");
+    seen->train_text = train.text.value_or("");
+  }
+  if (!loaded) return reporter.refused(std::move(early), refused);
   warn_control_characters(*names, how.diagnostics, early);
 
   FileSources sources(std::move(line), std::move(train), /*consume=*/false);

@@ -20,7 +20,8 @@ std::string option_words(const OptionSpec& o) {
   std::string words;
   if (!o.short_name.empty()) words += std::string(o.short_name) + ", ";
   words += o.name;
-  if (!o.value_name.empty()) words += (o.prefix ? "" : " ") + std::string(o.value_name);
+  if (o.value_optional) words += " [" + std::string(o.value_name) + "]";
+  else if (!o.value_name.empty()) words += (o.prefix ? "" : " ") + std::string(o.value_name);
   return words;
 }
 
@@ -76,6 +77,10 @@ std::optional<std::string> parse_arguments(const CommandSpec& spec,
       parsed.options[key] = "";
     } else if (eq != std::string::npos) {
       parsed.options[key] = a.substr(eq + 1);
+    } else if (o->value_optional) {
+      const bool number = i + 1 < args.size() && !args[i + 1].empty() &&
+                          args[i + 1].find_first_not_of("0123456789") == std::string::npos;
+      parsed.options[key] = number ? args[++i] : "";
     } else {
       if (i + 1 >= args.size()) return "option '" + name + "' needs a value";
       parsed.options[key] = args[++i];

@@ -18,6 +18,7 @@
 #include "cli/plot_command.h"
 #include "cli/report.h"
 #include "cli/run.h"
+#include "cli/watch_command.h"
 #include "compiler/display_text.h"
 #include "compiler/source_check.h"
 #include "compiler/text_encoding.h"
@@ -149,6 +150,24 @@ const std::vector<CommandSpec>& command_table() {
        {kLineNameOption, kTrainNumberOption, kNoWarningOption, kWerrorOption,
         kFatalErrorsOption, kDiagnosticsOption, kQuietOption},
        {}, 2, 2, [](const Arguments& a, IO& io) { return compile_command(a, false, io); }},
+      {"watch", "LINE TRAIN", "compiles again on every save of LINE or TRAIN; --serve draws it live",
+       "Compiles as compile does, at the start and after every save of either\n"
+       "source, into DIR (default: here): the same report, each after a line with\n"
+       "the time, all on standard output, and the same three files, the earlier\n"
+       "ones kept after an error. A save that comes as a burst of writes, or as a\n"
+       "file renamed over the source, is compiled once. With --serve it also\n"
+       "serves the drawing of the line (as plot draws it) on 127.0.0.1 alone and\n"
+       "prints its address: the page lists the current errors and warnings above\n"
+       "the drawing, each a link to its row, and redraws itself after each\n"
+       "compile. Ctrl-C ends the watch, never in the middle of a write (status 0).",
+       {kLineNameOption, kTrainNumberOption,
+        {"--dir", "DIR", "write the compiled files into DIR"},
+        {"--serve", "PORT",
+         "serve the live drawing at http://127.0.0.1:PORT/ (no PORT or 0: a free one)", {}, false,
+         true},
+        {"--no-plan", "", "leave out the line plan file N_linea.dat"},
+        kNoWarningOption, kWerrorOption, kFatalErrorsOption},
+       {}, 2, 2, watch_command},
       {"emit", "", "writes the built-in sources and forms, the start of a new scenario",
        "Writes nothing when one of its five files is already there, unless --force.",
        {{"--dir", "DIR", "write into DIR (made when missing) instead of here"},

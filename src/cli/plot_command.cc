@@ -60,17 +60,11 @@ std::string plot_options(const Arguments& args, PlotOptions& o) {
   return "";
 }
 
-int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err) {
-  const std::string ext = lower(o.output.extension().string());
-  const bool page = ext == ".html" || ext == ".htm";
-  if (!page && ext != ".svg")
-    return fail(err, "cannot tell what to draw from '" + o.output.string() +
-                         "': name it FILE.svg for a picture or FILE.html for a page");
-
-  std::string error;
+std::optional<std::string> draw_scenario(const PlotOptions& o, bool page, std::ostream& err,
+                                         std::string& error) {
   std::optional<FolderScenario> folder =
       read_folder_scenario(o.dir, o.line_name, o.train_number, err, error);
-  if (!folder) return fail(err, error);
+  if (!folder) return std::nullopt;
   const fs::path& timetable_path = folder->timetable_path;
   const fs::path& route_path = folder->route_path;
   const fs::path& plan_path = folder->plan_path;
@@ -83,18 +77,30 @@ int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err)
                         route_path.filename().string();
   caption += plan ? " and " + plan_path.filename().string() + "."
                   : " (no " + plan_path.filename().string() + ": no plan drawn).";
-  std::string drawing;
   try {
     const PlotData d =
         plot_data(folder->files.route, folder->files.timetable, plan ? &*plan : nullptr, o.range);
-    drawing = page ? plot_html(d, caption) : plot_svg(d, caption);
+    return page ? plot_html(d, caption) : plot_svg(d, caption);
   } catch (const PlotRangeError& e) {
-    return fail(err, e.what());
+    error = e.what();
   } catch (const FormatError& e) {
-    return fail(err, plan_path.string() + " is damaged: " + e.what());
+    error = plan_path.string() + " is damaged: " + e.what();
   }
+  return std::nullopt;
+}
+
+int plot_command(const PlotOptions& o, std::ostream& /*out*/, std::ostream& err) {
+  const std::string ext = lower(o.output.extension().string());
+  const bool page = ext == ".html" || ext == ".htm";
+  if (!page && ext != ".svg")
+    return fail(err, "cannot tell what to draw from '" + o.output.string() +
+                         "': name it FILE.svg for a picture or FILE.html for a page");
+
+  std::string error;
+  const std::optional<std::string> drawing = draw_scenario(o, page, err, error);
+  if (!drawing) return fail(err, error);
   try {
-    replace_file(o.output, drawing);
+    replace_file(o.output, *drawing);
   } catch (const FileError& e) {
     return fail(err, "cannot write " + e.path().string() + ": " + e.reason());
   }

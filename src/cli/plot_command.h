@@ -23,6 +23,12 @@ struct PlotOptions {
 // Takes the options of "plot". Returns what is wrong with them, or "".
 std::string plot_options(const Arguments& args, PlotOptions& o);
 
+// The drawing of the compiled scenario in `o.dir`: a page (plot_html) or a
+// picture (plot_svg), written nowhere; notes go to `err`. Without one,
+// `error` says why in one line.
+std::optional<std::string> draw_scenario(const PlotOptions& o, bool page, std::ostream& err,
+                                         std::string& error);
+
 // Draws the scenario and writes the file. Exit status 0, or 2 with a
 // one-line error when there is nothing to draw from (no compiled scenario,
 // files that are damaged or do not belong together) or the file cannot be

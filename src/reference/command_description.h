@@ -18,6 +18,10 @@ struct OptionSpec {
   std::string_view short_name = {};  // "-o", when there is one
   // The value is glued to the name, as in -Wno-unknown-key; may be repeated.
   bool prefix = false;
+  // The value may be left out (--serve, --serve 8080, --serve=8080); only
+  // a number is then taken as its value, so that the files that follow the
+  // option stay files. `value_name` is shown in brackets.
+  bool value_optional = false;
 };
 
 struct CommandDescription {

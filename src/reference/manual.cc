@@ -74,7 +74,8 @@ std::string option_synopsis(const OptionSpec& o) {
   std::string s = bold(o.name);
   // An unbreakable space: an option and its value stay on one line.
   // A value glued to its name (-Wno-NAME) is written glued.
-  if (!o.value_name.empty()) s += (o.prefix ? "" : "\\ ") + italic(o.value_name);
+  if (o.value_optional) s += "\\ [" + italic(o.value_name) + "]";
+  else if (!o.value_name.empty()) s += (o.prefix ? "" : "\\ ") + italic(o.value_name);
   return s;
 }
 
@@ -161,7 +162,8 @@ std::string bash_completion_call(Completion k) {
 // The cases of a `case "$option" in` that completes each valued option.
 void bash_value_cases(const CommandDescription& c, std::ostream& out) {
   for (const OptionSpec& o : c.options) {
-    if (o.value_name.empty()) continue;
+    // An option whose value may be left out leaves the files to complete.
+    if (o.value_name.empty() || o.value_optional) continue;
     out << "                " << o.name;
     if (!o.short_name.empty()) out << '|' << o.short_name;
     out << ") " << bash_completion_call(completion_of(o.value_name)) << "; return ;;\n";
@@ -203,7 +205,8 @@ void zsh_option_specs(const CommandDescription& c, std::span<const CommandDescri
     if (!o.value_name.empty() && o.short_name.empty()) spec += "=";
     spec += "[" + zsh_text(o.help) + "]";
     if (!o.value_name.empty())
-      spec += ":" + zsh_text(o.value_name) + ":" + zsh_action(completion_of(o.value_name), commands);
+      spec += (o.value_optional ? "::" : ":") + zsh_text(o.value_name) + ":" +
+              zsh_action(completion_of(o.value_name), commands);
     out << indent << spec << "' \\\n";
   }
   out << indent << "'(- *)--help[the usage of this command]'";
@@ -405,8 +408,12 @@ void write_bash_completion(std::span<const CommandDescription> commands, std::os
                "            for (( j = 2; j < COMP_CWORD; j++ )); do\n"
                "                case ${COMP_WORDS[j]} in\n";
         std::string valued;
+        std::string optional;
         for (const OptionSpec& o : c.options)
-          if (!o.value_name.empty()) {
+          if (o.value_optional)
+            optional += (optional.empty() ? "" : "|") + std::string(o.name);
+        for (const OptionSpec& o : c.options)
+          if (!o.value_name.empty() && !o.value_optional) {
             valued += (valued.empty() ? "" : "|") + std::string(o.name);
             if (!o.short_name.empty()) valued += "|" + std::string(o.short_name);
           }
@@ -416,6 +423,12 @@ void write_bash_completion(std::span<const CommandDescription> commands, std::os
               << ")\n"
                  "                        if [[ ${COMP_WORDS[j+1]} == = ]]; then (( j += 2 )); "
                  "else (( j += 1 )); fi ;;\n";
+        // A value that may be left out is one only when it is a number.
+        if (!optional.empty())
+          out << "                    " << optional
+              << ")\n"
+                 "                        if [[ ${COMP_WORDS[j+1]} == = ]]; then (( j += 2 )); "
+                 "elif [[ ${COMP_WORDS[j+1]} =~ ^[0-9]+$ ]]; then (( j += 1 )); fi ;;\n";
         out << "                    -*) ;;\n"
                "                    *) (( n++ )) ;;\n"
                "                esac\n"
