@@ -65,6 +65,35 @@ TEST(ParseArguments, AShortNameStandsForItsOption) {
   EXPECT_EQ(parsed.positional, (std::vector<std::string>{"a", "b"}));
 }
 
+// An option whose value may be left out takes the next word only when it
+// is a number, so that the files after it stay files.
+TEST(ParseArguments, AValueThatMayBeLeftOut) {
+  CommandSpec spec = sample();
+  spec.options.push_back({"--serve", "PORT", "serve", {}, false, true});
+  struct Case {
+    std::vector<std::string> args;
+    std::string serve;  // "<none>" when not given
+    std::vector<std::string> positional;
+  } cases[] = {
+      {{"--serve", "a", "b"}, "", {"a", "b"}},
+      {{"a", "b", "--serve"}, "", {"a", "b"}},
+      {{"--serve", "8080", "a", "b"}, "8080", {"a", "b"}},
+      {{"a", "--serve=0", "b"}, "0", {"a", "b"}},
+      {{"a", "--serve=", "b"}, "", {"a", "b"}},
+      {{"a", "b"}, "<none>", {"a", "b"}},
+  };
+  for (const Case& c : cases) {
+    Arguments parsed;
+    EXPECT_FALSE(parse_arguments(spec, c.args, parsed)) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(parsed.value("--serve").value_or("<none>"), c.serve)
+        << ::testing::PrintToString(c.args);
+    EXPECT_EQ(parsed.positional, c.positional) << ::testing::PrintToString(c.args);
+  }
+  std::ostringstream out;
+  print_command_help(spec, out);
+  EXPECT_NE(out.str().find("--serve [PORT]"), std::string::npos) << out.str();
+}
+
 TEST(CommandHelp, ListsEveryOptionWithItsValue) {
   std::ostringstream out;
   print_command_help(sample(), out);
