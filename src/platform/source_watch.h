@@ -4,8 +4,8 @@
 // removes and creates it. Each of these is a change here; the caller lets a
 // burst of them settle before it compiles. On Linux the kernel tells of the
 // changes (inotify on the files' folders, since a rename-over replaces the
-// file watched); elsewhere the files' size and time are read again every
-// tenth of a second.
+// file watched); elsewhere the files' size, time and bytes are read again
+// every tenth of a second.
 #pragma once
 
 #include <chrono>

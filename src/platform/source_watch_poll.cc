@@ -1,8 +1,13 @@
 // Where the system tells of no change to a file, the watch reads each
-// file's presence, size and time of last write again every tenth of a
-// second and compares them with what it read before.
+// file's presence, size, time of last write and a digest of its bytes again
+// every tenth of a second and compares them with what it read before. The
+// bytes count because a save of the same length within the clock's tick
+// (a temporary renamed over the file, on a file system whose times are
+// coarse) changes neither size nor time.
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
+#include <fstream>
 #include <thread>
 
 #include "platform/file_io.h"
@@ -28,8 +33,25 @@ struct Stamp {
   bool exists = false;
   uintmax_t size = 0;
   fs::file_time_type written{};
+  uint64_t digest = 0;
   bool operator==(const Stamp&) const = default;
 };
+
+// FNV-1a of the file's bytes: a source is at most a few megabytes, read
+// from the cache ten times a second.
+uint64_t digest_of(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  uint64_t h = 14695981039346656037ull;
+  char buffer[65536];
+  while (in) {
+    in.read(buffer, sizeof buffer);
+    for (std::streamsize i = 0; i < in.gcount(); ++i) {
+      h ^= static_cast<unsigned char>(buffer[i]);
+      h *= 1099511628211ull;
+    }
+  }
+  return h;
+}
 
 Stamp stamp_of(const fs::path& file) {
   std::error_code ec;
@@ -38,6 +60,7 @@ Stamp stamp_of(const fs::path& file) {
   if (!s.exists) return s;
   s.size = fs::file_size(file, ec);
   s.written = fs::last_write_time(file, ec);
+  s.digest = digest_of(file);
   return s;
 }
 
