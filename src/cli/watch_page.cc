@@ -2,24 +2,10 @@
 
 #include "cli/report.h"
 #include "compiler/display_text.h"
+#include "plot/drawing.h"
 
 namespace scenarioc {
 namespace {
-
-std::string escaped(std::string_view t) {
-  std::string out;
-  out.reserve(t.size());
-  for (const char c : t) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
 
 // The strip's look, kept apart from the plot's own style: every rule is
 // under #watch-diagnostics or the source view's body.
@@ -64,9 +50,9 @@ std::string strip(const WatchState& s) {
   std::string out = kStripStyle;
   out += "<section id=\"watch-diagnostics\" data-compile=\"" + std::to_string(s.compile_number) +
          "\">\n<p class=\"watch-status" + std::string(failed ? " failed" : "") + "\">" +
-         escaped(s.time) + ": " + escaped(shown_utf8(s.summary)) + "</p>\n";
+         drawing::esc(s.time) + ": " + drawing::esc(shown_utf8(s.summary)) + "</p>\n";
   if (s.diagnostics.empty()) {
-    if (!s.report.empty()) out += "<pre>" + escaped(shown_utf8(s.report)) + "</pre>\n";
+    if (!s.report.empty()) out += "<pre>" + drawing::esc(shown_utf8(s.report)) + "</pre>\n";
     return out + "</section>\n";
   }
   out += "<ol>\n";
@@ -80,9 +66,9 @@ std::string strip(const WatchState& s) {
     const std::string link = row_link(s, d);
     out += std::string("<li class=\"") +
            (d.severity == Severity::kError ? "error" : "warning") + "\">";
-    out += link.empty() ? "<span>" + escaped(first) + "</span>"
-                        : "<a href=\"" + link + "\">" + escaped(first) + "</a>";
-    if (!rest.empty()) out += "<pre>" + escaped(rest) + "</pre>";
+    out += link.empty() ? "<span>" + drawing::esc(first) + "</span>"
+                        : "<a href=\"" + link + "\">" + drawing::esc(first) + "</a>";
+    if (!rest.empty()) out += "<pre>" + drawing::esc(rest) + "</pre>";
     out += "</li>\n";
   }
   return out + "</ol>\n</section>\n";
@@ -95,7 +81,7 @@ std::string watch_page(const WatchState& state, const std::string& drawing,
   if (drawing.empty())
     return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<title>scenarioc watch</title>\n</head>\n<body>\n" +
-           strip(state) + "<p id=\"no-drawing\">" + escaped(shown_utf8(why_no_drawing)) +
+           strip(state) + "<p id=\"no-drawing\">" + drawing::esc(shown_utf8(why_no_drawing)) +
            "</p>\n" + reload_script(state.compile_number) + "</body>\n</html>\n";
   std::string page = drawing;
   // After the <body> tag's end, before the plot's own header.
@@ -111,7 +97,7 @@ std::string watch_page(const WatchState& state, const std::string& drawing,
 
 std::string source_page(const WatchState& state, std::string_view label, std::string_view text) {
   std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
-                    escaped(shown_utf8(label)) +
+                    drawing::esc(shown_utf8(label)) +
                     "</title>\n<style>\n"
                     "body{margin:0;font:13px/1.4 ui-monospace,monospace}\n"
                     "h1{font:600 14px system-ui,sans-serif;margin:8px 10px}\n"
@@ -121,7 +107,7 @@ std::string source_page(const WatchState& state, std::string_view label, std::st
                     "pre>span>a{display:inline-block;width:4em;color:#888;text-decoration:none}\n"
                     "pre>span:target{background:#fff2a8}\n"
                     "</style>\n</head>\n<body>\n<h1>" +
-                    escaped(shown_utf8(label)) + " as compiled at " + escaped(state.time) +
+                    drawing::esc(shown_utf8(label)) + " as compiled at " + drawing::esc(state.time) +
                     "</h1>\n<a class=\"back\" href=\"/\">back to the drawing</a>\n<pre>";
   int row = 0;
   size_t at = 0;
@@ -133,7 +119,7 @@ std::string source_page(const WatchState& state, std::string_view label, std::st
     at = end + 1;
     const std::string id = "L" + std::to_string(++row);
     out += "<span id=\"" + id + "\"><a href=\"#" + id + "\">" + std::to_string(row) + "</a>" +
-           escaped(shown_source(line, line.size())) + "</span>";
+           drawing::esc(shown_source(line, line.size())) + "</span>";
   }
   out += "</pre>\n" + reload_script(state.compile_number) + "</body>\n</html>\n";
   return out;

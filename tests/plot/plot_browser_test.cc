@@ -32,26 +32,11 @@ namespace {
 namespace fs = std::filesystem;
 using testing::run_scenarioc;
 using testing::slurp;
+using testing::find_chromium;
 using testing::spit;
 using testing::TempDir;
 
 #ifndef _WIN32
-
-// The browser SCENARIOC_CHROMIUM names (set empty: none), or the first
-// Chromium on the PATH.
-fs::path find_chromium() {
-  if (const char* named = std::getenv("SCENARIOC_CHROMIUM")) return named;
-  const char* path = std::getenv("PATH");
-  std::istringstream dirs(path ? path : "");
-  std::vector<std::string> entries;
-  for (std::string d; std::getline(dirs, d, ':');) entries.push_back(d);
-  for (const char* name : {"chromium", "chromium-browser", "google-chrome", "google-chrome-stable"})
-    for (const std::string& d : entries) {
-      const fs::path p = fs::path(d) / name;
-      if (access(p.c_str(), X_OK) == 0) return p;
-    }
-  return {};
-}
 
 struct BrowserRun {
   bool finished = false;
