@@ -243,7 +243,7 @@ TEST(WatchPage, TheSourceViewNumbersEveryRowAndShowsNoByteRaw) {
   WatchState s;
   s.time = "12:00:00";
   const std::string view =
-      source_page(s, "A_1-.txt", std::string("[stazioni]\r\nstazione, 0, <x>\x1b\r\n\r\nend", 38));
+      source_page(s, "A_1-.txt", "[stazioni]\r\nstazione, 0, <x>\x1b\r\n\r\nend");
   EXPECT_NE(view.find("<span id=\"L1\"><a href=\"#L1\">1</a>[stazioni]</span>"), std::string::npos)
       << view;
   EXPECT_NE(view.find("id=\"L2\""), std::string::npos);
