@@ -54,7 +54,9 @@ struct PlotServer::State {
 
 PlotServer::PlotServer(int port) : state_(std::make_unique<State>()) {
   State& s = *state_;
-  s.pages.page = "<!DOCTYPE html>\n<title>scenarioc watch</title>\n<p>Compiling...</p>\n";
+  // A browser may come before the first compile has ended: the page it
+  // gets then must load again by itself, or it would wait for ever.
+  s.pages.page = waiting_page();
   s.http.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
   s.http.set_keep_alive_timeout(kIdleSeconds);
   s.http.set_read_timeout(kIdleSeconds, 0);

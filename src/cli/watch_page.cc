@@ -95,6 +95,12 @@ std::string watch_page(const WatchState& state, const std::string& drawing,
   return page;
 }
 
+std::string waiting_page() {
+  return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+         "<title>scenarioc watch</title>\n</head>\n<body>\n<p id=\"no-drawing\">Compiling...</p>\n" +
+         reload_script(0) + "</body>\n</html>\n";
+}
+
 std::string source_page(const WatchState& state, std::string_view label, std::string_view text) {
   std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
                     drawing::esc(shown_utf8(label)) +

@@ -35,6 +35,10 @@ struct WatchState {
 std::string watch_page(const WatchState& state, const std::string& drawing,
                        const std::string& why_no_drawing);
 
+// The page shown before the first compile has ended: it says so, and loads
+// again as soon as the server tells of that compile (number 1; 0 is none).
+std::string waiting_page();
+
 // One source as compiled, each row numbered and an anchor (#L12), the row a
 // link points at marked. `text` is in the simulator's code page.
 std::string source_page(const WatchState& state, std::string_view label, std::string_view text);

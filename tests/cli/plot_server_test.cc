@@ -142,6 +142,11 @@ TEST(PlotServer, ServesItsFixedPathsFromMemoryAndNothingElse) {
 
 TEST(PlotServer, AnOpenPageIsToldOfEachCompile) {
   PlotServer server(0);
+  // A page opened before the first compile has ended (a slow machine, a
+  // large scenario) listens for it too, and is not left waiting for ever.
+  const std::string waiting = get(server.port(), "/");
+  EXPECT_NE(waiting.find("Compiling..."), std::string::npos) << waiting;
+  EXPECT_NE(waiting.find("new EventSource('/events')"), std::string::npos) << waiting;
   server.publish({3, "<p>third</p>", "", ""});
   Connection events(server.port());
   ASSERT_TRUE(events.connected());
