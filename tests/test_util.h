@@ -55,13 +55,13 @@ int wait_scenarioc(int pid, long* peak_kib = nullptr);
 #endif
 
 // How many rounds a stress test of processes (kills, races between runs)
-// makes: `full` in a plain build, a fifth of it (at least one) under the
+// makes: `full` in a plain build, a tenth of it (at least one) under the
 // sanitizers. The races are found by the many rounds of the plain build; what
 // the sanitizers add is a memory fault in the runs themselves, which a few
 // rounds show as well as many, at five to ten times the cost of each.
 constexpr int stress_rounds(int full) {
 #if defined(__SANITIZE_ADDRESS__)
-  return full / 5 > 0 ? full / 5 : 1;
+  return full / 10 > 0 ? full / 10 : 1;
 #else
   return full;
 #endif

@@ -198,7 +198,7 @@ TEST(OneSet, ASetLeftHalfReplacedIsPutBackByTheNextWritingRun) {
 }
 
 // SIGKILL at 500 moments spread over a compile of new sources over an
-// earlier set, in five parts of 100 (of 20 under the sanitizers). After
+// earlier set, in five parts of 100 (of 10 under the sanitizers). After
 // each, the next writing run (a compile whose line file is missing, so that
 // it writes nothing itself) finds and mends the folder: it then holds exactly
 // the earlier set or exactly the new one, and no temporary or journal. Every
@@ -266,7 +266,7 @@ INSTANTIATE_TEST_SUITE_P(FiveHundredKills, KilledCompile, ::testing::Range(0, 5)
 // ---- one writer at a time
 
 // Three compiles of each of two scenarios started together into one folder,
-// 100 times (20 under the sanitizers): each run waits its turn, and the
+// 100 times (10 under the sanitizers): each run waits its turn, and the
 // folder ends with one run's whole set.
 TEST(OneWriter, ConcurrentCompilesOfTwoScenariosEndWithOneWholeSet) {
   TwoScenarios scenarios;
@@ -299,8 +299,9 @@ TEST(OneWriter, ConcurrentCompilesOfTwoScenariosEndWithOneWholeSet) {
             << " runs waited for another\n";
 }
 
-// Two built-in runs in one folder, 60 times (12 under the sanitizers): the second waits until the first
-// has deleted its sources, then writes and compiles its own.
+// Two built-in runs in one folder, 60 times (6 under the sanitizers): the
+// second waits until the first has deleted its sources, then writes and
+// compiles its own.
 TEST(OneWriter, TwoBuiltInRunsInOneFolderBothEndWell) {
   TempDir reference;
   ASSERT_EQ(run_scenarioc({"--dir", reference.path().string(), "--console"}, reference.path())
