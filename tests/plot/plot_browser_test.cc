@@ -32,11 +32,12 @@ namespace {
 namespace fs = std::filesystem;
 using testing::run_scenarioc;
 using testing::slurp;
-using testing::find_chromium;
 using testing::spit;
 using testing::TempDir;
 
 #ifndef _WIN32
+
+using testing::find_chromium;
 
 struct BrowserRun {
   bool finished = false;
