@@ -91,10 +91,11 @@ class Watch {
     const std::string time = clock_time();
     // One stream for the whole report, so that it stays in order in a pipe
     // or a log as on the terminal.
-    round.printed = separator(time, round.number) + err.str() + out.str();
+    const std::string report = err.str() + out.str();
+    round.printed = separator(time, round.number) + report;
     io_.out << round.printed << std::flush;
     if (sub.replaced) io_.replaced = true;
-    if (server) publish(round, time, status, std::move(seen), err.str() + out.str());
+    if (server) publish(round, time, status, std::move(seen), report);
     if (hooks_.compiled) hooks_.compiled(round);
   }
 

@@ -108,15 +108,6 @@ inline std::string km_text(int64_t m) {
   return buf;
 }
 
-inline std::string time_text(int32_t s) {
-  char buf[32];
-  if (s % 60 != 0)
-    std::snprintf(buf, sizeof buf, "%d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
-  else
-    std::snprintf(buf, sizeof buf, "%d:%02d", s / 3600, s / 60 % 60);
-  return buf;
-}
-
 inline double nice_step(double span, double target) {
   if (!(span > 0)) return 1;
   const double raw = span / target;

@@ -41,7 +41,7 @@ Item Drawing::station_item(const StationMark& s) const {
                                    std::to_string(r.type)});
   it.fields.push_back({"area", std::to_string(r.start_pos) + " to " + std::to_string(r.stop_pos) +
                                    " m (" + std::to_string(r.stop_pos - r.start_pos) + " m)"});
-  it.fields.push_back({"time", r.time_s != 0 ? time_text(r.time_s) : "none"});
+  it.fields.push_back({"time", r.time_s != 0 ? clock_words(r.time_s) : "none"});
   it.fields.push_back({"line speed", fmt(line_speed_at(r.position), 0) + " km/h"});
   it.fields.push_back({"row", std::to_string(s.row)});
   it.fields.push_back(

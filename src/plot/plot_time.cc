@@ -49,7 +49,7 @@ void Drawing::draw_time_axis(std::ostream& o, const TimeAxis& t) const {
     o << "<line class=\"grid\" x1=\"" << fmt(pl_) << "\" y1=\"" << fmt(y) << "\" x2=\""
       << fmt(pl_ + pw_) << "\" y2=\"" << fmt(y) << "\"/><text class=\"tick\" x=\""
       << fmt(pl_ - 6) << "\" y=\"" << fmt(y + 3.5) << "\" text-anchor=\"end\">"
-      << time_text(static_cast<int32_t>(v)) << "</text>\n";
+      << clock_words(static_cast<int32_t>(v)) << "</text>\n";
   }
 }
 
@@ -86,8 +86,8 @@ void Drawing::draw_time_world(std::ostream& o, const TimeAxis& t) {
     const StationMark& b = d_.stations[leg.to];
     const int item = add_item(
         {"leg", "Timetable faster than possible",
-         {{"from", profile_label(a) + " at " + time_text(a.record.time_s)},
-          {"to", profile_label(b) + " at " + time_text(b.record.time_s)},
+         {{"from", profile_label(a) + " at " + clock_words(a.record.time_s)},
+          {"to", profile_label(b) + " at " + clock_words(b.record.time_s)},
           {"timetable", duration_words(leg.scheduled)},
           {"fastest possible", duration_words(static_cast<int64_t>(std::floor(*leg.fastest))) +
                                    " at the speed limits in force"}}});
@@ -107,7 +107,7 @@ void Drawing::draw_time_items(std::ostream& o, const TimeAxis& t) {
   for (size_t i = 0; i < d_.stations.size(); ++i) {
     const StationMark& s = d_.stations[i];
     if (s.record.time_s == 0) continue;
-    const std::string text = time_text(s.record.time_s);
+    const std::string text = clock_words(s.record.time_s);
     const double x = dx(s.record.position), y = ty(t, s.record.time_s);
     const double w = text_width(text, kSmallFont);
     std::optional<Box> at;
