@@ -281,6 +281,26 @@
     document.getElementById('distance-axis').innerHTML = o;
   }
 
+  // The stretch in sight is kept in the address ("#29000-40000"), so that a
+  // reload (the watch's after each compile, or the author's own) opens on the
+  // same stretch, and the address can be passed on. Written once the zoom has
+  // settled: browsers throttle a page that rewrites its address too often.
+  var remembering = null;
+  function rememberStretch() {
+    clearTimeout(remembering);
+    remembering = setTimeout(function () {
+      var whole = span.a <= D.from && span.b >= D.to;
+      var hash = whole ? '' : '#' + Math.round(span.a) + '-' + Math.round(span.b);
+      if (hash === location.hash) return;
+      try {
+        history.replaceState(null, '', location.pathname + location.search + hash);
+      } catch (e) {
+        // A browser that keeps a saved page's address as it is: the zoom
+        // still works, the reload opens on the whole line.
+      }
+    }, 250);
+  }
+
   function applyProfile() {
     var u0 = D.inner / (D.to - D.from), u = D.inner / (span.b - span.a);
     var kx = u / u0, tx = D.left + (D.from - span.a) * u - D.left * kx;
@@ -342,6 +362,7 @@
     });
     distanceAxis();
     fitHeight(kx, tx);
+    rememberStretch();
   }
 
   // The time panel shows the times of the legs in sight, on the steps the

@@ -219,6 +219,14 @@ class WatchInBrowser : public ::testing::Test {
                                                                  from);
   }
 
+  // The strip above the drawing shows before the page's script has run.
+  void wait_for_its_script(Browser& b) {
+    const auto from = std::chrono::steady_clock::now();
+    while (b.evaluate("document.readyState", true) != "complete" &&
+           std::chrono::steady_clock::now() - from < kDeadline)
+      std::this_thread::sleep_for(20ms);
+  }
+
   fs::path chromium_, line_, train_;
   TempDir sources_, out_, profile_;
   std::string train_text_;
@@ -239,10 +247,32 @@ TEST_F(WatchInBrowser, ThePageFollowsTheSavedSources) {
            [](const std::string& t) { return t.find("compiled") != std::string::npos; });
   EXPECT_TRUE(browser.evaluate("document.querySelector('#drawing svg') !== null").get<bool>());
 
+  // The author zooms the profile on a stretch, as with the mouse wheel.
+  wait_for_its_script(browser);
+  browser.evaluate(
+      "(function () {"
+      "  var svg = document.getElementById('line-plot'), lane = svg.querySelector('#profile .frame');"
+      "  var r = lane.getBoundingClientRect(), x = r.left + r.width * 0.4, y = (r.top + r.bottom) / 2;"
+      "  for (var i = 0; i < 6; i++) svg.dispatchEvent(new WheelEvent('wheel',"
+      "      { deltaY: -300, clientX: x, clientY: y, bubbles: true, cancelable: true }));"
+      "})()");
+  std::string stretch;
+  for (auto from = std::chrono::steady_clock::now();
+       stretch.empty() && std::chrono::steady_clock::now() - from < kDeadline;
+       std::this_thread::sleep_for(20ms))
+    stretch = browser.evaluate("location.hash").get<std::string>();
+  ASSERT_FALSE(stretch.empty()) << "the zoomed stretch is not in the page's address";
+  const std::string axis_expression = "document.getElementById('distance-axis').textContent";
+  const std::string zoomed_axis = browser.evaluate(axis_expression).get<std::string>();
+
   spit(train_, first_station_renamed(train_text_, "Pianorotto"));
   const auto renamed = wait_for(browser, "the station's new name", [](const std::string& t) {
     return t.find("Pianorotto") != std::string::npos;
   });
+  // The page drawn again after the save still shows the stretch zoomed on.
+  wait_for_its_script(browser);
+  EXPECT_EQ(browser.evaluate("location.hash").get<std::string>(), stretch);
+  EXPECT_EQ(browser.evaluate(axis_expression).get<std::string>(), zoomed_axis);
   // A figure for the report, not a limit: the test waits on the page.
   std::cout << "the page showed the new name " << renamed.count() << " ms after the save\n";
 
