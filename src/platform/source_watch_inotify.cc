@@ -51,6 +51,15 @@ SourceWatch::SourceWatch(const std::vector<fs::path>& files) : state_(std::make_
     }
     // Two sources in one folder share its watch.
     state_->names[wd].insert(file.filename().string());
+    // A source that is a symbolic link changes where its target lies: an
+    // edit of the target is no event in the link's folder. Its folder is
+    // watched too, as well as it can be; the link's own is what must work.
+    std::error_code ec;
+    if (!fs::is_symlink(file, ec)) continue;
+    const fs::path target = fs::canonical(file, ec);
+    if (ec) continue;  // a link to nothing yet: seen when it is made
+    const int target_wd = inotify_add_watch(state_->fd, folder_of(target).c_str(), kChanges);
+    if (target_wd >= 0) state_->names[target_wd].insert(target.filename().string());
   }
 }
 

@@ -64,6 +64,21 @@ TEST(SourceWatch, OtherFilesOfTheFolderAreNoChange) {
   EXPECT_TRUE(watch.wait_for_change(kDeadline));
 }
 
+// An author who keeps the sources elsewhere and links them into the
+// scenario's folder edits the target.
+TEST(SourceWatch, SeesTheTargetOfALinkedSourceChange) {
+  TempDir dir, elsewhere;
+  const fs::path line = dir / "A_linea.txt", train = dir / "A_1-.txt";
+  spit(line, "");
+  spit(elsewhere / "train.txt", "");
+  std::error_code ec;
+  fs::create_symlink(elsewhere / "train.txt", train, ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+  SourceWatch watch({line, train});
+  spit(elsewhere / "train.txt", "stazione, 0\n");
+  EXPECT_TRUE(watch.wait_for_change(kDeadline));
+}
+
 TEST(SourceWatch, AFolderThatIsNotThereIsAFileError) {
   TempDir dir;
   EXPECT_ANY_THROW(SourceWatch({dir / "no such folder" / "A_linea.txt", dir / "A_1-.txt"}));
