@@ -14,6 +14,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -173,6 +174,16 @@ RunResult run_scenarioc(const std::vector<std::string>& args, const fs::path& cw
   r.out = slurp(capture / "out");
   r.err = slurp(capture / "err");
   return r;
+}
+
+bool append_available(int fd, std::string& into) {
+  pollfd p{fd, POLLIN, 0};
+  if (poll(&p, 1, 100) <= 0) return true;
+  char chunk[65536];
+  const ssize_t n = read(fd, chunk, sizeof chunk);
+  if (n <= 0) return false;
+  into.append(chunk, static_cast<size_t>(n));
+  return true;
 }
 
 fs::path find_chromium() {

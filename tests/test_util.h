@@ -71,6 +71,11 @@ constexpr int stress_rounds(int full) {
 // The browser SCENARIOC_CHROMIUM names (set empty: none), or the first
 // Chromium on the PATH; empty when there is none.
 std::filesystem::path find_chromium();
+
+// Waits up to 100 ms for bytes on `fd` (a socket or a pipe) and appends what
+// came to `into`. False once the other end has closed it; true otherwise,
+// whether bytes came or not, for the caller to look and wait again.
+bool append_available(int fd, std::string& into);
 #endif
 
 // Little-endian readers for checking byte images.

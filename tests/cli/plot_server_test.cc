@@ -11,12 +11,12 @@
 #ifndef _WIN32
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
 
 #include "cli/plot_server.h"
+#include "test_util.h"
 
 namespace scenarioc {
 namespace {
@@ -43,12 +43,7 @@ class Connection {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
       if (!until.empty() && got_.find(until) != std::string::npos) break;
-      pollfd p{socket_, POLLIN, 0};
-      if (poll(&p, 1, 100) <= 0) continue;
-      char buffer[4096];
-      const ssize_t n = read(socket_, buffer, sizeof buffer);
-      if (n <= 0) break;
-      got_.append(buffer, static_cast<size_t>(n));
+      if (!testing::append_available(socket_, got_)) break;
     }
     return got_;
   }

@@ -7,7 +7,6 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,12 +101,7 @@ class Browser {
     while (std::chrono::steady_clock::now() < deadline) {
       const size_t end = buffer_.find('\0');
       if (end == std::string::npos) {
-        pollfd p{from_, POLLIN, 0};
-        if (poll(&p, 1, 100) <= 0) continue;
-        char chunk[65536];
-        const ssize_t n = read(from_, chunk, sizeof chunk);
-        if (n <= 0) break;
-        buffer_.append(chunk, static_cast<size_t>(n));
+        if (!testing::append_available(from_, buffer_)) break;
         continue;
       }
       const json answer = json::parse(buffer_.substr(0, end), nullptr, false);
